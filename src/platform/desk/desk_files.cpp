@@ -1,0 +1,230 @@
+// Windows paths below a host folder: "C:\a\b.txt" -> root/C/a/b.txt. Components that exist are
+// matched case-insensitively, as Windows would; failures throw the automation run time's numbers.
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/desk/desk_services.h"
+#include "platform/runtime_failure.h"
+
+namespace orvabridge::platform::desk {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// A Windows path taken apart: the top folder below the root ("C", or "UNC" for \\server\share)
+// and the components after it, with "." and ".." resolved.
+struct WindowsPath {
+  std::string top;
+  std::vector<std::string> parts;
+
+  std::string Canonical() const {
+    std::string out = Lower(top);
+    for (const auto& part : parts) out += "\\" + Lower(part);
+    return out;
+  }
+};
+
+WindowsPath Parse(std::string_view path) {
+  std::string p(path);
+  for (char& c : p) {
+    if (c == '/') c = '\\';
+  }
+  WindowsPath result;
+  std::string_view rest = p;
+  if (rest.size() >= 2 && rest[0] == '\\' && rest[1] == '\\') {
+    result.top = "UNC";
+    rest.remove_prefix(2);
+  } else if (rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) &&
+             rest[1] == ':') {
+    result.top =
+        std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0]))));
+    rest.remove_prefix(2);
+  } else {
+    result.top = "C";  // the desk's current directory is C:\ .
+  }
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find('\\', start);
+    if (end == std::string_view::npos) end = rest.size();
+    const std::string_view part = rest.substr(start, end - start);
+    if (part == "..") {
+      if (!result.parts.empty()) result.parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      result.parts.emplace_back(part);
+    }
+    start = end + 1;
+  }
+  return result;
+}
+
+fs::path Resolve(const fs::path& root, const WindowsPath& path) {
+  fs::path host = root / path.top;
+  for (const auto& part : path.parts) {
+    std::error_code ec;
+    if (fs::exists(host / part, ec)) {
+      host /= part;
+      continue;
+    }
+    bool matched = false;
+    if (fs::is_directory(host, ec)) {
+      const std::string wanted = Lower(part);
+      for (const auto& entry : fs::directory_iterator(host, ec)) {
+        if (Lower(entry.path().filename().string()) == wanted) {
+          host = entry.path();
+          matched = true;
+          break;
+        }
+      }
+    }
+    if (!matched) host /= part;
+  }
+  return host;
+}
+
+[[noreturn]] void PathNotFound() { throw RuntimeFailure(failure::kPathNotFound, "Path not found"); }
+[[noreturn]] void PermissionDenied() {
+  throw RuntimeFailure(failure::kPermissionDenied, "Permission denied");
+}
+[[noreturn]] void AccessError() {
+  throw RuntimeFailure(failure::kPathFileAccessError, "Path/File access error");
+}
+
+class DeskAppendStream final : public AppendStream {
+ public:
+  DeskAppendStream(std::FILE* file, std::function<void()> on_close)
+      : file_(file), on_close_(std::move(on_close)) {}
+  ~DeskAppendStream() override {
+    std::fclose(file_);
+    on_close_();
+  }
+  DeskAppendStream(const DeskAppendStream&) = delete;
+  DeskAppendStream& operator=(const DeskAppendStream&) = delete;
+
+  void Write(std::span<const std::byte> bytes) override {
+    if (bytes.empty()) return;
+    // Flushed at once, so that another program (a test) reads what was written.
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size() ||
+        std::fflush(file_) != 0) {
+      if (errno == ENOSPC) throw RuntimeFailure(61, "Disk full");
+      AccessError();
+    }
+  }
+
+ private:
+  std::FILE* file_;
+  std::function<void()> on_close_;
+};
+
+fs::path MakeTemporaryRoot() {
+  std::error_code ec;
+  fs::path base = fs::temp_directory_path(ec);
+  if (ec) base = "/tmp";
+  std::string pattern = (base / "orvabridge-desk-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("the desktop cannot make its file root below " + base.string());
+  }
+  return pattern;
+}
+
+}  // namespace
+
+DeskFiles::~DeskFiles() {
+  std::error_code ec;
+  if (!own_root_.empty()) fs::remove_all(own_root_, ec);
+}
+
+void DeskFiles::SetRoot(fs::path root) {
+  std::error_code ec;
+  fs::create_directories(root / "C" / "Temp", ec);
+  std::lock_guard lock(mutex_);
+  root_ = std::move(root);
+}
+
+fs::path DeskFiles::Root() const {
+  std::lock_guard lock(mutex_);
+  if (root_.empty()) {
+    // Made on first use: most tests never touch a file, and folders are slow to make.
+    own_root_ = MakeTemporaryRoot();
+    std::error_code ec;
+    fs::create_directories(own_root_ / "C" / "Temp", ec);
+    root_ = own_root_;
+  }
+  return root_;
+}
+
+fs::path DeskFiles::HostPath(std::string_view windows_path) const {
+  return Resolve(Root(), Parse(windows_path));
+}
+
+void DeskFiles::Lock(std::string_view windows_path, bool locked) {
+  const std::string key = Parse(windows_path).Canonical();
+  std::lock_guard lock(mutex_);
+  if (locked) {
+    locked_.insert(key);
+  } else {
+    locked_.erase(key);
+  }
+}
+
+bool DeskFiles::FolderExists(std::string_view path) {
+  std::error_code ec;
+  return fs::is_directory(HostPath(path), ec);
+}
+
+void DeskFiles::CreateFolder(std::string_view path) {
+  const fs::path host = HostPath(path);
+  std::error_code ec;
+  if (!fs::is_directory(host.parent_path(), ec)) PathNotFound();
+  if (fs::exists(host, ec)) AccessError();  // ERROR_ALREADY_EXISTS has no number of its own
+  if (!fs::create_directory(host, ec)) {
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) {
+      PermissionDenied();
+    }
+    AccessError();
+  }
+}
+
+std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path) {
+  // As CreateFile(FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS): others may read the file while
+  // it is open, nobody may open it for writing a second time (a sharing violation).
+  const WindowsPath parsed = Parse(path);
+  const std::string key = parsed.Canonical();
+  const fs::path host = Resolve(Root(), parsed);
+  std::error_code ec;
+  if (parsed.parts.empty() || fs::is_directory(host, ec)) PermissionDenied();
+  if (!fs::is_directory(host.parent_path(), ec)) PathNotFound();
+  {
+    std::lock_guard lock(mutex_);
+    if (locked_.count(key)) PermissionDenied();
+  }
+  {
+    std::lock_guard lock(open_->mutex);
+    if (!open_->held.insert(key).second) PermissionDenied();
+  }
+  auto release = [open = open_, key] {
+    std::lock_guard lock(open->mutex);
+    open->held.erase(key);
+  };
+  std::FILE* file = std::fopen(host.c_str(), "ab");
+  if (!file) {
+    const int error = errno;
+    release();
+    if (error == EACCES || error == EPERM || error == EROFS) PermissionDenied();
+    if (error == ENOENT || error == ENOTDIR) PathNotFound();
+    AccessError();
+  }
+  return std::make_unique<DeskAppendStream>(file, std::move(release));
+}
+
+}  // namespace orvabridge::platform::desk

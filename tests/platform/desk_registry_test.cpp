@@ -1,0 +1,210 @@
+// The in-process desktop's registry: key paths as RegOpenKeyEx reads them, RegQueryValueExA's
+// size query and MoreData, access rights, and the .reg loader.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "platform/desk/desktop.h"
+
+namespace orvabridge::platform::desk {
+namespace {
+
+constexpr auto kMachine = RegistryRoot::kLocalMachine;
+constexpr auto kUser = RegistryRoot::kCurrentUser;
+
+std::vector<std::byte> Bytes(std::string_view text) {
+  std::vector<std::byte> out;
+  for (char c : text) out.push_back(static_cast<std::byte>(c));
+  return out;
+}
+
+class DeskRegistryKeys : public ::testing::Test {
+ protected:
+  Registry& reg() { return desktop_->Reg(); }
+  std::shared_ptr<Desktop> desktop_ = Desktop::Create();
+};
+
+TEST_F(DeskRegistryKeys, OpenKeyFindsExistingKeysCaseInsensitively) {
+  desktop_->SetRegistryString(kMachine, "Software\\Orvadent\\Orvanta", "Value", "x");
+  EXPECT_NE(reg().OpenKey(kMachine, "Software\\Orvadent\\Orvanta", kKeyRead), nullptr);
+  EXPECT_NE(reg().OpenKey(kMachine, "SOFTWARE\\orvadent\\ORVANTA", kKeyRead), nullptr);
+  EXPECT_NE(reg().OpenKey(kMachine, "Software\\Orvadent", kKeyRead), nullptr);
+  EXPECT_EQ(reg().OpenKey(kMachine, "Software\\Missing", kKeyRead), nullptr);
+  EXPECT_EQ(reg().OpenKey(kUser, "Software\\Orvadent\\Orvanta", kKeyRead), nullptr);
+}
+
+TEST_F(DeskRegistryKeys, KeyPathsFollowWindowsRules) {
+  desktop_->SetRegistryString(kMachine, "Software\\A", "V", "x");
+  EXPECT_NE(reg().OpenKey(kMachine, "Software\\A\\", kKeyRead), nullptr);  // trailing: ignored
+  EXPECT_EQ(reg().OpenKey(kMachine, "\\Software\\A", kKeyRead), nullptr);  // leading: fails
+  EXPECT_EQ(reg().OpenKey(kMachine, "Software\\\\A", kKeyRead), nullptr);  // empty component
+  EXPECT_EQ(reg().CreateKey(kMachine, "Software\\\\B", "1", kKeyCreate), nullptr);
+}
+
+TEST_F(DeskRegistryKeys, QueryValueFollowsRegQueryValueExA) {
+  desktop_->SetRegistryString(kMachine, "Software\\A", "Text", "hello");  // 6 bytes with the zero
+  auto key = reg().OpenKey(kMachine, "Software\\A", kKeyRead);
+  ASSERT_NE(key, nullptr);
+
+  uint32_t type = 0;
+  uint32_t length = 20;
+  EXPECT_EQ(key->QueryValue("Text", type, nullptr, length), RegStatus::kOk);  // size query
+  EXPECT_EQ(length, 6u);
+  EXPECT_EQ(type, kRegSz);
+
+  std::byte small[3];
+  length = sizeof(small);
+  EXPECT_EQ(key->QueryValue("text", type, small, length), RegStatus::kMoreData);
+  EXPECT_EQ(length, 6u);
+
+  std::byte buffer[100];
+  length = sizeof(buffer);
+  EXPECT_EQ(key->QueryValue("TEXT", type, buffer, length), RegStatus::kOk);
+  EXPECT_EQ(length, 6u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer)), "hello");
+
+  length = sizeof(buffer);
+  EXPECT_EQ(key->QueryValue("Missing", type, buffer, length), RegStatus::kNotFound);
+}
+
+TEST_F(DeskRegistryKeys, CreateKeyMakesMissingParentsAndWritesNeedTheRight) {
+  auto created = reg().CreateKey(kUser, "Software\\Orvadent\\Orvanta\\Section", "1", kKeyCreate);
+  ASSERT_NE(created, nullptr);
+  EXPECT_TRUE(desktop_->RegistryKeyExists(kUser, "Software\\Orvadent"));
+  const auto value = Bytes(std::string("abc") + '\0');
+  EXPECT_EQ(created->SetValue("Name", kRegSz, value), RegStatus::kOk);
+  uint32_t type = 0;
+  EXPECT_EQ(desktop_->RegistryValue(kUser, "software\\orvadent\\orvanta\\section", "name", &type),
+            value);
+  EXPECT_EQ(type, kRegSz);
+
+  auto read_only = reg().OpenKey(kUser, "Software\\Orvadent\\Orvanta\\Section", kKeyRead);
+  ASSERT_NE(read_only, nullptr);
+  EXPECT_EQ(read_only->SetValue("Other", kRegSz, value), RegStatus::kAccessDenied);
+
+  auto reopened = reg().CreateKey(kUser, "Software\\Orvadent\\Orvanta\\Section", "1", kKeyCreate);
+  ASSERT_NE(reopened, nullptr);  // an existing key is opened
+  uint32_t length = 0;
+  EXPECT_EQ(reopened->QueryValue("Name", type, nullptr, length), RegStatus::kOk);
+  EXPECT_EQ(length, 4u);
+}
+
+TEST_F(DeskRegistryKeys, DeniedKeysCannotBeOpenedOrCreated) {
+  desktop_->SetRegistryString(kMachine, "Software\\Locked", "V", "x");
+  desktop_->DenyRegistryKey(kMachine, "Software\\Locked", true);
+  EXPECT_EQ(reg().OpenKey(kMachine, "Software\\Locked", kKeyRead), nullptr);
+  EXPECT_EQ(reg().CreateKey(kMachine, "Software\\Locked", "1", kKeyCreate), nullptr);
+  EXPECT_EQ(reg().CreateKey(kMachine, "Software\\Locked\\Below", "1", kKeyCreate), nullptr);
+  desktop_->DenyRegistryKey(kMachine, "Software\\Locked", false);
+  EXPECT_NE(reg().OpenKey(kMachine, "Software\\Locked", kKeyRead), nullptr);
+}
+
+TEST_F(DeskRegistryKeys, DeletedKeyFailsThroughAnOpenHandle) {
+  desktop_->SetRegistryString(kMachine, "Software\\Gone\\Sub", "V", "x");
+  auto key = reg().OpenKey(kMachine, "Software\\Gone\\Sub", kKeyRead);
+  desktop_->DeleteRegistryKey(kMachine, "Software\\Gone");
+  EXPECT_FALSE(desktop_->RegistryKeyExists(kMachine, "Software\\Gone\\Sub"));
+  uint32_t type = 0;
+  uint32_t length = 0;
+  EXPECT_NE(key->QueryValue("V", type, nullptr, length), RegStatus::kOk);
+}
+
+TEST_F(DeskRegistryKeys, RegFileLoaderReadsRegedit4Text) {
+  desktop_->LoadRegText(R"(REGEDIT4
+
+; the class library's key
+[HKEY_LOCAL_MACHINE\Software\Orvaclass]
+"VendorKey"="Orvadent"
+"ExecutablePath"="C:\\Program Files\\Orvanta\\Orvanta.exe"
+"Quoted"="say \"hi\""
+@="default text"
+"Count"=dword:0000000a
+"Blob"=hex:01,ff,\
+  10
+"Exceptions"=hex(7):41,00,42,00,00
+
+[HKEY_CURRENT_USER\Software\Orvadent\Orvanta\Section]
+"Per user"="yes"
+)");
+  auto text = [&](RegistryRoot root, std::string_view key, std::string_view name) {
+    auto value = desktop_->RegistryValue(root, key, name);
+    if (!value) return std::string("<absent>");
+    return std::string(reinterpret_cast<const char*>(value->data()), value->size());
+  };
+  const std::string key = "Software\\Orvaclass";
+  EXPECT_EQ(text(kMachine, key, "VendorKey"), std::string("Orvadent") + '\0');
+  EXPECT_EQ(text(kMachine, key, "ExecutablePath"),
+            std::string("C:\\Program Files\\Orvanta\\Orvanta.exe") + '\0');
+  EXPECT_EQ(text(kMachine, key, "Quoted"), std::string("say \"hi\"") + '\0');
+  EXPECT_EQ(text(kMachine, key, ""), std::string("default text") + '\0');
+  uint32_t type = 0;
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "Count", &type),
+            (std::vector<std::byte>{std::byte{10}, std::byte{0}, std::byte{0}, std::byte{0}}));
+  EXPECT_EQ(type, kRegDword);
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "Blob", &type),
+            (std::vector<std::byte>{std::byte{1}, std::byte{0xFF}, std::byte{0x10}}));
+  EXPECT_EQ(type, kRegBinary);
+  EXPECT_EQ(text(kMachine, key, "Exceptions"), std::string("A\0B\0\0", 5));
+  desktop_->RegistryValue(kMachine, key, "Exceptions", &type);
+  EXPECT_EQ(type, kRegMultiSz);
+  EXPECT_EQ(text(kUser, "Software\\Orvadent\\Orvanta\\Section", "per user"),
+            std::string("yes") + '\0');
+}
+
+TEST_F(DeskRegistryKeys, RegFileTextIsStoredInTheAnsiCodePage) {
+  desktop_->LoadRegText(
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\A]\n\"City\"=\"Z\xC3\xBCrich\"\n");
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, "Software\\A", "City"),
+            Bytes(std::string("Z\xFCrich") + '\0'));
+}
+
+TEST_F(DeskRegistryKeys, Version5TextHoldsMultiStringsAsUtf16) {
+  desktop_->LoadRegText(
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\A]\r\n"
+      "\"List\"=hex(7):57,00,53,00,31,00,00,00,fc,00,00,00,00,00\r\n");
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, "Software\\A", "List"),
+            Bytes(std::string("WS1\0\xFC\0\0", 7)));
+}
+
+TEST_F(DeskRegistryKeys, RegFileDeletesKeysAndValues) {
+  desktop_->SetRegistryString(kMachine, "Software\\Old\\Deep", "V", "x");
+  desktop_->SetRegistryString(kMachine, "Software\\Keep", "Gone", "x");
+  desktop_->SetRegistryString(kMachine, "Software\\Keep", "Stays", "x");
+  desktop_->LoadRegText(
+      "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\Software\\Old]\n[HKEY_LOCAL_MACHINE\\Software\\Keep]\n"
+      "\"Gone\"=-\n");
+  EXPECT_FALSE(desktop_->RegistryKeyExists(kMachine, "Software\\Old"));
+  EXPECT_FALSE(desktop_->RegistryValue(kMachine, "Software\\Keep", "Gone"));
+  EXPECT_TRUE(desktop_->RegistryValue(kMachine, "Software\\Keep", "Stays"));
+}
+
+TEST_F(DeskRegistryKeys, MalformedRegTextIsRefused) {
+  EXPECT_THROW(desktop_->LoadRegText("[HKEY_LOCAL_MACHINE\\A]\n"), std::invalid_argument);
+  EXPECT_THROW(desktop_->LoadRegText("REGEDIT4\n\"v\"=\"outside a key\"\n"), std::invalid_argument);
+  EXPECT_THROW(desktop_->LoadRegText("REGEDIT4\n[HKEY_CLASSES_ROOT\\A]\n"), std::invalid_argument);
+  EXPECT_THROW(desktop_->LoadRegText("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=hex:1g\n"),
+               std::invalid_argument);
+  EXPECT_THROW(desktop_->LoadRegText("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"open\n"),
+               std::invalid_argument);
+}
+
+TEST_F(DeskRegistryKeys, RegFileMayBeUtf16AsRegeditWritesIt) {
+  const std::string text =
+      "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\Software\\U]\r\n"
+      "\"Name\"=\"value\"\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  const auto file = desktop_->HostPath("C:\\Temp\\settings.reg");
+  std::ofstream(file, std::ios::binary) << utf16;
+  desktop_->LoadRegFile(file);
+  EXPECT_EQ(desktop_->RegistryValue(kUser, "Software\\U", "Name"),
+            Bytes(std::string("value") + '\0'));
+}
+
+}  // namespace
+}  // namespace orvabridge::platform::desk

@@ -1,0 +1,160 @@
+#include "appcontrol/locate.h"
+
+#include <cctype>
+
+#include "link/appl_core.h"
+#include "platform/runtime_failure.h"
+
+namespace orvabridge::appcontrol {
+namespace {
+
+struct SearchLimits {
+  double overall_seconds;
+  double reply_wait_seconds;
+};
+constexpr SearchLimits kNormalSearch{30.0, 2.0};
+constexpr SearchLimits kNoLaunchSearch{0.5, 0.2};
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+bool TitleStartsWith(const std::string& title, const std::string& prefix) {
+  if (title.size() < prefix.size()) return false;
+  return UpperAscii(std::string_view(title).substr(0, prefix.size())) == UpperAscii(prefix);
+}
+
+void ShowError(link::ApplCore& core, const std::string& text) {
+  core.system().ShowMessageBox({text, "", platform::kMbOk});
+}
+
+// The application key less its last character; an empty key leaves nothing to search for.
+std::string TitlePrefix(const std::string& application_key) {
+  if (application_key.empty()) {
+    throw RuntimeFailure(failure::kInvalidProcedureCall, "Invalid procedure call or argument");
+  }
+  return application_key.substr(0, application_key.size() - 1);
+}
+
+}  // namespace
+
+int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion) {
+  try {
+    AppName.clear();
+    auto& thread = core.thread();
+    if (thread.installation.class_library_missing) return result::kInitClassLibraryMissing;
+
+    const bool no_launch = AppVersion == kNoLaunch;
+    const SearchLimits limits = no_launch ? kNoLaunchSearch : kNormalSearch;
+    bool launch_attempted = no_launch;
+    int32_t outcome = result::kInitNoAnswer;
+
+    if (core.TextOutMode()) {
+      core.TextOut("InitApplication ; " + AppName + " ; " + AppVersion);
+      AppName = thread.installation.application_key;
+      AppVersion = thread.installation.installed_version;
+      outcome = result::kSuccess;
+      core.application_version = AppVersion;
+    }
+
+    auto& windows = core.windows();
+    auto& holding = core.holding();
+    const auto search_end = core.exchanger().DeadlineIn(limits.overall_seconds);
+    for (;;) {
+      // The overall limit is tested only here, so a pass that has begun always completes.
+      if (!AppName.empty() || platform::Clock::now() >= search_end) break;
+      windows.PumpMessages();
+      core.form_loaded = true;
+      if (!core.reply_window) return result::kInitNoReplyWindow;
+      if (thread.control_message_id == 0) return result::kInitNoControlMessage;
+      holding.reply_code = 0;
+
+      const std::string prefix = TitlePrefix(thread.installation.application_key);
+      FindControlWindows(core, prefix, kMainWindowClass, core.reply_window);
+      FindControlWindows(core, prefix, kDesignMainWindowClass, core.reply_window);
+
+      const auto waited = core.exchanger().Wait(
+          core.exchanger().DeadlineIn(limits.reply_wait_seconds), channel::WatchWindow::kNo);
+      // Any reply ends this wait; only the attach reply names the application.
+      if (waited.outcome == channel::Outcome::kReply &&
+          waited.reply_code == channel::command::kAttach) {
+        outcome = result::kSuccess;
+        AppName = holding.reply_text[0];
+        AppVersion = holding.reply_text[1];
+        core.application_version = AppVersion;
+      }
+
+      if (AppName.empty() && !launch_attempted) {
+        launch_attempted = true;
+        LaunchExe(core);
+        if (thread.stub_mode) {
+          AppName = kStubName;
+          AppVersion = kStubVersion;
+          outcome = result::kSuccess;
+          core.application_version = kStubVersion;
+        }
+      }
+      if (no_launch) break;
+    }
+    if (AppName.empty()) outcome = result::kInitNoAnswer;
+    return outcome;
+  } catch (const RuntimeFailure& failure) {
+    ShowError(core, "Orvabridge.Appl.InitApplication error: " + std::to_string(failure.number()) +
+                        " " + failure.description());
+    return result::kInitNoAnswer;
+  }
+}
+
+void FindControlWindows(link::ApplCore& core, const std::string& title_prefix,
+                        const std::string& class_name, platform::WindowHandle reply_window) {
+  auto& thread = core.thread();
+  thread.search_class_name = class_name;
+  thread.search_title_prefix = title_prefix;
+  auto& windows = core.windows();
+  const auto message = thread.control_message_id;
+
+  const auto test_window = [&](platform::WindowHandle window) {
+    if (windows.ClassName(window) != thread.search_class_name) return;
+    if (!TitleStartsWith(GetTextFromWindow(core, window), thread.search_title_prefix)) return;
+    // A notify returns at once for windows of other threads; every match is told.
+    windows.Notify(window, message, reply_window.value, 0);
+  };
+  windows.ForEachTopLevel([&](platform::WindowHandle top) {
+    test_window(top);
+    windows.ForEachDescendant(top, test_window);
+  });
+}
+
+bool LaunchExe(link::ApplCore& core) {
+  auto& thread = core.thread();
+  const std::string& path = thread.installation.imaging_exe_path;
+  if (path.empty()) {
+    thread.stub_mode = true;
+    return false;
+  }
+  try {
+    const uint32_t process =
+        core.system().StartProcess(path + kLaunchArguments, platform::kSwShowMinNoActive);
+    if (process == 0) return false;
+    thread.stub_mode = false;
+    return true;
+  } catch (const RuntimeFailure& failure) {
+    ShowError(core, "Orvabridge.Appl.LaunchExe error: " + std::to_string(failure.number()) + " " +
+                        failure.description() + "\r\n" + path);
+    return false;
+  }
+}
+
+std::string GetTextFromWindow(link::ApplCore& core, platform::WindowHandle window) {
+  try {
+    return core.windows().WindowText(window);
+  } catch (const RuntimeFailure& failure) {
+    ShowError(core, "GetTextFromWindow ERROR: " + std::to_string(failure.number()) + " " +
+                        failure.description());
+    return {};
+  }
+}
+
+}  // namespace orvabridge::appcontrol

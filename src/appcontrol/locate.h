@@ -1,0 +1,36 @@
+// Finding the imaging application's control window: the broadcast of the registered message to
+// every window that looks like its main window, the launch of its executable, and stub mode.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/window_system.h"
+
+namespace orvabridge::link {
+class ApplCore;
+}
+
+namespace orvabridge::appcontrol {
+
+inline constexpr const char* kNoLaunch = "NoLaunch";
+inline constexpr const char* kMainWindowClass = "ThunderRT6MDIForm";
+inline constexpr const char* kDesignMainWindowClass = "ThunderMDIForm";
+inline constexpr const char* kStubName = "OrvaStub";
+inline constexpr const char* kStubVersion = "1.0.0";
+inline constexpr const char* kLaunchArguments = " /NOFP /NOLOGIN";
+
+int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion);
+
+// Notifies every window (top-level or descendant) of `class_name` whose title starts with
+// `title_prefix`, ignoring letter case, with the registered message and the reply window.
+void FindControlWindows(link::ApplCore& core, const std::string& title_prefix,
+                        const std::string& class_name, platform::WindowHandle reply_window);
+
+// Starts the imaging application minimised without activation, or enters stub mode when no
+// executable is known. True when a process was started.
+bool LaunchExe(link::ApplCore& core);
+
+std::string GetTextFromWindow(link::ApplCore& core, platform::WindowHandle window);
+
+}  // namespace orvabridge::appcontrol

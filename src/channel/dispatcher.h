@@ -1,0 +1,35 @@
+// Receives copy-data replies on the reply window and unpacks them into the holding area.
+#pragma once
+
+#include "channel/codec.h"
+#include "channel/reply_holding.h"
+#include "platform/window_system.h"
+
+namespace orvabridge::channel {
+
+class ReplyDispatcher {
+ public:
+  // `target_window` is the thread-wide control window, which reply 1002 sets.
+  ReplyDispatcher(ReplyHolding& holding, const FieldCodec& codec,
+                  platform::WindowHandle& target_window)
+      : holding_(holding), codec_(codec), target_window_(target_window) {}
+
+  // True when the code is one of the accepted reply codes (1013 included). Unknown codes are
+  // ignored. ReplyCode is always set last, so a waiting operation never sees half a reply.
+  bool Dispatch(const platform::CopyData& message);
+
+ private:
+  void UnpackAttach(std::span<const std::byte> payload);
+  void UnpackFindPatient(std::span<const std::byte> payload);
+  void UnpackCurrentPatient(std::span<const std::byte> payload);
+  void UnpackSelectedImage(std::span<const std::byte> payload);
+  void UnpackSelectedImageCard(std::span<const std::byte> payload);
+  void UnpackLogin(uint32_t code, std::span<const std::byte> payload);
+  void UnpackGeneric(std::span<const std::byte> payload);
+
+  ReplyHolding& holding_;
+  const FieldCodec& codec_;
+  platform::WindowHandle& target_window_;
+};
+
+}  // namespace orvabridge::channel

@@ -1,0 +1,250 @@
+// The public Appl: each member hands its arguments to the operation that implements it. Methods
+// without a failure handler of their own let a run-time failure reach the caller as an automation
+// error carrying the failure's own number and description.
+#include "orvabridge/appl.h"
+
+#include "appcontrol/locate.h"
+#include "appcontrol/window_state.h"
+#include "link/appl_core.h"
+#include "link/failures.h"
+#include "operations/images.h"
+#include "operations/navigation.h"
+#include "operations/patient_write.h"
+#include "operations/database_lookups.h"
+#include "operations/patients.h"
+#include "operations/selected_image.h"
+#include "operations/session.h"
+#include "operations/users.h"
+#include "operations/worklist.h"
+#include "platform/platform.h"
+
+namespace orvabridge {
+namespace {
+
+constexpr const char* kRuntimeSource = "Orvabridge";
+
+// A failure that no handler of the method catches reaches the host as the run time's error.
+template <class Body>
+auto Unhandled(Body&& body) -> decltype(body()) {
+  try {
+    return std::forward<Body>(body)();
+  } catch (const RuntimeFailure& failure) {
+    throw AutomationError(failure.number(), kRuntimeSource, failure.description());
+  }
+}
+
+}  // namespace
+
+AutomationError::AutomationError(int32_t number, std::string source, std::string description)
+    : std::runtime_error(description),
+      number_(number),
+      source_(std::move(source)),
+      description_(std::move(description)) {}
+
+Appl::Appl() : Appl(platform::DefaultPlatform()) {}
+
+Appl::Appl(std::shared_ptr<platform::Platform> platform) : Appl(std::move(platform), link::Timing{}) {}
+
+Appl::Appl(std::shared_ptr<platform::Platform> platform, const link::Timing& timing)
+    : core_(Unhandled([&] { return std::make_unique<link::ApplCore>(std::move(platform), timing); })) {}
+
+Appl::~Appl() = default;
+
+int32_t Appl::InitApplication(std::string& AppName, std::string& AppVersion) {
+  return appcontrol::InitApplication(*core_, AppName, AppVersion);
+}
+
+int32_t Appl::CloseApplication() { return appcontrol::CloseApplication(*core_); }
+
+int32_t Appl::GetCurrentPatient(std::string& PatID, std::string& FName, std::string& LName,
+                                std::string& Birthdate, std::string& Sex, std::string& Adress,
+                                std::string& TelOne, std::string& TelTwo, std::string& Mobile,
+                                std::string& Email, std::string& Comments) {
+  return Unhandled([&] {
+    return operations::GetCurrentPatient(*core_, PatID, FName, LName, Birthdate, Sex, Adress,
+                                         TelOne, TelTwo, Mobile, Email, Comments);
+  });
+}
+
+int32_t Appl::FindPatient(std::string& PatID, std::string& FName, std::string& LName) {
+  return Unhandled([&] { return operations::FindPatient(*core_, PatID, FName, LName); });
+}
+
+int32_t Appl::ShowPatient(std::string& PatID) {
+  int32_t options = 0;
+  return ShowPatientEx(PatID, options);
+}
+
+// The plain methods run the whole Ex method, text-out line and errors included, with the short
+// record selected; OtherIDs goes out empty.
+int32_t Appl::AddPatient(std::string& PatID, std::string& FName, std::string& LName,
+                         std::string& Sex, std::string& Adress, std::string& TelOne,
+                         std::string& TelTwo, std::string& TelMobile, std::string& Email,
+                         std::string& Birthdate, std::string& Comments) {
+  return operations::WithShortRecord(*core_, [&] {
+    std::string OtherIDs;
+    return AddPatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
+                        Birthdate, Comments, OtherIDs);
+  });
+}
+
+int32_t Appl::ChangePatient(std::string& PatID, std::string& FName, std::string& LName,
+                            std::string& Sex, std::string& Adress, std::string& TelOne,
+                            std::string& TelTwo, std::string& TelMobile, std::string& Email,
+                            std::string& Birthdate, std::string& Comments) {
+  return operations::WithShortRecord(*core_, [&] {
+    std::string OtherIDs;
+    return ChangePatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
+                           Birthdate, Comments, &OtherIDs);
+  });
+}
+
+int32_t Appl::SearchImage(std::string& patientid, std::string& indate, std::string& PictureID,
+                          std::string& captureDate, std::string& imagetype,
+                          std::string& ToothGroupname, std::string& comment,
+                          std::string& toothgroups, std::string& Xraydata) {
+  return operations::SearchImage(*core_, patientid, indate, PictureID, captureDate, imagetype,
+                                 ToothGroupname, comment, toothgroups, Xraydata);
+}
+
+int32_t Appl::GetImage(std::string& PictureID, std::string& templib, std::string& PicturePath) {
+  return operations::GetImage(*core_, PictureID, templib, PicturePath);
+}
+
+int32_t Appl::FindImages(std::string& PictureID, std::string& patientid, std::string& FromDate,
+                         std::string& ToDate, std::string& imagetype, std::string& ToothGroupname,
+                         std::string& comment, std::string& toothgroups, std::string& Xraydata) {
+  return operations::FindImages(*core_, PictureID, patientid, FromDate, ToDate, imagetype,
+                                ToothGroupname, comment, toothgroups, Xraydata);
+}
+
+int32_t Appl::GetSelectedImageInfo(std::string& PictureID, std::string& patientid,
+                                   std::string& ImageDate, std::string& imagetype,
+                                   std::string& OrgPath, std::string& ToothGroupname,
+                                   std::string& comment, std::string& toothgroups,
+                                   std::string& Xraydata) {
+  return operations::GetSelectedImageInfo(*core_, PictureID, patientid, ImageDate, imagetype,
+                                          OrgPath, ToothGroupname, comment, toothgroups,
+                                          Xraydata);
+}
+
+int32_t Appl::GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid,
+                                   std::string& ICXML, std::string& ImagePath, bool& bGetImages,
+                                   bool& bGetOriginals) {
+  return operations::GetSelectedImageCard(*core_, ImageCardID, patientid, ICXML, ImagePath,
+                                          bGetImages, bGetOriginals);
+}
+
+int32_t Appl::UserLogout() {
+  return Unhandled([&] { return operations::UserLogout(*core_); });
+}
+
+int32_t Appl::UserLogin(std::string& LoginName, std::string& Password,
+                        std::string* AdminLoginName, std::string* AdminPassword,
+                        std::string* UserPrefix, std::string* UserFirstname,
+                        std::string* UserLastname, int32_t* ChangeRightsMethod,
+                        bool* ApproveRights, bool* EditRights, bool* DeleteRights,
+                        bool* PrintPatientInfoRights, bool* ExportDCMRights,
+                        bool* ImportDCMRights, bool* CaptureAndNonDCMImportRights,
+                        bool* AdminRights, std::string* WorkstationName) {
+  return operations::UserLogin(*core_, LoginName, Password, AdminLoginName, AdminPassword,
+                               UserPrefix, UserFirstname, UserLastname, ChangeRightsMethod,
+                               ApproveRights, EditRights, DeleteRights, PrintPatientInfoRights,
+                               ExportDCMRights, ImportDCMRights, CaptureAndNonDCMImportRights,
+                               AdminRights, WorkstationName);
+}
+
+std::string Appl::GetCurrentPatientFolder() {
+  return Unhandled([&] { return operations::GetCurrentPatientFolder(*core_); });
+}
+
+int32_t Appl::SetWindowState(int16_t* iState, int32_t* lXPos, int32_t* lYPos, int32_t* lwidth,
+                             int32_t* lheight, int32_t* lParent) {
+  return appcontrol::SetWindowState(*core_, iState, lXPos, lYPos, lwidth, lheight, lParent);
+}
+
+int32_t Appl::MWLQuery(std::string* PatID, std::string* PatName, std::string* AccNo,
+                       std::string* ProcID, double* StartDate, std::string* StationAE,
+                       std::string* Modality) {
+  return operations::MWLQuery(*core_, PatID, PatName, AccNo, ProcID, StartDate, StationAE,
+                              Modality);
+}
+
+int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password,
+                             std::string& UserGroup, std::string* AdminLoginName,
+                             std::string* AdminPassword, std::string* UserPrefix,
+                             std::string* UserFirstname, std::string* UserLastname,
+                             int32_t* ChangeRightsMethod, std::string* WorkstationName) {
+  return operations::UserGroupLogin(*core_, LoginName, Password, UserGroup, AdminLoginName,
+                                    AdminPassword, UserPrefix, UserFirstname, UserLastname,
+                                    ChangeRightsMethod, WorkstationName);
+}
+
+int32_t Appl::UserLoginEx(std::string& LoginName, std::string& Password,
+                          std::string* AdminLoginName, std::string* AdminPassword,
+                          std::string* UserPrefix, std::string* UserFirstname,
+                          std::string* UserLastname, int32_t* ChangeRightsMethod,
+                          int32_t* lRights, std::string* WorkstationName) {
+  return operations::UserLoginEx(*core_, LoginName, Password, AdminLoginName, AdminPassword,
+                                 UserPrefix, UserFirstname, UserLastname, ChangeRightsMethod,
+                                 lRights, WorkstationName);
+}
+
+int32_t Appl::GetRespPerson(int32_t* rpID, std::string* rpPrefix, std::string* rpFirstname,
+                            std::string* rpLastname, std::string* rpGUID,
+                            std::string* rpShortname, std::string* rpContactInfo,
+                            std::string* rpEMail, std::string* rpLoginname, int32_t* rpType) {
+  return operations::GetRespPerson(*core_, rpID, rpPrefix, rpFirstname, rpLastname, rpGUID,
+                                   rpShortname, rpContactInfo, rpEMail, rpLoginname, rpType);
+}
+
+int32_t Appl::ShowPatientEx(std::string& PatID, int32_t& lOptions) {
+  return operations::ShowPatientEx(*core_, PatID, lOptions);
+}
+
+int32_t Appl::ShowObject(soObjectTypes& ObjectType, int32_t& lDBID, std::string* sUID,
+                         int32_t* lOptions) {
+  return operations::ShowObject(*core_, ObjectType, lDBID, sUID != nullptr ? *sUID : std::string(),
+                                lOptions != nullptr ? *lOptions : 0);
+}
+
+int32_t Appl::GetSessionInfo(int32_t* UserID, std::string* UserPrefix,
+                             std::string* UserFirstname, std::string* UserLastname,
+                             std::string* UserLogin, std::string* UserGroup,
+                             std::string* WorkstationName, bool* IsLoggedIn,
+                             int16_t* LoginMethod, int16_t* Rights, std::string* sextra) {
+  return operations::GetSessionInfo(*core_, UserID, UserPrefix, UserFirstname, UserLastname,
+                                    UserLogin, UserGroup, WorkstationName, IsLoggedIn,
+                                    LoginMethod, Rights, sextra);
+}
+
+int32_t Appl::AddPatientEx(std::string& PatID, std::string& FName, std::string& LName,
+                           std::string& Sex, std::string& Adress, std::string& TelOne,
+                           std::string& TelTwo, std::string& TelMobile, std::string& Email,
+                           std::string& Birthdate, std::string& Comments, std::string& OtherIDs) {
+  return operations::WritePatient(*core_, operations::PatientWrite::kAdd,
+                                  {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile,
+                                   Email, Birthdate, Comments, OtherIDs});
+}
+
+int32_t Appl::ChangePatientEx(std::string& PatID, std::string& FName, std::string& LName,
+                              std::string& Sex, std::string& Adress, std::string& TelOne,
+                              std::string& TelTwo, std::string& TelMobile, std::string& Email,
+                              std::string& Birthdate, std::string& Comments,
+                              std::string* OtherIDs) {
+  const std::string omitted;
+  return operations::WritePatient(*core_, operations::PatientWrite::kChange,
+                                  {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile,
+                                   Email, Birthdate, Comments,
+                                   OtherIDs != nullptr ? *OtherIDs : omitted});
+}
+
+bool Appl::ToFile() const { return core_->TextOutMode(); }
+
+void Appl::GetComputerOrClientName() { core_->LoadStartupConfiguration(); }
+
+std::string Appl::GetGeneralInfo(ggis& ggiType) {
+  return Unhandled([&] { return operations::GetGeneralInfo(*core_, ggiType); });
+}
+
+}  // namespace orvabridge

@@ -1,0 +1,186 @@
+#include "link/appl_core.h"
+
+#include "appcontrol/ctimer.h"
+#include "appcontrol/locate.h"
+#include "environment/call_log.h"
+#include "environment/settings.h"
+#include "environment/startup_config.h"
+#include "operations/session.h"
+
+namespace orvabridge::link {
+namespace {
+
+constexpr const char* kControlMessageName = "OrvantaControlInterface0";
+constexpr const char* kFormCaption = "Orvabridge debug window";
+constexpr int32_t kLinkTimerIntervalMs = 250;
+
+// Runs one destruction step; a failing step is skipped and the next one runs.
+template <class Step>
+void Attempt(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+ApplCore::ApplCore(std::shared_ptr<platform::Platform> platform, const Timing& timing)
+    : platform_(std::move(platform)),
+      timing_(timing),
+      thread_(ThisThread()),
+      codec_(platform_->AnsiCodePage()),
+      holding_(std::make_unique<channel::ReplyHolding>()),
+      dispatcher_(*holding_, codec_, thread_.target_window),
+      exchanger_(platform_->Windows(), *holding_, thread_.target_window, timing_),
+      settings_(std::make_unique<environment::SettingsReader>(
+          platform_->Reg(), platform_->AnsiCodePage(), thread_.installation.settings_base_key)),
+      text_out_file_(std::make_unique<environment::TextOutFile>(
+          platform_->Files(), platform_->AnsiCodePage(), platform_->System())) {
+  Initialize();
+}
+
+ApplCore::~ApplCore() {
+  Terminate();
+  // The timer's callback refers to this object: stop it before anything else goes.
+  link_timer.reset();
+}
+
+void ApplCore::Initialize() {
+  thread_.control_message_id = windows().RegisterMessage(kControlMessageName);
+  if (!form_loaded) {
+    LoadForm();
+    form_loaded = true;
+  }
+  subscribed_ = true;
+  reply_window = form_window_;
+  exchanger_.set_reply_window(reply_window);
+  LoadStartupConfiguration();
+  extended_record_flag = true;
+}
+
+void ApplCore::Terminate() {
+  Attempt([&] {
+    if (call_log && !call_log->empty()) FlushCallLog();
+  });
+  Attempt([&] { subscribed_ = false; });
+  Attempt([&] {
+    reply_window = platform::WindowHandle();
+    exchanger_.set_reply_window(reply_window);
+  });
+  Attempt([&] {
+    // Handles are signed 32-bit values to the host: only a positive one names a parent.
+    if (static_cast<int32_t>(thread_.saved_parent.value) > 0) {
+      windows().SetParent(thread_.target_window, thread_.saved_parent);
+    }
+  });
+  Attempt([&] {
+    if (form_loaded) UnloadForm();
+  });
+  form_loaded = false;
+  thread_.target_window = platform::WindowHandle();
+}
+
+void ApplCore::EnsureApplication() {
+  Terminate();
+  Initialize();
+  std::string name;
+  std::string version = appcontrol::kNoLaunch;
+  appcontrol::InitApplication(*this, name, version);
+}
+
+void ApplCore::LoadForm() {
+  platform::WindowSpec spec;
+  spec.message_only = true;
+  spec.title = kFormCaption;
+  form_window_ = windows().MakeWindow(
+      spec, [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
+        if (message.id != platform::kWmCopyData) return std::nullopt;
+        return OnReplyWindowMessage(message);
+      });
+}
+
+void ApplCore::UnloadForm() {
+  const auto window = form_window_;
+  form_window_ = platform::WindowHandle();
+  if (window) windows().DestroyWindow(window);
+}
+
+intptr_t ApplCore::OnReplyWindowMessage(const platform::WindowMessage& message) {
+  if (!subscribed_ || message.copy_data == nullptr) return 0;
+  try {
+    dispatcher_.Dispatch(*message.copy_data);
+  } catch (...) {
+    // A reply that cannot be unpacked is dropped: ReplyCode stays as it was and the waiting
+    // operation runs into its time-out. Nothing may escape into the window procedure.
+  }
+  return 0;
+}
+
+int32_t ApplCore::ReadMsgResponse() {
+  msg_response = 0;
+  return 0;
+}
+
+void ApplCore::LoadStartupConfiguration() {
+  const bool text_out_on = environment::LoadStartupConfiguration(
+      platform(), *settings_,
+      {computer_name, workstation_name, text_out_setting, thread_.installation});
+  if (!text_out_on) return;
+  // Lines still pending in an earlier call log are dropped with it.
+  call_log = std::make_unique<environment::CallLog>();
+  link_timer.reset();
+  link_timer = std::make_unique<appcontrol::CTimer>(windows(), [this] { FlushCallLog(); });
+  link_timer->SetInterval(kLinkTimerIntervalMs);
+  link_timer->SetEnabled(true);
+}
+
+void ApplCore::TextOut(const std::string& line) {
+  if (call_log) {
+    call_log->Append(line);
+    return;
+  }
+  system().ShowMessageBox(
+      {"Orvabridge.TextOut error: " + std::to_string(failure::kObjectVariableNotSet) +
+           " Object variable or With block variable not set",
+       "", platform::kMbOk});
+}
+
+std::string ApplCore::TextOutFilePath() const {
+  return environment::TextOutPath(text_out_setting, workstation_name);
+}
+
+void ApplCore::FlushCallLog() {
+  text_out_file_->Flush(call_log.get(), TextOutFilePath(), link_timer.get());
+}
+
+std::optional<int32_t> ApplCore::CheckGuards(const GuardSteps& steps) {
+  if (steps.ensure_target && !EnsureTarget()) return result::kNoTargetWindow;
+  if (steps.window_check && !TargetStillWindow()) return result::kNoTargetWindow;
+  if (steps.session_check && !SessionCheck()) return result::kNotLoggedIn;
+  if (steps.required != nullptr && steps.required->empty()) return result::kEmptyArgument;
+  if (steps.link_checks) return LinkChecks();
+  return std::nullopt;
+}
+
+bool ApplCore::EnsureTarget() {
+  if (!thread_.target_window) EnsureApplication();
+  return static_cast<bool>(thread_.target_window);
+}
+
+bool ApplCore::TargetStillWindow() {
+  if (windows().IsWindow(thread_.target_window)) return true;
+  thread_.target_window = platform::WindowHandle();
+  return false;
+}
+
+bool ApplCore::SessionCheck() { return operations::SessionCheck(*this); }
+
+std::optional<int32_t> ApplCore::LinkChecks() const {
+  if (!form_loaded) return result::kFormNotLoaded;
+  if (!reply_window) return result::kNoReplyWindow;
+  if (thread_.control_message_id == 0) return result::kNoControlMessage;
+  return std::nullopt;
+}
+
+}  // namespace orvabridge::link

@@ -1,0 +1,122 @@
+// The state of one Appl object and the steps every operation shares: creation and destruction,
+// the guard sequence, the text-out append, and the channel to the imaging application.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "channel/codec.h"
+#include "channel/dispatcher.h"
+#include "channel/exchange.h"
+#include "channel/reply_holding.h"
+#include "link/thread_state.h"
+#include "link/timing.h"
+#include "orvabridge/appl.h"
+#include "platform/platform.h"
+#include "platform/runtime_failure.h"
+
+namespace orvabridge::appcontrol {
+class CTimer;
+}
+namespace orvabridge::environment {
+class CallLog;
+class TextOutFile;
+class SettingsReader;
+}  // namespace orvabridge::environment
+
+namespace orvabridge::link {
+
+// Which guard steps a method runs after its text-out step, in the fixed order: ensure the target,
+// check the window, check the session, check the required argument, check the link.
+struct GuardSteps {
+  bool ensure_target = true;
+  bool window_check = true;
+  bool session_check = true;
+  const std::string* required = nullptr;  // -5 when empty
+  bool link_checks = true;                // -1, -2, -3
+};
+
+class ApplCore {
+ public:
+  ApplCore(std::shared_ptr<platform::Platform> platform, const Timing& timing);
+  ~ApplCore();
+  ApplCore(const ApplCore&) = delete;
+  ApplCore& operator=(const ApplCore&) = delete;
+
+  // Creation steps: register the message, load the hidden reply window and subscribe to copy-data,
+  // read the start-up configuration, select the extended patient record.
+  void Initialize();
+  // Destruction steps, each attempted even when an earlier one failed.
+  void Terminate();
+  // Re-attach without launching: terminate, initialise, one short broadcast.
+  void EnsureApplication();
+
+  platform::Platform& platform() { return *platform_; }
+  platform::WindowSystem& windows() { return platform_->Windows(); }
+  platform::SystemServices& system() { return platform_->System(); }
+  const Timing& timing() const { return timing_; }
+  const channel::FieldCodec& codec() const { return codec_; }
+  channel::Exchanger& exchanger() { return exchanger_; }
+  channel::ReplyHolding& holding() { return *holding_; }
+  ThreadState& thread() { return thread_; }
+  environment::SettingsReader& settings() { return *settings_; }
+
+  // Text-out mode: the methods with a text-out step only log the call.
+  bool TextOutMode() const { return !text_out_setting.empty(); }
+  // Appends one line to CallLog; a failure shows a message box and the call goes on.
+  void TextOut(const std::string& line);
+  // Writes pending call-log lines to the text-out file (the LinkTimer tick).
+  void FlushCallLog();
+  std::string TextOutFilePath() const;
+
+  // The guard sequence after the text-out step; nullopt when the method may go on.
+  std::optional<int32_t> CheckGuards(const GuardSteps& steps);
+  // Guard step 2: re-attaches when TargetWindow is 0. False when it stays 0.
+  bool EnsureTarget();
+  // Guard step 3: false (and TargetWindow cleared) when the control window is gone.
+  bool TargetStillWindow();
+  // Guard step 4: asks the imaging application whether someone is logged in.
+  bool SessionCheck();
+  // Guard steps 6 to 8.
+  std::optional<int32_t> LinkChecks() const;
+
+  // The body of GetComputerOrClientName.
+  void LoadStartupConfiguration();
+
+  // Per-object state.
+  bool extended_record_flag = false;
+  std::string text_out_setting;
+  std::string computer_name;
+  std::string workstation_name;
+  std::unique_ptr<environment::CallLog> call_log;  // exists only in text-out mode
+  std::unique_ptr<appcontrol::CTimer> link_timer;
+  platform::WindowHandle reply_window;
+  int32_t msg_response = 0;
+  bool form_loaded = false;
+  std::string application_version;
+
+  // ISubclass_MsgResponse: reading answers 0 and clears the stored value.
+  int32_t ReadMsgResponse();
+
+ private:
+  // ISubclass_WindowProc: every copy-data message of the reply window goes to the dispatcher.
+  intptr_t OnReplyWindowMessage(const platform::WindowMessage& message);
+  void LoadForm();
+  void UnloadForm();
+
+  std::shared_ptr<platform::Platform> platform_;
+  Timing timing_;
+  ThreadState& thread_;
+  channel::FieldCodec codec_;
+  std::unique_ptr<channel::ReplyHolding> holding_;
+  channel::ReplyDispatcher dispatcher_;
+  channel::Exchanger exchanger_;
+  std::unique_ptr<environment::SettingsReader> settings_;
+  std::unique_ptr<environment::TextOutFile> text_out_file_;
+  platform::WindowHandle form_window_;
+  bool subscribed_ = false;
+};
+
+}  // namespace orvabridge::link

@@ -1,0 +1,22 @@
+// Time-outs of the library. Production uses the documented values; tests scale them down so that
+// a 20-second wait takes milliseconds, never by sleeping through the real time.
+#pragma once
+
+#include <chrono>
+
+namespace orvabridge::link {
+
+struct Timing {
+  // Every documented time-out and pause is multiplied by this factor.
+  double scale = 1.0;
+  // How often a wait re-checks that the target window still exists: no message tells us that a
+  // window of another process went away, so the blocking wait wakes up this often to look.
+  std::chrono::milliseconds window_check_interval{50};
+
+  std::chrono::steady_clock::duration Scaled(double seconds) const {
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(seconds * scale));
+  }
+};
+
+}  // namespace orvabridge::link

@@ -1,0 +1,193 @@
+#include "appcontrol/ctimer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "appcontrol/shared_timer.h"
+#include "platform/desk/desktop.h"
+
+namespace orvabridge::appcontrol {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::WindowHandle;
+using platform::desk::Desktop;
+
+// Generous: the test only fails on it when a tick never comes at all.
+constexpr auto kPatience = 10s;
+
+class CTimerTest : public ::testing::Test {
+ protected:
+  platform::WindowSystem& windows() { return desk_->Windows(); }
+
+  std::unique_ptr<CTimer> MakeTimer(int& count, int32_t interval, bool enabled = true) {
+    auto timer = std::make_unique<CTimer>(windows(), [&count] { ++count; });
+    timer->SetInterval(interval);
+    timer->SetEnabled(enabled);
+    return timer;
+  }
+
+  // Blocks for messages and handles them until `done` holds; false if that takes unreasonably long.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = platform::Clock::now() + kPatience;
+    while (!done()) {
+      if (platform::Clock::now() > deadline) return false;
+      windows().WaitForMessage(deadline);
+      windows().PumpMessages();
+    }
+    return true;
+  }
+
+  WindowHandle MakeTopLevelWindow() {
+    platform::WindowSpec spec;
+    spec.class_name = "HostWindow";
+    return windows().MakeWindow(
+        spec, [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
+  }
+
+  std::shared_ptr<Desktop> desk_ = Desktop::Create();
+};
+
+// --- when ticks arrive -----------------------------------------------------------------------
+
+TEST_F(CTimerTest, TicksArriveOnlyWhileTheThreadPumps) {
+  int ticks = 0;
+  auto timer = MakeTimer(ticks, 1);
+  windows().WaitForMessage(platform::Clock::now() + kPatience);  // a tick is due now
+  EXPECT_EQ(ticks, 0);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+}
+
+TEST_F(CTimerTest, TicksArriveOnAThreadWithATopLevelWindow) {
+  MakeTopLevelWindow();
+  int ticks = 0;
+  auto timer = MakeTimer(ticks, 1);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+}
+
+TEST_F(CTimerTest, NoTicksBeforeBothEnabledAndAnInterval) {
+  int idle_ticks = 0;
+  int sentinel_ticks = 0;
+  auto idle = MakeTimer(idle_ticks, 0);
+  auto disabled = MakeTimer(idle_ticks, 1, false);
+  auto sentinel = MakeTimer(sentinel_ticks, 1);
+
+  EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= 3; }));
+  EXPECT_EQ(idle_ticks, 0);
+  EXPECT_TRUE(idle->Enabled());
+
+  idle->SetInterval(1);
+  EXPECT_TRUE(PumpUntil([&] { return idle_ticks >= 1; }));
+}
+
+TEST_F(CTimerTest, NegativeIntervalIsIgnored) {
+  int ticks = 0;
+  auto running = MakeTimer(ticks, 1);
+  running->SetInterval(-5);
+  EXPECT_EQ(running->Interval(), 1);
+  EXPECT_TRUE(running->Enabled());
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
+
+  int unused = 0;
+  auto stopped = MakeTimer(unused, 7, false);
+  stopped->SetInterval(-5);
+  EXPECT_EQ(stopped->Interval(), 7);
+  EXPECT_FALSE(stopped->Enabled());
+}
+
+TEST_F(CTimerTest, IntervalZeroStopsTicksButKeepsTheTimerEnabled) {
+  int ticks = 0;
+  int sentinel_ticks = 0;
+  auto timer = MakeTimer(ticks, 1);
+  auto sentinel = MakeTimer(sentinel_ticks, 1);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 1; }));
+
+  timer->SetInterval(0);
+  const int at_stop = ticks;
+  const int sentinel_at_stop = sentinel_ticks;
+  EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= sentinel_at_stop + 3; }));
+  EXPECT_EQ(ticks, at_stop);
+  EXPECT_TRUE(timer->Enabled());
+
+  timer->SetInterval(1);  // restarts because it is still enabled
+  EXPECT_TRUE(PumpUntil([&] { return ticks > at_stop; }));
+}
+
+TEST_F(CTimerTest, TwoTimersEachRaiseTheirOwnEvent) {
+  int fast_ticks = 0;
+  int slow_ticks = 0;
+  auto fast = MakeTimer(fast_ticks, 1);
+  auto slow = MakeTimer(slow_ticks, 3);
+  EXPECT_TRUE(PumpUntil([&] { return fast_ticks >= 3 && slow_ticks >= 3; }));
+
+  fast->SetEnabled(false);
+  const int fast_at_stop = fast_ticks;
+  const int slow_at_stop = slow_ticks;
+  EXPECT_TRUE(PumpUntil([&] { return slow_ticks >= slow_at_stop + 3; }));
+  EXPECT_EQ(fast_ticks, fast_at_stop);
+}
+
+// --- destruction -----------------------------------------------------------------------------
+
+TEST_F(CTimerTest, DestroyedTimerNeverTicksAgainEvenWhenItsTickWasDue) {
+  int victim_ticks = 0;
+  int sentinel_ticks = 0;
+  auto victim = MakeTimer(victim_ticks, 1);
+  auto sentinel = MakeTimer(sentinel_ticks, 1);
+  windows().WaitForMessage(platform::Clock::now() + kPatience);
+
+  victim.reset();
+  EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= 3; }));
+  EXPECT_EQ(victim_ticks, 0);
+}
+
+TEST_F(CTimerTest, TimerMayBeDestroyedByItsOwnEvent) {
+  int ticks = 0;
+  int sentinel_ticks = 0;
+  std::unique_ptr<CTimer> timer;
+  // The handler still uses its captures after the timer is gone, as a reconfiguring one would.
+  timer = std::make_unique<CTimer>(windows(), [&] {
+    timer.reset();
+    ++ticks;
+  });
+  timer->SetInterval(1);
+  timer->SetEnabled(true);
+  auto sentinel = MakeTimer(sentinel_ticks, 1);
+
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 1 && sentinel_ticks >= 3; }));
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(timer, nullptr);
+}
+
+TEST_F(CTimerTest, TickReachesOnlyALiveTimer) {
+  int ticks = 0;
+  auto timer = MakeTimer(ticks, 0);
+  const auto id = reinterpret_cast<uintptr_t>(timer.get());
+  TimerProc(WindowHandle(), id);
+  EXPECT_EQ(ticks, 1);
+
+  timer.reset();
+  TimerProc(WindowHandle(), id);
+  TimerProc(WindowHandle(), 0x1234);
+  EXPECT_EQ(ticks, 1);
+}
+
+// --- the window a timer is attached to -------------------------------------------------------
+
+TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwner) {
+  windows().MakeMessageWindow(
+      [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
+  EXPECT_FALSE(FindThreadWindow(windows()));  // message-only windows do not count
+
+  const WindowHandle owner = MakeTopLevelWindow();
+  const WindowHandle owned = MakeTopLevelWindow();
+  ASSERT_TRUE(desk_->SetOwner(owned, owner));
+  EXPECT_EQ(FindThreadWindow(windows()), owner);
+}
+
+}  // namespace
+}  // namespace orvabridge::appcontrol

@@ -1,0 +1,113 @@
+// Unpacking replies into the holding area: which codes are taken, what each fills, and that
+// nothing outside a reply's own record changes.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "channel/dispatcher.h"
+
+namespace orvabridge::channel {
+namespace {
+
+// ASCII is all these tests need.
+class AsciiCodePage : public platform::CodePage {
+ public:
+  std::string ToAnsi(std::string_view utf8) override { return std::string(utf8); }
+  std::string FromAnsi(std::string_view ansi) override { return std::string(ansi); }
+};
+
+class DispatcherTest : public ::testing::Test {
+ protected:
+  bool Deliver(uint32_t code, const std::vector<std::byte>& bytes) {
+    return dispatcher_.Dispatch(platform::CopyData{code, bytes});
+  }
+
+  AsciiCodePage code_page_;
+  FieldCodec codec_{code_page_};
+  ReplyHolding holding_;
+  platform::WindowHandle target_;
+  ReplyDispatcher dispatcher_{holding_, codec_, target_};
+};
+
+TEST_F(DispatcherTest, ImageRepliesAreTakenOnlyAtTheirExactSize) {
+  for (size_t size : {image::kSize - 1, image::kSize + 1, size_t{0}}) {
+    std::vector<std::byte> reply(size, std::byte{'x'});
+    EXPECT_TRUE(Deliver(command::kSearchImage, reply));
+    EXPECT_FALSE(holding_.image_reply_flag) << size;
+  }
+  for (size_t size : {image_query::kSize - 1, image_query::kSize + 1}) {
+    EXPECT_TRUE(Deliver(command::kGetImage, std::vector<std::byte>(size, std::byte{'x'})));
+    EXPECT_FALSE(holding_.image_reply_flag) << size;
+  }
+  EXPECT_EQ(holding_.image_record[100], std::byte{0});
+
+  std::vector<std::byte> exact(image::kSize);
+  codec_.WriteText(exact, image::kPictureId, "IMG-1");
+  EXPECT_TRUE(Deliver(command::kSearchImage, exact));
+  EXPECT_TRUE(holding_.image_reply_flag);
+  EXPECT_EQ(codec_.ReadText(holding_.image_record, image::kPictureId), "IMG-1");
+  EXPECT_EQ(holding_.reply_code, 0u);  // image replies never touch ReplyCode
+}
+
+TEST_F(DispatcherTest, IgnoredAndUnknownCodesChangeNothing) {
+  holding_.reply_text[0] = "before";
+  EXPECT_TRUE(Deliver(command::kIgnoredReply, std::vector<std::byte>(10)));
+  EXPECT_FALSE(Deliver(4711, std::vector<std::byte>(10)));
+  EXPECT_EQ(holding_.reply_code, 0u);
+  EXPECT_EQ(holding_.reply_text[0], "before");
+}
+
+TEST_F(DispatcherTest, AttachReplySetsTheTargetAndVersionText) {
+  std::vector<std::byte> reply(200, std::byte{'n'});  // longer than its record, name unterminated
+  WriteU32(reply, attach_reply::kControlWindow, 0x1234);
+  WriteI32(reply, attach_reply::kVersionMajor, 3);
+  WriteI32(reply, attach_reply::kVersionMinor, 1);
+  WriteI32(reply, attach_reply::kVersionBuild, -2);
+  EXPECT_TRUE(Deliver(command::kAttach, reply));
+  EXPECT_EQ(target_, platform::WindowHandle(0x1234));
+  EXPECT_EQ(holding_.reply_text[0], std::string(64, 'n'));
+  EXPECT_EQ(holding_.reply_text[1], "3.1.-2");
+  EXPECT_EQ(holding_.reply_code, command::kAttach);
+}
+
+TEST_F(DispatcherTest, ShortRepliesKeepTheRestOfTheObjectsRecords) {
+  holding_.generic_record.fill(std::byte{'k'});
+  std::vector<std::byte> reply(100);
+  WriteI32(reply, generic::kNumber0, 9);
+  EXPECT_TRUE(Deliver(command::kGeneric, reply));
+  EXPECT_EQ(ReadI32(holding_.generic_record, generic::kNumber0), 9);
+  EXPECT_EQ(holding_.generic_record[100], std::byte{'k'});
+  EXPECT_EQ(holding_.reply_text[0], "");  // the reply covered the start of field 0 with zeros
+  EXPECT_EQ(holding_.reply_text[1], std::string(256, 'k'));
+  EXPECT_EQ(holding_.reply_code, command::kGeneric);
+}
+
+TEST_F(DispatcherTest, LoginRepliesCarryTheirResultAsTheMarker) {
+  std::vector<std::byte> reply(login::kSize);
+  WriteI32(reply, login::kChangeRightsOrResult, -3);
+  codec_.WriteText(reply, login::kUserFirstname, "Ann");
+  EXPECT_TRUE(Deliver(command::kUserLogin, reply));
+  EXPECT_EQ(holding_.reply_text[0], "-3");
+  EXPECT_EQ(holding_.reply_text[2], "Ann");
+
+  holding_.reply_text[2] = "untouched";
+  EXPECT_TRUE(Deliver(command::kUserLogout, std::vector<std::byte>(4)));
+  EXPECT_EQ(holding_.reply_text[0], "-3");  // the short logout reply left the old result
+  EXPECT_EQ(holding_.reply_text[2], "untouched");
+  EXPECT_EQ(holding_.reply_code, command::kUserLogout);
+}
+
+TEST_F(DispatcherTest, CardReplyReadsTheOddOffsets) {
+  std::vector<std::byte> reply(image_card::kSize);
+  WriteI32(reply, image_card::kCardId, 123);
+  codec_.WriteText(reply, image_card::kPatientId, "P-5");
+  codec_.WriteText(reply, image_card::kImagePath, "C:\\cards\\5");
+  EXPECT_TRUE(Deliver(command::kSelectedImageCard, reply));
+  EXPECT_EQ(holding_.reply_text[0], "-");
+  EXPECT_EQ(holding_.reply_text[1], "P-5");
+  EXPECT_EQ(holding_.reply_text[2], "C:\\cards\\5");
+  EXPECT_EQ(holding_.reply_text[4], "123");
+}
+
+}  // namespace
+}  // namespace orvabridge::channel

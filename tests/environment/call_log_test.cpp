@@ -1,0 +1,142 @@
+#include "environment/call_log.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "appcontrol/ctimer.h"
+#include "environment/desk_files.h"
+#include "platform/desk/desktop.h"
+#include "platform/runtime_failure.h"
+
+namespace orvabridge::environment {
+namespace {
+
+using platform::desk::Desktop;
+
+class FlushTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(desk_->HostPath("C:\\out\\WS"));
+    timer_.SetInterval(250);
+    timer_.SetEnabled(true);
+  }
+
+  void Flush() { text_out_.Flush(&log_, path_, &timer_); }
+  std::filesystem::path HostFile() { return desk_->HostPath(path_); }
+
+  std::shared_ptr<Desktop> desk_ = Desktop::Create();
+  TextOutFile text_out_{desk_->Files(), desk_->AnsiCodePage(), desk_->System()};
+  appcontrol::CTimer timer_{desk_->Windows(), [] {}};
+  CallLog log_;
+  const std::string path_ = TextOutPath("C:\\out\\", "WS");
+};
+
+TEST_F(FlushTest, LinesAreAppendedInOrderAfterEarlierContentAsAnsiWithCrLf) {
+  ASSERT_EQ(path_, "C:\\out\\WS\\WS.TXT");
+  testing::WriteWholeFile(HostFile(), "earlier\r\n");
+  std::string expected = "earlier\r\n";
+  for (int i = 0; i < 10; ++i) {
+    log_.Append("Call " + std::to_string(i) + " ; Ren\xC3\xA9");  // "René"
+    expected += "Call " + std::to_string(i) + " ; Ren\xE9\r\n";
+  }
+  Flush();
+  EXPECT_EQ(testing::ReadWholeFile(HostFile()), expected);
+  EXPECT_TRUE(log_.empty());
+  EXPECT_TRUE(timer_.Enabled());
+  EXPECT_TRUE(desk_->MessageBoxes().empty());
+}
+
+TEST_F(FlushTest, NoLinesMeansNoFileAndNoTimerChange) {
+  Flush();
+  text_out_.Flush(nullptr, path_, &timer_);
+  EXPECT_FALSE(std::filesystem::exists(HostFile()));
+  EXPECT_TRUE(timer_.Enabled());
+}
+
+TEST_F(FlushTest, FileDeletedBetweenFlushesIsCreatedAgainWithOnlyTheNewLines) {
+  log_.Append("first");
+  Flush();
+  std::filesystem::remove(HostFile());
+  log_.Append("second");
+  Flush();
+  EXPECT_EQ(testing::ReadWholeFile(HostFile()), "second\r\n");
+}
+
+TEST_F(FlushTest, LockedFileShowsOneBoxKeepsTheLinesAndStopsTheTimer) {
+  testing::WriteWholeFile(HostFile(), "");
+  desk_->LockFile(path_, true);
+  for (int i = 0; i < 3; ++i) log_.Append("line " + std::to_string(i));
+  Flush();
+
+  const auto boxes = desk_->MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind("LinkTimer ERROR: 70 ", 0), 0u) << boxes[0].text;
+  const std::string named = "\r\n(C:\\out\\WS\\WS.TXT)";
+  EXPECT_EQ(boxes[0].text.substr(boxes[0].text.size() - named.size()), named);
+  EXPECT_EQ(boxes[0].style, platform::kMbIconInformation);
+  EXPECT_EQ(log_.size(), 3u);
+  EXPECT_FALSE(timer_.Enabled());
+
+  // Once the file is free again the next flush (from the termination routine) writes them all.
+  desk_->LockFile(path_, false);
+  Flush();
+  EXPECT_EQ(testing::ReadWholeFile(HostFile()), "line 0\r\nline 1\r\nline 2\r\n");
+  EXPECT_TRUE(timer_.Enabled());
+}
+
+// A file system whose stream fails on a chosen write, to see what a failure in mid-flush keeps.
+class FailingFiles : public platform::FileSystem {
+ public:
+  class Stream : public platform::AppendStream {
+   public:
+    explicit Stream(FailingFiles& owner) : owner_(owner) {}
+    void Write(std::span<const std::byte> bytes) override {
+      if (owner_.fail_at_write == owner_.writes++) {
+        throw RuntimeFailure(61, "Disk full");
+      }
+      owner_.written.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+
+   private:
+    FailingFiles& owner_;
+  };
+
+  bool FolderExists(std::string_view) override { return true; }
+  void CreateFolder(std::string_view) override {}
+  std::unique_ptr<platform::AppendStream> OpenAppend(std::string_view) override {
+    ++opens;
+    return std::make_unique<Stream>(*this);
+  }
+
+  int fail_at_write = -1;
+  int writes = 0;
+  int opens = 0;
+  std::string written;
+};
+
+TEST_F(FlushTest, FailureInMidFlushKeepsUnwrittenLinesAndTheOpenStream) {
+  FailingFiles files;
+  files.fail_at_write = 1;
+  TextOutFile text_out(files, desk_->AnsiCodePage(), desk_->System());
+  log_.Append("a");
+  log_.Append("b");
+  log_.Append("c");
+
+  text_out.Flush(&log_, path_, &timer_);
+  EXPECT_EQ(files.written, "a\r\n");
+  ASSERT_EQ(log_.size(), 2u);
+  EXPECT_EQ(log_.front(), "b");
+  EXPECT_FALSE(timer_.Enabled());
+
+  text_out.Flush(&log_, path_, &timer_);
+  EXPECT_EQ(files.written, "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(files.opens, 1);  // the stream left open was used again
+  EXPECT_TRUE(timer_.Enabled());
+}
+
+}  // namespace
+}  // namespace orvabridge::environment

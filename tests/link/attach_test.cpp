@@ -1,0 +1,131 @@
+// Finding the imaging application: broadcast, reply 1002, launch, stub mode.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "environment/call_log.h"
+#include "link/appl_core.h"
+#include "support/link_fixture.h"
+#include "support/scripted_peer.h"
+
+namespace orvabridge::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+class AttachTest : public LinkTest {};
+
+TEST_F(AttachTest, RunningApplicationIsFoundOnTheFirstPass) {
+  ScriptedPeer peer(*platform_);
+  auto appl = MakeAppl();
+  std::string name, version;
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(name, "Orvanta");
+  EXPECT_EQ(version, "3.1.1199");
+  EXPECT_EQ(link::ThisThread().target_window, peer.control_window());
+  EXPECT_EQ(appl->core().application_version, "3.1.1199");
+  EXPECT_EQ(peer.attach_requests(), 1u);
+}
+
+TEST_F(AttachTest, NoLaunchWithoutApplicationSearchesOnceAndFails) {
+  auto appl = MakeAppl();
+  std::string name = "stale", version = "NoLaunch";
+  EXPECT_EQ(appl->InitApplication(name, version), -3);
+  EXPECT_EQ(name, "");
+  EXPECT_FALSE(link::ThisThread().stub_mode);
+}
+
+TEST_F(AttachTest, EmptyExecutablePathEntersStubMode) {
+  auto appl = MakeAppl();
+  std::string name, version;
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(name, "OrvaStub");
+  EXPECT_EQ(version, "1.0.0");
+  EXPECT_TRUE(link::ThisThread().stub_mode);
+
+  // The placeholder patient of stub mode needs no window at all.
+  std::string id, first, last, birth = "keep", sex, address, tel1, tel2, mobile, mail, comments;
+  EXPECT_EQ(appl->GetCurrentPatient(id, first, last, birth, sex, address, tel1, tel2, mobile, mail,
+                                    comments),
+            1);
+  EXPECT_EQ(id, "-");
+  EXPECT_EQ(first, " ");
+  EXPECT_EQ(last, " ");
+  EXPECT_EQ(birth, "keep");
+}
+
+TEST_F(AttachTest, NoLaunchInLowerCaseIsAnOrdinaryCall) {
+  auto appl = MakeAppl();
+  std::string name, version = "nolaunch";
+  // An ordinary call may launch; with no executable known that means stub mode.
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(name, "OrvaStub");
+}
+
+TEST_F(AttachTest, TextOutModeAnswersFromTheInstallationWithoutSearching) {
+  SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", "C:\\txtout");
+  ScriptedPeer peer(*platform_);
+  auto appl = MakeAppl();
+  std::string name, version = "NoLaunch";
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(name, "Orvanta");
+  EXPECT_EQ(version, "3.1.1199");
+  EXPECT_EQ(peer.attach_requests(), 0u);
+  ASSERT_EQ(appl->core().call_log->size(), 1u);
+  EXPECT_EQ(appl->core().call_log->front(), "InitApplication ;  ; NoLaunch");
+}
+
+TEST_F(AttachTest, MatchingIgnoresTitleCaseAndFindsChildWindows) {
+  ScriptedPeer::Options lower;
+  lower.window_class = "ThunderMDIForm";
+  lower.title = "orvantA lower case";
+  ScriptedPeer design_time(*platform_, lower);
+
+  ScriptedPeer::Options short_title;
+  short_title.title = "Orva";  // shorter than the prefix "Orvant"
+  ScriptedPeer too_short(*platform_, short_title);
+
+  // A matching window inside another program's window is notified as well.
+  platform::WindowSpec host;
+  host.class_name = "HostFrame";
+  host.title = "Practice";
+  auto& windows = platform_->Windows();
+  const auto host_window = windows.MakeWindow(host, [](const platform::WindowMessage&) {
+    return std::optional<intptr_t>{};
+  });
+  ScriptedPeer embedded(*platform_);
+  windows.SetParent(embedded.main_window(), host_window);
+
+  auto appl = MakeAppl();
+  std::string name, version = "NoLaunch";
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(design_time.attach_requests(), 1u);
+  EXPECT_EQ(too_short.attach_requests(), 0u);
+  EXPECT_EQ(embedded.attach_requests(), 1u);
+  windows.DestroyWindow(host_window);
+}
+
+TEST_F(AttachTest, TwoApplicationsAnsweringLeaveTheLastReplyAsTarget) {
+  ScriptedPeer first(*platform_);
+  ScriptedPeer second(*platform_);
+  auto appl = MakeAppl();
+  std::string name, version;
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(first.attach_requests(), 1u);
+  EXPECT_EQ(second.attach_requests(), 1u);
+  const auto target = link::ThisThread().target_window;
+  EXPECT_TRUE(target == first.control_window() || target == second.control_window());
+}
+
+TEST_F(AttachTest, EmptyApplicationKeyShowsTheErrorBoxAndFails) {
+  Installation empty_key;
+  empty_key.application_key = "";
+  InstallClassLibrary(*platform_, empty_key);
+  auto appl = MakeAppl();
+  std::string name, version = "NoLaunch";
+  EXPECT_EQ(appl->InitApplication(name, version), -3);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_THAT(boxes_[0].text, HasSubstr("Orvabridge.Appl.InitApplication error: 5 "));
+}
+
+}  // namespace
+}  // namespace orvabridge::testing

@@ -1,0 +1,290 @@
+// The exchange with the imaging application as FindPatient and GetCurrentPatient see it: guard
+// order, replies inside the send or later, time-outs, stray and malformed replies.
+#include <gtest/gtest.h>
+
+#include "channel/records.h"
+#include "link/appl_core.h"
+#include "support/link_fixture.h"
+#include "support/scripted_peer.h"
+
+namespace orvabridge::testing {
+namespace {
+
+namespace command = channel::command;
+namespace find = channel::find_patient;
+
+class ExchangeTest : public LinkTest {
+ protected:
+  // Attaches `appl` to `peer`.
+  static void Attach(Appl& appl) {
+    std::string name, version = "NoLaunch";
+    ASSERT_EQ(appl.InitApplication(name, version), 1);
+  }
+
+  std::vector<std::byte> FindReply(const ScriptedPeer& peer, bool found, std::string first,
+                                   std::string last) const {
+    std::vector<std::byte> record(find::kSize);
+    channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(find::kSize));
+    peer.codec().WriteText(record, find::kFirstName, first);
+    peer.codec().WriteText(record, find::kLastName, last);
+    channel::WriteI32(record, find::kFound, found ? 1 : 0);
+    return record;
+  }
+
+  // Peer that answers sessions as logged in and hands find requests to `on_find`.
+  static void Serve(ScriptedPeer& peer, std::function<void(const ScriptedPeer::Request&)> on_find) {
+    peer.on_request = [&peer, on_find](const ScriptedPeer::Request& request) {
+      if (request.code == command::kGeneric) {
+        peer.Reply(request.reply_to, command::kGeneric, peer.SessionRecord(true));
+      } else if (on_find) {
+        on_find(request);
+      }
+    };
+  }
+
+  static size_t CountRequests(const ScriptedPeer& peer, uint32_t code) {
+    size_t n = 0;
+    for (const auto& r : peer.requests()) n += r.code == code ? 1 : 0;
+    return n;
+  }
+};
+
+TEST_F(ExchangeTest, ReplySentDuringTheSendIsFoundInTheFirstTurn) {
+  ScriptedPeer peer(*platform_);
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    EXPECT_EQ(request.bytes.size(), find::kSize);
+    EXPECT_EQ(peer.codec().ReadText(request.bytes, find::kPatientId), "P-17");
+    peer.Reply(request.reply_to, command::kFindPatient, FindReply(peer, true, "Ann", "Berg"));
+  });
+  auto appl = MakeAppl(1.0);  // real time-outs: the reply must not depend on them
+  Attach(*appl);
+  std::string id = "P-17", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, "Ann");
+  EXPECT_EQ(last, "Berg");
+  EXPECT_EQ(id, "P-17");
+}
+
+TEST_F(ExchangeTest, FoundFlagDecidesNotTheNames) {
+  ScriptedPeer peer(*platform_);
+  bool found = false;
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    peer.Reply(request.reply_to, command::kFindPatient,
+               FindReply(peer, found, found ? "" : "Ghost", found ? "" : "Name"));
+  });
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string id = "P1", first = "keep", last = "keep";
+  EXPECT_EQ(appl->FindPatient(id, first, last), 0);
+  EXPECT_EQ(first, "keep");
+  found = true;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, "");
+  EXPECT_EQ(last, "");
+}
+
+TEST_F(ExchangeTest, SessionCheckComesBeforeTheArgumentCheck) {
+  ScriptedPeer peer(*platform_);
+  peer.AnswerSessions(false);
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string empty, first, last;
+  EXPECT_EQ(appl->FindPatient(empty, first, last), -12);
+
+  peer.AnswerSessions(true);
+  EXPECT_EQ(appl->FindPatient(empty, first, last), -5);
+  EXPECT_EQ(CountRequests(peer, command::kFindPatient), 0u);
+}
+
+TEST_F(ExchangeTest, ReplyInTheSameTurnAsTheDeadlineCountsAsTheReply) {
+  ScriptedPeer peer(*platform_);
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    // Delivered by the wait's first pump, when a zero time-out has already passed.
+    peer.ReplyLater(request.reply_to, command::kFindPatient, FindReply(peer, true, "On", "Time"));
+  });
+  auto attached = MakeAppl();
+  Attach(*attached);
+  // A second object of the thread shares the link; its time-outs are zero.
+  auto appl = MakeAppl(0.0);
+  std::string id = "P1", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, "On");
+}
+
+TEST_F(ExchangeTest, IgnoredAndUnknownCodesDoNotEndTheWait) {
+  ScriptedPeer peer(*platform_);
+  uint32_t stray = command::kIgnoredReply;
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    peer.Reply(request.reply_to, stray, FindReply(peer, true, "Not", "Me"));
+  });
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string id = "P1", first = "keep", last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -6);
+  stray = 4242;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -6);
+  EXPECT_EQ(first, "keep");
+}
+
+TEST_F(ExchangeTest, ReplyWithAnotherKnownCodeGivesMinusSeven) {
+  ScriptedPeer peer(*platform_);
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    peer.Reply(request.reply_to, command::kUserLogout, std::vector<std::byte>(8));
+  });
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string id = "P1", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -7);
+}
+
+TEST_F(ExchangeTest, LateReplyEndsTheNextWait) {
+  // An application too old for session queries, so that nothing else waits in between.
+  ScriptedPeer::Options old;
+  old.version[2] = 1000;
+  ScriptedPeer peer(*platform_, old);
+  int calls = 0;
+  peer.on_request = [&](const ScriptedPeer::Request& request) {
+    if (++calls == 1) return;  // the first request is answered too late
+    peer.ReplyLater(request.reply_to, command::kFindPatient, FindReply(peer, true, "Late", "One"));
+  };
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string id = "P1", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -6);
+  // The answer to the first request arrives while the second one waits and ends that wait.
+  peer.ReplyLater(peer.requests().back().reply_to, command::kFindPatient,
+                  FindReply(peer, true, "First", "Answer"));
+  peer.on_request = nullptr;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, "First");
+}
+
+TEST_F(ExchangeTest, MalformedRepliesStayInsideTheirRecord) {
+  ScriptedPeer peer(*platform_);
+  std::vector<std::byte> reply;
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    peer.Reply(request.reply_to, command::kFindPatient, reply);
+  });
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string id = "P1", first, last;
+
+  // Longer than the record, names without any zero byte: cut to the fields.
+  reply = FindReply(peer, true, "", "");
+  std::fill(reply.begin() + 68, reply.begin() + 580, std::byte{'x'});
+  reply.resize(5000, std::byte{'y'});
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, std::string(256, 'x'));
+  EXPECT_EQ(last, std::string(256, 'x'));
+
+  // Shorter than the record: the missing found flag reads as zero.
+  reply.assign(100, std::byte{'z'});
+  EXPECT_EQ(appl->FindPatient(id, first, last), 0);
+
+  // Empty.
+  reply.clear();
+  EXPECT_EQ(appl->FindPatient(id, first, last), 0);
+}
+
+TEST_F(ExchangeTest, OverlongPatientIdIsCutAtItsField) {
+  ScriptedPeer peer(*platform_);
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    ASSERT_EQ(request.bytes.size(), find::kSize);
+    EXPECT_EQ(peer.codec().ReadText(request.bytes, find::kPatientId), std::string(64, 'A'));
+    for (size_t i = find::kPatientId.end(); i < find::kSize; ++i) {
+      ASSERT_EQ(request.bytes[i], std::byte{0}) << "byte " << i;
+    }
+    peer.Reply(request.reply_to, command::kFindPatient, FindReply(peer, false, "", ""));
+  });
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string id(500, 'A'), first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 0);
+  EXPECT_EQ(id.size(), 500u);
+}
+
+TEST_F(ExchangeTest, ApplicationDyingDuringTheWaitGivesMinusFour) {
+  ScriptedPeer peer(*platform_);
+  Serve(peer, [&](const ScriptedPeer::Request&) { peer.DestroyWindows(); });
+  auto appl = MakeAppl(1.0);  // the wait ends on the window check, long before the time-out
+  Attach(*appl);
+  const auto target = link::ThisThread().target_window;
+  std::string id = "P1", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -4);
+  EXPECT_EQ(link::ThisThread().target_window, target);  // cleared by the next guard, not here
+  EXPECT_EQ(appl->FindPatient(id, first, last), -4);
+  EXPECT_FALSE(link::ThisThread().target_window);
+}
+
+TEST_F(ExchangeTest, ClosedWindowIsForgottenAndTheNextCallReattaches) {
+  auto appl = MakeAppl();
+  {
+    ScriptedPeer gone(*platform_);
+    Attach(*appl);
+  }
+  std::string id = "P1", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -4);
+  EXPECT_FALSE(link::ThisThread().target_window);
+
+  ScriptedPeer back(*platform_);
+  Serve(back, [&](const ScriptedPeer::Request& request) {
+    back.Reply(request.reply_to, command::kFindPatient, FindReply(back, true, "Re", "Attached"));
+  });
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(link::ThisThread().target_window, back.control_window());
+  EXPECT_EQ(back.attach_requests(), 1u);
+}
+
+TEST_F(ExchangeTest, CurrentPatientMapsEveryField) {
+  ScriptedPeer peer(*platform_);
+  std::string reply_id = "P-9";
+  peer.on_request = [&](const ScriptedPeer::Request& request) {
+    namespace patient = channel::patient;
+    ASSERT_EQ(request.code, command::kCurrentPatient);
+    ASSERT_EQ(request.bytes.size(), patient::kShortSize);
+    std::vector<std::byte> record(patient::kShortSize);
+    const auto& codec = peer.codec();
+    codec.WriteText(record, patient::kId, reply_id);
+    codec.WriteText(record, patient::kFirstName, "Eva");
+    codec.WriteText(record, patient::kLastName, "Lund");
+    codec.WriteText(record, patient::kBirthdate, "1970-01-02");
+    codec.WriteText(record, patient::kSex, "F");
+    codec.WriteText(record, patient::kAddress, "Main St 1");
+    codec.WriteText(record, patient::kTelOne, "111");
+    codec.WriteText(record, patient::kTelTwo, "222");
+    codec.WriteText(record, patient::kMobile, "333");
+    codec.WriteText(record, patient::kEmail, "eva@example.org");
+    codec.WriteText(record, patient::kComments, "note");
+    peer.Reply(request.reply_to, command::kCurrentPatient, record);
+  };
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string v[11];
+  EXPECT_EQ(appl->GetCurrentPatient(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                    v[10]),
+            1);
+  const std::string expected[11] = {"P-9", "Eva",  "Lund", "1970-01-02",      "F",   "Main St 1",
+                                    "111", "222", "333",  "eva@example.org", "note"};
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(v[i], expected[i]) << i;
+
+  // An empty id means no patient is open, whatever the other fields hold.
+  reply_id.clear();
+  std::string w[11] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
+  EXPECT_EQ(appl->GetCurrentPatient(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8], w[9],
+                                    w[10]),
+            0);
+  EXPECT_EQ(w[1], "b");
+}
+
+TEST_F(ExchangeTest, CurrentPatientTimesOutWithMinusSix) {
+  ScriptedPeer peer(*platform_);
+  auto appl = MakeAppl();
+  Attach(*appl);
+  std::string v[11];
+  EXPECT_EQ(appl->GetCurrentPatient(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                    v[10]),
+            -6);
+}
+
+}  // namespace
+}  // namespace orvabridge::testing

@@ -1,0 +1,92 @@
+// Creation and destruction of Appl objects and the values their thread shares.
+#include <gtest/gtest.h>
+
+#include "environment/call_log.h"
+#include "link/appl_core.h"
+#include "support/link_fixture.h"
+#include "support/scripted_peer.h"
+
+namespace orvabridge::testing {
+namespace {
+
+class LifecycleTest : public LinkTest {};
+
+TEST_F(LifecycleTest, ObjectsOfOneThreadShareTheLinkAndDestroyingOneDropsIt) {
+  ScriptedPeer peer(*platform_);
+  peer.AnswerSessions(true);
+  auto first = MakeAppl();
+  auto second = MakeAppl();
+  EXPECT_NE(link::ThisThread().control_message_id, 0u);
+  EXPECT_NE(first->core().reply_window, second->core().reply_window);
+
+  std::string name, version = "NoLaunch";
+  ASSERT_EQ(first->InitApplication(name, version), 1);
+  EXPECT_EQ(link::ThisThread().target_window, peer.control_window());
+
+  first.reset();
+  EXPECT_FALSE(link::ThisThread().target_window);
+  // The survivor re-attaches by itself on its next request.
+  bool logged_in = false;
+  EXPECT_EQ(second->GetSessionInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   &logged_in),
+            1);
+  EXPECT_TRUE(logged_in);
+  EXPECT_EQ(peer.attach_requests(), 2u);
+}
+
+TEST_F(LifecycleTest, ReattachRebuildsTheReplyWindow) {
+  auto appl = MakeAppl();
+  const auto before = appl->core().reply_window;
+  ScriptedPeer peer(*platform_);
+  peer.AnswerSessions(true);
+  bool logged_in = false;
+  EXPECT_EQ(appl->GetSessionInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 &logged_in),
+            1);
+  EXPECT_NE(appl->core().reply_window, before);
+  EXPECT_FALSE(platform_->Windows().IsWindow(before));
+  EXPECT_TRUE(appl->core().extended_record_flag);
+}
+
+TEST_F(LifecycleTest, NoApplicationGivesMinusFourAfterOneQuietSearch) {
+  auto appl = MakeAppl();
+  std::string id = "P1", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), -4);
+  EXPECT_FALSE(link::ThisThread().stub_mode);  // the quiet search never launches
+}
+
+TEST_F(LifecycleTest, DestroyingRestoresAReparentedWindowOnlyWhenOneWasSaved) {
+  ScriptedPeer peer(*platform_);
+  auto& windows = platform_->Windows();
+  {
+    auto appl = MakeAppl();
+    std::string name, version;
+    ASSERT_EQ(appl->InitApplication(name, version), 1);
+  }
+  EXPECT_EQ(windows.Parent(peer.control_window()), peer.main_window());
+
+  platform::WindowSpec spec;
+  spec.class_name = "Saved";
+  const auto saved = windows.MakeWindow(spec, [](const platform::WindowMessage&) {
+    return std::optional<intptr_t>{};
+  });
+  {
+    auto appl = MakeAppl();
+    std::string name, version;
+    ASSERT_EQ(appl->InitApplication(name, version), 1);
+    link::ThisThread().saved_parent = saved;
+  }
+  EXPECT_EQ(windows.Parent(peer.control_window()), saved);
+  windows.SetParent(peer.control_window(), peer.main_window());
+  windows.DestroyWindow(saved);
+}
+
+TEST_F(LifecycleTest, ToFileFollowsTheTextOutSetting) {
+  EXPECT_FALSE(MakeAppl()->ToFile());
+  SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", "Q:\\no\\such\\folder");
+  auto appl = MakeAppl();
+  EXPECT_TRUE(appl->ToFile());  // even a folder that cannot be used counts
+}
+
+}  // namespace
+}  // namespace orvabridge::testing

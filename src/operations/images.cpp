@@ -1,0 +1,201 @@
+#include "operations/images.h"
+
+#include <cstdlib>
+#include <span>
+
+#include "channel/codec.h"
+#include "link/appl_core.h"
+
+namespace orvabridge::operations {
+namespace {
+
+namespace command = channel::command;
+namespace image = channel::image;
+namespace image_query = channel::image_query;
+
+constexpr double kSearchImageTimeoutSeconds = 15.0;
+constexpr double kGetImageTimeoutSeconds = 5.0;
+// Picture -1 is given the long wait.
+constexpr double kGetImageLongTimeoutSeconds = 60.0;
+constexpr double kLongWaitPicture = -1.0;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A text converted to a number the way the run time converts a text operand: blanks around a
+// decimal number with optional sign, fraction and exponent. Anything else is a type mismatch.
+double TextAsNumber(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  size_t at = 0;
+  auto digits = [&] {
+    const size_t start = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    return at - start;
+  };
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  size_t mantissa = digits();
+  if (at < text.size() && text[at] == '.') {
+    ++at;
+    mantissa += digits();
+  }
+  bool valid = mantissa > 0;
+  if (valid && at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    valid = digits() > 0;
+  }
+  if (!valid || at != text.size()) {
+    throw RuntimeFailure(failure::kTypeMismatch, "Type mismatch");
+  }
+  const std::string number(text);
+  return std::strtod(number.c_str(), nullptr);
+}
+
+// The destination folder always ends in one backslash.
+std::string FolderText(const std::string& templib) {
+  if (!templib.empty() && templib.back() == '\\') return templib;
+  return templib + '\\';
+}
+
+// A flag left over from a request that gave up earlier is cleared before sending, so that a
+// stale reply is never taken as this request's answer.
+void SendImageRequest(link::ApplCore& core, uint32_t code, std::span<const std::byte> request) {
+  core.holding().image_reply_flag = false;
+  core.exchanger().Send(code, request);
+}
+
+// Waits until an image reply of the right size has been stored; the flag is taken down again
+// whether it came or the time ran out.
+channel::Outcome AwaitImageReply(link::ApplCore& core, double timeout_seconds) {
+  auto& holding = core.holding();
+  auto& exchanger = core.exchanger();
+  const auto outcome = exchanger.WaitFor([&holding] { return holding.image_reply_flag; },
+                                         exchanger.DeadlineIn(timeout_seconds),
+                                         channel::WatchWindow::kYes);
+  if (outcome != channel::Outcome::kWindowGone) holding.image_reply_flag = false;
+  return outcome;
+}
+
+}  // namespace
+
+void ShowFailureBox(link::ApplCore& core, std::string_view method, int32_t number,
+                    const std::string& description) {
+  core.system().ShowMessageBox(
+      {std::string(method) + ": " + std::to_string(number) + " " + description, "",
+       platform::kMbOk});
+}
+
+std::string ImageDateCriteria(link::ApplCore& core, const std::string& FromDate,
+                              const std::string& ToDate) {
+  std::string criteria = core.system().IsDate(FromDate) ? FromDate : " ";
+  if (core.system().IsDate(ToDate)) criteria += "#" + ToDate;
+  return criteria;
+}
+
+int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const std::string& indate,
+                    std::string& PictureID, std::string& captureDate, std::string& imagetype,
+                    std::string& ToothGroupname, std::string& comment, std::string& toothgroups,
+                    std::string& Xraydata) {
+  return CatchFailure(
+      [&]() -> int32_t {
+        if (auto failed = core.CheckGuards({.required = &patientid})) return *failed;
+        const std::string date = core.system().IsDate(indate) ? indate : " ";
+
+        // The reply lands in ImageRecord; its size and original path stay as they were.
+        auto& reply = core.holding().image_record;
+        for (const auto field : {image::kPatientId, image::kPictureId, image::kImageDate,
+                                 image::kToothGroups, image::kImageType, image::kComment,
+                                 image::kToothGroupName, image::kXrayData}) {
+          channel::ZeroField(reply, field);
+        }
+
+        channel::Record<image_query::kSize> request{};
+        channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
+        core.codec().WriteText(request, image_query::kPictureOrPatientId, patientid);
+        core.codec().WriteText(request, image_query::kPathOrDate, date);
+        SendImageRequest(core, command::kSearchImage, request);
+        const auto outcome = AwaitImageReply(core, kSearchImageTimeoutSeconds);
+        if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
+        if (outcome == channel::Outcome::kTimeout) return result::kNothingFound;
+
+        const auto& codec = core.codec();
+        PictureID = codec.ReadText(reply, image::kPictureId);
+        captureDate = codec.ReadText(reply, image::kImageDate);
+        comment = codec.ReadText(reply, image::kComment);
+        imagetype = codec.ReadText(reply, image::kImageType);
+        toothgroups = codec.ReadText(reply, image::kToothGroups);
+        ToothGroupname = codec.ReadText(reply, image::kToothGroupName);
+        Xraydata = codec.ReadText(reply, image::kXrayData);
+        return PictureID.empty() ? result::kNothingFound : result::kSuccess;
+      },
+      [](int32_t, const std::string&) { return result::kImageFailure; });
+}
+
+int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::string& templib,
+                 std::string& PicturePath) {
+  return CatchFailure(
+      [&]() -> int32_t {
+        const std::string folder = FolderText(templib);
+        if (auto failed = core.CheckGuards({})) return *failed;
+
+        channel::Record<image_query::kSize> request{};
+        channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
+        core.codec().WriteText(request, image_query::kPictureOrPatientId, PictureID);
+        core.codec().WriteText(request, image_query::kPathOrDate, PicturePath);
+        core.codec().WriteText(request, image_query::kFolderOrResult, folder);
+        SendImageRequest(core, command::kGetImage, request);
+        // The picture id is read as a number only once the request is out: a text that is no
+        // number fails the call after sending, without waiting.
+        const double limit = TextAsNumber(PictureID) == kLongWaitPicture
+                                 ? kGetImageLongTimeoutSeconds
+                                 : kGetImageTimeoutSeconds;
+        const auto outcome = AwaitImageReply(core, limit);
+        if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
+        if (outcome == channel::Outcome::kTimeout) {
+          core.system().ShowMessageBox({"GetImage timed out after " +
+                                            std::to_string(static_cast<int>(limit)) + " seconds.",
+                                        "", platform::kMbOk});
+          return result::kNothingFound;
+        }
+
+        PicturePath = core.codec().ReadText(core.holding().image_file_reply,
+                                            image_query::kFolderOrResult);
+        return PicturePath.empty() ? result::kNothingFound : result::kSuccess;
+      },
+      [](int32_t, const std::string&) { return result::kImageFailure; });
+}
+
+int32_t FindImages(link::ApplCore& core, const std::string& PictureID,
+                   const std::string& patientid, const std::string& FromDate,
+                   const std::string& ToDate, const std::string& imagetype,
+                   const std::string& ToothGroupname, const std::string& comment,
+                   const std::string& toothgroups, const std::string& Xraydata) {
+  return CatchFailure(
+      [&]() -> int32_t {
+        if (auto failed = core.CheckGuards({})) return *failed;
+        const std::string dates = ImageDateCriteria(core, FromDate, ToDate);
+
+        // Built in ImageRecord itself: the original path stays as the last exchange left it.
+        auto& record = core.holding().image_record;
+        const auto& codec = core.codec();
+        channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
+        codec.WriteText(record, image::kPatientId, patientid);
+        codec.WriteText(record, image::kPictureId, PictureID);
+        codec.WriteText(record, image::kImageDate, dates);
+        codec.WriteText(record, image::kToothGroups, toothgroups);
+        codec.WriteText(record, image::kImageType, imagetype);
+        codec.WriteText(record, image::kComment, comment);
+        codec.WriteText(record, image::kToothGroupName, ToothGroupname);
+        codec.WriteText(record, image::kXrayData, Xraydata);
+        core.exchanger().Send(command::kFindImages, record);
+        // The application acts on the criteria on its own; there is nothing to wait for.
+        return result::kNothingFound;
+      },
+      [&core](int32_t number, const std::string& description) {
+        ShowFailureBox(core, "FindImages", number, description);
+        return result::kNothingFound;
+      });
+}
+
+}  // namespace orvabridge::operations

@@ -1,0 +1,78 @@
+#include "operations/patient_write.h"
+
+#include <span>
+
+#include "channel/codec.h"
+#include "link/failures.h"
+
+namespace orvabridge::operations {
+namespace {
+
+namespace patient = channel::patient;
+namespace command = channel::command;
+
+const char* MethodName(PatientWrite kind) {
+  return kind == PatientWrite::kAdd ? "AddPatientEx" : "ChangePatientEx";
+}
+
+uint32_t CommandCode(PatientWrite kind, bool extended) {
+  if (kind == PatientWrite::kAdd) {
+    return extended ? command::kAddPatientExtended : command::kAddPatientShort;
+  }
+  return extended ? command::kChangePatientExtended : command::kChangePatientShort;
+}
+
+std::string TextOutLine(PatientWrite kind, const PatientArguments& a) {
+  std::string line = MethodName(kind);
+  for (const std::string* value :
+       {&a.PatID, &a.FName, &a.LName, &a.Sex, &a.Adress, &a.TelOne, &a.TelTwo, &a.TelMobile,
+        &a.Email, &a.Birthdate, &a.Comments, &a.OtherIDs}) {
+    line += " ; ";
+    line += *value;
+  }
+  return line;
+}
+
+// Fills the record; the short form is the leading part of the extended one. Texts longer than
+// their field are cut at the field.
+void FillRecord(const channel::FieldCodec& codec, std::span<std::byte> record, bool extended,
+                const PatientArguments& a) {
+  channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
+  codec.WriteText(record, patient::kId, a.PatID);
+  codec.WriteText(record, patient::kFirstName, a.FName);
+  codec.WriteText(record, patient::kLastName, a.LName);
+  codec.WriteText(record, patient::kAddress, a.Adress);
+  codec.WriteText(record, patient::kTelOne, a.TelOne);
+  codec.WriteText(record, patient::kTelTwo, a.TelTwo);
+  codec.WriteText(record, patient::kSex, a.Sex);
+  codec.WriteText(record, patient::kEmail, a.Email);
+  codec.WriteText(record, patient::kMobile, a.TelMobile);
+  codec.WriteText(record, patient::kBirthdate, a.Birthdate);
+  codec.WriteText(record, patient::kComments, a.Comments);
+  // Extra stays zero.
+  if (extended) codec.WriteText(record, patient::kOtherIds, a.OtherIDs);
+}
+
+}  // namespace
+
+int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments) {
+  return link::WithErrorHandler(MethodName(kind), [&]() -> int32_t {
+    if (core.TextOutMode()) {
+      core.TextOut(TextOutLine(kind, arguments));
+      return result::kSuccess;
+    }
+    if (auto failed = core.CheckGuards({.required = &arguments.PatID})) return *failed;
+
+    // Read only now: a re-attach inside the guards selects the extended record again.
+    const bool extended = core.extended_record_flag;
+    channel::Record<patient::kExtendedSize> record{};
+    const auto sent =
+        std::span<std::byte>(record).first(extended ? patient::kExtendedSize : patient::kShortSize);
+    FillRecord(core.codec(), sent, extended, arguments);
+    // No reply comes: ReplyCode is neither reset nor read.
+    core.exchanger().Send(CommandCode(kind, extended), sent);
+    return result::kSuccess;
+  });
+}
+
+}  // namespace orvabridge::operations

@@ -1,0 +1,103 @@
+#include "operations/selected_image.h"
+
+#include <iterator>
+#include <memory>
+
+#include "channel/codec.h"
+#include "link/appl_core.h"
+#include "link/failures.h"
+#include "link/number_text.h"
+#include "operations/images.h"
+#include "operations/outcome.h"
+
+namespace orvabridge::operations {
+namespace {
+
+namespace command = channel::command;
+namespace image = channel::image;
+namespace image_card = channel::image_card;
+
+constexpr double kSelectedImageTimeoutSeconds = 20.0;
+constexpr double kSelectedImageCardTimeoutSeconds = 60.0;
+
+int16_t FlagValue(bool value) { return value ? 1 : 0; }
+
+}  // namespace
+
+int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::string& patientid,
+                             std::string& ImageDate, std::string& imagetype, std::string& OrgPath,
+                             std::string& ToothGroupname, std::string& comment,
+                             std::string& toothgroups, std::string& Xraydata) {
+  return CatchFailure(
+      [&]() -> int32_t {
+        if (auto failed = core.CheckGuards({})) return *failed;
+
+        auto& record = core.holding().image_record;
+        const auto& codec = core.codec();
+        codec.WriteText(record, image::kImageDate, ImageDate);
+        codec.WriteText(record, image::kComment, comment);
+        codec.WriteText(record, image::kImageType, imagetype);
+        codec.WriteText(record, image::kPatientId, patientid);
+        codec.WriteText(record, image::kPictureId, PictureID);
+        codec.WriteText(record, image::kToothGroups, toothgroups);
+        codec.WriteText(record, image::kToothGroupName, ToothGroupname);
+        codec.WriteText(record, image::kXrayData, Xraydata);
+        codec.WriteText(record, image::kOriginalPath, OrgPath);
+        channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
+
+        const auto reply = core.exchanger().Exchange(command::kSelectedImage, record,
+                                                     kSelectedImageTimeoutSeconds);
+        if (auto failed = MapReadOutcome(reply, command::kSelectedImage)) return *failed;
+
+        const auto& text = core.holding().reply_text;
+        if (text[0] == channel::kNoneMarker) return result::kNothingFound;
+        std::string* outputs[] = {&PictureID, &patientid,      &ImageDate,
+                                  &imagetype, &OrgPath,        &ToothGroupname,
+                                  &comment,   &toothgroups,    &Xraydata};
+        for (size_t i = 0; i < std::size(outputs); ++i) *outputs[i] = text[i + 1];
+        return result::kSuccess;
+      },
+      [&core](int32_t number, const std::string& description) {
+        ShowFailureBox(core, "GetSelectedImageInfo", number, description);
+        return result::kNothingFound;
+      });
+}
+
+int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::string& patientid,
+                             std::string& ICXML, std::string& ImagePath, bool bGetImages,
+                             bool bGetOriginals) {
+  return link::WithErrorHandler(
+      "GetSelectedImageCard",
+      [&]() -> int32_t {
+        if (auto failed = core.CheckGuards({})) return *failed;
+
+        // Twenty kilobytes: kept off the stack.
+        auto request = std::make_unique<channel::Record<image_card::kSize>>();
+        auto& record = *request;
+        record.fill(std::byte{0});
+        const auto& codec = core.codec();
+        channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
+        channel::WriteI32(record, image_card::kCardId, ImageCardID);
+        codec.WriteText(record, image_card::kPatientId, patientid);
+        codec.WriteText(record, image_card::kContent, ICXML);
+        codec.WriteText(record, image_card::kImagePath, ImagePath);
+        channel::WriteI16(record, image_card::kGetImages, FlagValue(bGetImages));
+        channel::WriteI16(record, image_card::kGetOriginals, FlagValue(bGetOriginals));
+
+        const auto reply = core.exchanger().Exchange(command::kSelectedImageCard, record,
+                                                     kSelectedImageCardTimeoutSeconds);
+        if (auto failed = MapReadOutcome(reply, command::kSelectedImageCard)) return *failed;
+
+        const auto& text = core.holding().reply_text;
+        if (text[0] == channel::kNoneMarker) return result::kNothingFound;
+        const int32_t card = link::RoundToInt32(link::LeadingNumber(text[4]));
+        patientid = text[1];
+        ImagePath = text[2];
+        ICXML = text[3];
+        ImageCardID = card;
+        return result::kSuccess;
+      },
+      " error: ");
+}
+
+}  // namespace orvabridge::operations

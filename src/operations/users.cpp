@@ -1,0 +1,240 @@
+#include "operations/users.h"
+
+#include <functional>
+#include <initializer_list>
+#include <span>
+
+#include "channel/codec.h"
+#include "link/appl_core.h"
+#include "link/failures.h"
+#include "operations/outcome.h"
+
+namespace orvabridge::operations {
+namespace {
+
+namespace command = channel::command;
+namespace login = channel::login;
+
+constexpr double kLoginTimeoutSeconds = 20.0;
+constexpr int32_t kHighestChangeRightsMethod = UseSpecifiedRights;
+
+// The arguments every login form shares.
+struct LoginArguments {
+  const std::string& LoginName;
+  const std::string& Password;
+  const std::string* AdminLoginName;
+  const std::string* AdminPassword;
+  std::string* UserPrefix;
+  std::string* UserFirstname;
+  std::string* UserLastname;
+  const int32_t* ChangeRightsMethod;
+  const std::string* WorkstationName;
+};
+
+struct LoginForm {
+  uint32_t code;
+  channel::WatchWindow watch;
+  // Writes the form's own fields (rights, group) into the login record.
+  std::function<void(std::span<std::byte>)> fill;
+};
+
+std::string TextOf(const std::string* text) { return text != nullptr ? *text : std::string(); }
+int32_t NumberOf(const int32_t* number) { return number != nullptr ? *number : 0; }
+int16_t FlagOf(const bool* flag) { return flag != nullptr && *flag ? 1 : 0; }
+
+// The call-log line: the method's name and its argument values, all joined by " ; ".
+std::string LogLine(const char* method, std::initializer_list<std::string> values) {
+  std::string line = std::string(method) + " ; ";
+  bool first = true;
+  for (const auto& value : values) {
+    if (!first) line += " ; ";
+    line += value;
+    first = false;
+  }
+  return line;
+}
+
+bool BlankName(const std::string& name) {
+  return name.find_first_not_of(' ') == std::string::npos;
+}
+
+int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm& form) {
+  if (auto failed = core.CheckGuards({.session_check = false})) return *failed;
+  // Only the check ignores surrounding spaces; the name goes out as the caller wrote it.
+  if (BlankName(args.LoginName)) return result::kEmptyArgument;
+  const int32_t change_rights = NumberOf(args.ChangeRightsMethod);
+  if (change_rights < LeaveAsIsOrGetDefaults || change_rights > kHighestChangeRightsMethod) {
+    return result::kTimeout;
+  }
+
+  // The object's own record: fields this form does not set go out as the last login left them.
+  auto& record = core.holding().login_record;
+  const auto& codec = core.codec();
+  codec.WriteText(record, login::kLoginName, args.LoginName);
+  codec.WriteText(record, login::kPassword, args.Password);
+  codec.WriteText(record, login::kAdminLoginName, TextOf(args.AdminLoginName));
+  codec.WriteText(record, login::kAdminPassword, TextOf(args.AdminPassword));
+  codec.WriteText(record, login::kUserPrefix, TextOf(args.UserPrefix));
+  codec.WriteText(record, login::kUserFirstname, TextOf(args.UserFirstname));
+  codec.WriteText(record, login::kUserLastname, TextOf(args.UserLastname));
+  codec.WriteText(record, login::kWorkstationName, TextOf(args.WorkstationName));
+  channel::WriteI32(record, login::kChangeRightsOrResult, change_rights);
+  form.fill(record);
+  channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
+
+  const auto reply =
+      core.exchanger().Exchange(form.code, record, kLoginTimeoutSeconds, form.watch);
+  if (auto failed = MapUserOutcome(reply, form.code)) return *failed;
+
+  // The names come back whatever the result says.
+  const int32_t login_result = channel::ReadI32(record, login::kChangeRightsOrResult);
+  if (args.UserPrefix != nullptr) *args.UserPrefix = codec.ReadText(record, login::kUserPrefix);
+  if (args.UserFirstname != nullptr) {
+    *args.UserFirstname = codec.ReadText(record, login::kUserFirstname);
+  }
+  if (args.UserLastname != nullptr) {
+    *args.UserLastname = codec.ReadText(record, login::kUserLastname);
+  }
+  return login_result;
+}
+
+// Bit values of lRights and the right flag each one grants.
+struct RightBit {
+  int32_t bit;
+  channel::Field flag;
+};
+constexpr RightBit kRightBits[] = {
+    {1, login::kEditRights},
+    {2, login::kApproveRights},
+    {4, login::kDeleteRights},
+    {8, login::kAdminRights},
+    {16, login::kCaptureAndNonDcmImportRights},
+    {32, login::kPrintPatientInfoRights},
+    {64, login::kExportDcmRights},
+    {128, login::kImportDcmRights},
+    {256, login::kNinthRight},
+};
+
+}  // namespace
+
+int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std::string& Password,
+                  const std::string* AdminLoginName, const std::string* AdminPassword,
+                  std::string* UserPrefix, std::string* UserFirstname, std::string* UserLastname,
+                  const int32_t* ChangeRightsMethod, const bool* ApproveRights,
+                  const bool* EditRights, const bool* DeleteRights,
+                  const bool* PrintPatientInfoRights, const bool* ExportDCMRights,
+                  const bool* ImportDCMRights, const bool* CaptureAndNonDCMImportRights,
+                  const bool* AdminRights, const std::string* WorkstationName) {
+  return link::WithErrorHandler("UserLogin", [&]() -> int32_t {
+    if (core.TextOutMode()) {
+      auto flag = [](const bool* value) { return std::to_string(FlagOf(value)); };
+      // Widened first: the magnitude of the lowest 32-bit value does not fit in 32 bits.
+      const int64_t change_rights = NumberOf(ChangeRightsMethod);
+      core.TextOut(LogLine(
+          "UserLogin",
+          {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword), TextOf(UserPrefix),
+           TextOf(UserFirstname), TextOf(UserLastname),
+           std::to_string(change_rights < 0 ? -change_rights : change_rights),
+           flag(ApproveRights), flag(EditRights), flag(DeleteRights),
+           flag(PrintPatientInfoRights), flag(ExportDCMRights), flag(ImportDCMRights),
+           flag(CaptureAndNonDCMImportRights), flag(AdminRights), TextOf(WorkstationName)}));
+      return result::kSuccess;
+    }
+    const LoginForm form{command::kUserLogin, channel::WatchWindow::kYes,
+                         [&](std::span<std::byte> record) {
+                           channel::WriteI16(record, login::kAdminRights, FlagOf(AdminRights));
+                           channel::WriteI16(record, login::kApproveRights, FlagOf(ApproveRights));
+                           channel::WriteI16(record, login::kDeleteRights, FlagOf(DeleteRights));
+                           channel::WriteI16(record, login::kEditRights, FlagOf(EditRights));
+                           channel::WriteI16(record, login::kPrintPatientInfoRights,
+                                             FlagOf(PrintPatientInfoRights));
+                           channel::WriteI16(record, login::kExportDcmRights,
+                                             FlagOf(ExportDCMRights));
+                           channel::WriteI16(record, login::kImportDcmRights,
+                                             FlagOf(ImportDCMRights));
+                           channel::WriteI16(record, login::kCaptureAndNonDcmImportRights,
+                                             FlagOf(CaptureAndNonDCMImportRights));
+                         }};
+    return Login(core,
+                 {LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
+                  UserLastname, ChangeRightsMethod, WorkstationName},
+                 form);
+  });
+}
+
+int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName,
+                    const std::string& Password, const std::string* AdminLoginName,
+                    const std::string* AdminPassword, std::string* UserPrefix,
+                    std::string* UserFirstname, std::string* UserLastname,
+                    const int32_t* ChangeRightsMethod, const int32_t* lRights,
+                    const std::string* WorkstationName) {
+  return link::WithErrorHandler("Userloginex", [&]() -> int32_t {
+    const int32_t rights = NumberOf(lRights);
+    if (core.TextOutMode()) {
+      core.TextOut(LogLine("UserLoginEx",
+                           {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword),
+                            TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
+                            std::to_string(NumberOf(ChangeRightsMethod)), std::to_string(rights),
+                            TextOf(WorkstationName)}));
+      return result::kSuccess;
+    }
+    const LoginForm form{command::kUserLogin, channel::WatchWindow::kYes,
+                         [rights](std::span<std::byte> record) {
+                           for (const auto& right : kRightBits) {
+                             channel::WriteI16(record, right.flag, (rights & right.bit) ? 1 : 0);
+                           }
+                           // Bits without a flag of their own still travel in the mask.
+                           channel::WriteI32(record, login::kRights, rights);
+                         }};
+    return Login(core,
+                 {LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
+                  UserLastname, ChangeRightsMethod, WorkstationName},
+                 form);
+  });
+}
+
+int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
+                       const std::string& Password, const std::string& UserGroup,
+                       const std::string* AdminLoginName, const std::string* AdminPassword,
+                       std::string* UserPrefix, std::string* UserFirstname,
+                       std::string* UserLastname, const int32_t* ChangeRightsMethod,
+                       const std::string* WorkstationName) {
+  return link::WithErrorHandler("UserGroupLogin", [&]() -> int32_t {
+    if (core.TextOutMode()) {
+      core.TextOut(LogLine("UserGroupLogin",
+                           {LoginName, Password, UserGroup, TextOf(AdminLoginName),
+                            TextOf(AdminPassword), TextOf(UserPrefix), TextOf(UserFirstname),
+                            TextOf(UserLastname), std::to_string(NumberOf(ChangeRightsMethod)),
+                            TextOf(WorkstationName)}));
+      return result::kSuccess;
+    }
+    // A group login keeps waiting even when the application's window goes away meanwhile.
+    const LoginForm form{command::kUserGroupLogin, channel::WatchWindow::kNo,
+                         [&](std::span<std::byte> record) {
+                           core.codec().WriteText(record, login::kUserGroup, UserGroup);
+                         }};
+    return Login(core,
+                 {LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
+                  UserLastname, ChangeRightsMethod, WorkstationName},
+                 form);
+  });
+}
+
+int32_t UserLogout(link::ApplCore& core) {
+  if (core.TextOutMode()) {
+    core.TextOut("UserLogout ; ");
+    return result::kSuccess;
+  }
+  if (auto failed = core.CheckGuards({.session_check = false})) return *failed;
+
+  auto& record = core.holding().login_record;
+  // A reply too short to carry a result leaves 0 here.
+  channel::WriteI32(record, login::kChangeRightsOrResult, 0);
+  const auto reply = core.exchanger().Exchange(command::kUserLogout, {}, kLoginTimeoutSeconds);
+  if (auto failed = MapUserOutcome(reply, command::kUserLogout, result::kEmptyArgument)) {
+    return *failed;
+  }
+  return channel::ReadI32(record, login::kChangeRightsOrResult);
+}
+
+}  // namespace orvabridge::operations

@@ -1,0 +1,87 @@
+#include "operations/worklist.h"
+
+#include <optional>
+#include <utility>
+
+#include "channel/codec.h"
+#include "link/appl_core.h"
+#include "link/failures.h"
+#include "link/number_text.h"
+#include "operations/outcome.h"
+
+namespace orvabridge::operations {
+namespace {
+
+namespace command = channel::command;
+namespace generic = channel::generic;
+using generic::kText;
+
+constexpr double kGenericTimeoutSeconds = 20.0;
+
+std::string TextOf(const std::string* text) { return text != nullptr ? *text : std::string(); }
+
+template <class T>
+void Put(T* out, T value) {
+  if (out != nullptr) *out = std::move(value);
+}
+
+// Sends GenericRecord as it stands, with its size and `sub_command`, and waits for reply 1500.
+// Bytes the request does not set go out as the previous 1500 exchange left them.
+std::optional<int32_t> ExchangeGeneric(link::ApplCore& core, int32_t sub_command) {
+  auto& record = core.holding().generic_record;
+  channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
+  channel::WriteI32(record, generic::kSubCommand, sub_command);
+  const auto reply =
+      core.exchanger().Exchange(command::kGeneric, record, kGenericTimeoutSeconds);
+  return MapUserOutcome(reply, command::kGeneric);
+}
+
+}  // namespace
+
+int32_t GetRespPerson(link::ApplCore& core, int32_t* rpID, std::string* rpPrefix,
+                      std::string* rpFirstname, std::string* rpLastname, std::string* rpGUID,
+                      std::string* rpShortname, std::string* rpContactInfo, std::string* rpEMail,
+                      std::string* rpLoginname, int32_t* rpType) {
+  return link::WithErrorHandler("GetRespPerson", [&]() -> int32_t {
+    if (auto failed = core.CheckGuards({})) return *failed;
+    if (auto failed = ExchangeGeneric(core, generic::kResponsiblePerson)) return *failed;
+
+    const auto& record = core.holding().generic_record;
+    const auto& codec = core.codec();
+    Put(rpID, channel::ReadI32(record, generic::kNumber1));
+    Put(rpType, channel::ReadI32(record, generic::kNumber2));
+    Put(rpShortname, codec.ReadText(record, kText[0]));
+    Put(rpFirstname, codec.ReadText(record, kText[1]));
+    Put(rpLastname, codec.ReadText(record, kText[2]));
+    Put(rpPrefix, codec.ReadText(record, kText[3]));
+    Put(rpContactInfo, codec.ReadText(record, kText[4]));
+    Put(rpEMail, codec.ReadText(record, kText[5]));
+    Put(rpGUID, codec.ReadText(record, kText[6]));
+    Put(rpLoginname, codec.ReadText(record, kText[7]));
+    return channel::ReadI32(record, generic::kNumber0);
+  });
+}
+
+int32_t MWLQuery(link::ApplCore& core, const std::string* PatID, const std::string* PatName,
+                 const std::string* AccNo, const std::string* ProcID, const double* StartDate,
+                 const std::string* StationAE, const std::string* Modality) {
+  return link::WithErrorHandler("MWLQuery", [&]() -> int32_t {
+    if (auto failed = core.CheckGuards({})) return *failed;
+
+    auto& record = core.holding().generic_record;
+    const auto& codec = core.codec();
+    channel::WriteF64(record, generic::kDate, StartDate != nullptr ? *StartDate : 0.0);
+    codec.WriteText(record, kText[0], TextOf(AccNo));
+    codec.WriteText(record, kText[1], TextOf(Modality));
+    codec.WriteText(record, kText[2], TextOf(PatID));
+    codec.WriteText(record, kText[3], TextOf(PatName));
+    codec.WriteText(record, kText[4], TextOf(ProcID));
+    codec.WriteText(record, kText[5], TextOf(StationAE));
+    if (auto failed = ExchangeGeneric(core, generic::kWorklistQuery)) return *failed;
+
+    // The answer is a number in the first text field; its result field carries nothing here.
+    return link::RoundToInt32(link::LeadingNumber(codec.ReadText(record, kText[0])));
+  });
+}
+
+}  // namespace orvabridge::operations

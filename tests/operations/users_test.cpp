@@ -1,0 +1,319 @@
+// UserLogin, UserLoginEx, UserGroupLogin and UserLogout: the login record they send, the reply
+// mapping, the argument checks, text-out lines and failures.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <random>
+
+#include "environment/call_log.h"
+#include "operations/images_fixture.h"
+
+namespace orvabridge::testing {
+namespace {
+
+namespace command = channel::command;
+using channel::Field;
+
+// Login record fields at literal offsets, so that a wrong layout cannot vouch for itself.
+constexpr Field kResult{1604, 4}, kPrefix{1028, 64}, kFirst{1092, 256}, kLast{1348, 256},
+    kMask{1884, 4}, kGroup{1888, 256}, kWorkstation{1624, 256};
+// admin, approve, delete, edit, print, export, import, capture, ninth
+constexpr Field kFlagFields[] = {{1608, 2}, {1610, 2}, {1612, 2}, {1614, 2}, {1616, 2},
+                                 {1618, 2}, {1620, 2}, {1622, 2}, {1880, 2}};
+
+class UsersTest : public AttachedTest {
+ protected:
+  struct Names {
+    std::string prefix = "Mr", first = "Tom", last = "Hale";
+  };
+  // A login reply with `result` and the three names.
+  std::vector<std::byte> LoginReply(int32_t result, const Names& names) const {
+    auto record = SizedRecord(2144);
+    channel::WriteI32(record, kResult, result);
+    codec().WriteText(record, kPrefix, names.prefix);
+    codec().WriteText(record, kFirst, names.first);
+    codec().WriteText(record, kLast, names.last);
+    return record;
+  }
+  void AnswerLogins(std::vector<std::byte> reply, uint32_t reply_code = 0) {
+    serve_ = [this, reply, reply_code](const Request& request) {
+      peer_->Reply(request.reply_to, reply_code != 0 ? reply_code : request.code, reply);
+    };
+  }
+  int32_t LoginEx(std::string name, int32_t rights, Names& names, int32_t change_rights = 0) {
+    std::string password = "pw";
+    return appl_->UserLoginEx(name, password, nullptr, nullptr, &names.prefix, &names.first,
+                              &names.last, &change_rights, &rights);
+  }
+  int32_t GroupLogin(std::string name, std::string group, Names& names, int32_t change_rights = 0) {
+    std::string password = "pw";
+    return appl_->UserGroupLogin(name, password, group, nullptr, nullptr, &names.prefix,
+                                 &names.first, &names.last, &change_rights);
+  }
+  std::vector<int16_t> Flags(const std::vector<std::byte>& record) const {
+    std::vector<int16_t> flags;
+    for (const auto& field : kFlagFields) flags.push_back(channel::ReadI16(record, field));
+    return flags;
+  }
+};
+
+// --- Request records -------------------------------------------------------------------------
+
+TEST_F(UsersTest, UserLoginSendsEveryFieldOfItsForm) {
+  Start();
+  std::string name = " ann ", password = "secret", admin = "root", admin_password = "toor",
+              prefix = "Dr", first = "Ann", last = "Berg", workstation = "WS-1";
+  int32_t change_rights = UseSpecifiedRights;
+  bool yes = true, no = false;
+  appl_->UserLogin(name, password, &admin, &admin_password, &prefix, &first, &last, &change_rights,
+                   &no, &no, &no, &no, &no, &no, &no, &yes, &workstation);
+  const auto sent = Sent(command::kUserLogin);
+  ASSERT_EQ(sent.size(), 1u);
+  auto expected = SizedRecord(2144);
+  codec().WriteText(expected, Field{4, 256}, " ann ");  // sent untrimmed
+  codec().WriteText(expected, Field{260, 256}, "secret");
+  codec().WriteText(expected, Field{516, 256}, "root");
+  codec().WriteText(expected, Field{772, 256}, "toor");
+  codec().WriteText(expected, kPrefix, "Dr");
+  codec().WriteText(expected, kFirst, "Ann");
+  codec().WriteText(expected, kLast, "Berg");
+  codec().WriteText(expected, kWorkstation, "WS-1");
+  channel::WriteI32(expected, kResult, 2);
+  channel::WriteI16(expected, kFlagFields[0], 1);
+  EXPECT_EQ(sent[0].bytes, expected);
+}
+
+TEST_F(UsersTest, RightsMaskSetsTheFlagsOfItsBits) {
+  Start();
+  Names names;
+  LoginEx("ann", 267, names);  // 1 + 2 + 8 + 256
+  LoginEx("ann", 0x7FFFFE00 | 16 | 128, names);
+  const auto sent = Sent(command::kUserLogin);
+  ASSERT_EQ(sent.size(), 2u);
+  // admin, approve, delete, edit, print, export, import, capture, ninth
+  EXPECT_EQ(Flags(sent[0].bytes), (std::vector<int16_t>{1, 1, 0, 1, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(channel::ReadI32(sent[0].bytes, kMask), 267);
+  EXPECT_EQ(Flags(sent[1].bytes), (std::vector<int16_t>{0, 0, 0, 0, 0, 0, 1, 1, 0}));
+  EXPECT_EQ(channel::ReadI32(sent[1].bytes, kMask), 0x7FFFFE00 | 16 | 128);
+}
+
+TEST_F(UsersTest, FieldsAFormDoesNotSetKeepTheLastExchangesBytes) {
+  Start();
+  // Each reply leaves a mark in the alignment gap that no request writes.
+  serve_ = [this](const Request& request) {
+    auto reply = request.bytes;
+    reply[1882] = std::byte{0xAB};
+    reply[1883] = std::byte{0xCD};
+    peer_->Reply(request.reply_to, request.code, reply);
+  };
+  Names names;
+  LoginEx("ann", 267, names);
+  GroupLogin("bob", "Dentists", names);
+  const auto group = Sent(command::kUserGroupLogin);
+  ASSERT_EQ(group.size(), 1u);
+  // The group login sets no rights: the mask login's flags and mask are still there.
+  EXPECT_EQ(Flags(group[0].bytes), (std::vector<int16_t>{1, 1, 0, 1, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(channel::ReadI32(group[0].bytes, kMask), 267);
+  EXPECT_EQ(group[0].bytes[1882], std::byte{0xAB});
+  EXPECT_EQ(codec().ReadText(group[0].bytes, kGroup), "Dentists");
+
+  std::string name = "cid", password = "pw";
+  bool yes = true;
+  appl_->UserLogin(name, password, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &yes);
+  const auto plain = Sent(command::kUserLogin);
+  ASSERT_EQ(plain.size(), 2u);
+  // Eight flags from the booleans; the ninth, the mask and the group stay as they were.
+  EXPECT_EQ(Flags(plain[1].bytes), (std::vector<int16_t>{0, 1, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(channel::ReadI32(plain[1].bytes, kMask), 267);
+  EXPECT_EQ(codec().ReadText(plain[1].bytes, kGroup), "Dentists");
+  EXPECT_EQ(plain[1].bytes[1883], std::byte{0xCD});
+  // Omitted texts go out empty.
+  EXPECT_EQ(codec().ReadText(plain[1].bytes, kPrefix), "");
+  EXPECT_EQ(codec().ReadText(plain[1].bytes, kWorkstation), "");
+}
+
+// --- Argument checks and guards --------------------------------------------------------------
+
+TEST_F(UsersTest, BlankLoginNameAndUnknownChangeRightsAreRefused) {
+  Start();
+  Names names;
+  EXPECT_EQ(LoginEx("   ", 0, names), -5);
+  EXPECT_EQ(LoginEx("", 0, names), -5);
+  EXPECT_EQ(GroupLogin("   ", "g", names), -5);
+  EXPECT_EQ(LoginEx("ann", 0, names, 3), -6);
+  EXPECT_EQ(LoginEx("ann", 0, names, -1), -6);
+  EXPECT_EQ(GroupLogin("ann", "g", names, 3), -6);
+  // The name is checked before the change-rights method.
+  EXPECT_EQ(LoginEx(" ", 0, names, 3), -5);
+  EXPECT_TRUE(peer_->requests().empty());
+  EXPECT_EQ(names.first, "Tom");
+}
+
+TEST_F(UsersTest, LinkGuards) {
+  Names names;
+  appl_ = MakeAppl();
+  EXPECT_EQ(LoginEx("ann", 0, names), -4);
+  EXPECT_EQ(appl_->UserLogout(), -4);
+  Start();
+  core().form_loaded = false;
+  EXPECT_EQ(LoginEx("", 0, names), -1);  // the link guards come before the argument checks
+  EXPECT_EQ(appl_->UserLogout(), -1);
+  core().form_loaded = true;
+  core().reply_window = platform::WindowHandle();
+  EXPECT_EQ(GroupLogin("ann", "g", names), -2);
+  EXPECT_EQ(appl_->UserLogout(), -2);
+  Start();
+  core().thread().control_message_id = 0;
+  EXPECT_EQ(LoginEx("ann", 0, names), -3);
+  EXPECT_EQ(appl_->UserLogout(), -3);
+  EXPECT_TRUE(peer_->requests().empty());
+}
+
+// --- Reply mapping ---------------------------------------------------------------------------
+
+TEST_F(UsersTest, ReplyResultAndNamesComeBackWithoutASessionCheck) {
+  Start();
+  logged_in_ = false;  // logins do not ask who is logged in
+  for (int32_t result : {1, 0, -42}) {
+    AnswerLogins(LoginReply(result, {"Dr", "Ann", "Berg"}));
+    Names names;
+    EXPECT_EQ(LoginEx("ann", 0, names), result);
+    EXPECT_EQ(names.prefix, "Dr");
+    EXPECT_EQ(names.first, "Ann");
+    EXPECT_EQ(names.last, "Berg");
+    Names group;
+    EXPECT_EQ(GroupLogin("ann", "", group), result);  // an empty group is no empty argument
+    EXPECT_EQ(group.last, "Berg");
+  }
+  // Omitted name arguments simply drop what comes back.
+  std::string name = "ann", password = "pw";
+  EXPECT_EQ(appl_->UserLogin(name, password), -42);
+  EXPECT_TRUE(Sent(command::kGeneric).empty());
+}
+
+TEST_F(UsersTest, OtherRepliesTimeOutsAndVanishingWindows) {
+  Start();
+  Names names;
+  AnswerLogins(LoginReply(1, {"X", "Y", "Z"}), command::kUserGroupLogin);
+  EXPECT_EQ(LoginEx("ann", 0, names), 0);
+  EXPECT_EQ(names.first, "Tom");
+
+  serve_ = nullptr;
+  EXPECT_EQ(LoginEx("ann", 0, names), -7);
+  EXPECT_EQ(GroupLogin("ann", "g", names), -7);
+  EXPECT_EQ(names.first, "Tom");
+
+  // The group login does not watch the window: it runs into its deadline instead.
+  serve_ = [this](const Request&) { CloseApplicationLater(); };
+  EXPECT_EQ(GroupLogin("ann", "g", names), -7);
+  Start();
+  serve_ = [this](const Request&) { CloseApplicationLater(); };
+  EXPECT_EQ(LoginEx("ann", 0, names), -4);
+  EXPECT_EQ(core().thread().target_window, peer_->control_window());
+  EXPECT_EQ(names.first, "Tom");
+}
+
+TEST_F(UsersTest, LogoutSendsNothingButItsCode) {
+  Start();
+  std::vector<std::byte> reply = LoginReply(7, {});
+  AnswerLogins(reply);
+  EXPECT_EQ(appl_->UserLogout(), 7);
+  const auto sent = Sent(command::kUserLogout);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_TRUE(sent[0].bytes.empty());
+  EXPECT_TRUE(Sent(command::kGeneric).empty());
+
+  // A reply too short to reach the result reads 0, not the last login's result.
+  AnswerLogins(LoginReply(9, {}));
+  Names names;
+  ASSERT_EQ(LoginEx("ann", 0, names), 9);
+  reply.resize(100);
+  AnswerLogins(reply);
+  EXPECT_EQ(appl_->UserLogout(), 0);
+
+  AnswerLogins(reply, command::kUserLogin);
+  EXPECT_EQ(appl_->UserLogout(), 0);
+  serve_ = nullptr;
+  EXPECT_EQ(appl_->UserLogout(), -5);
+  serve_ = [this](const Request&) { CloseApplicationLater(); };
+  EXPECT_EQ(appl_->UserLogout(), -4);
+}
+
+TEST_F(UsersTest, LoginReplyWhileAnotherCallWaits) {
+  Start();
+  // The application handles a login by first asking for the responsible person; the nested
+  // exchange runs inside the login's send, and the login still gets its own answer.
+  int32_t person = 0;
+  serve_ = [&](const Request& request) {
+    if (request.code == command::kUserLogin) {
+      int32_t id = 0;
+      appl_->GetRespPerson(&id);
+      person = id;
+      peer_->Reply(request.reply_to, command::kUserLogin, LoginReply(1, {"Dr", "A", "B"}));
+    } else if (request.code == command::kGeneric) {
+      auto reply = peer_->SessionRecord(true, 3);
+      channel::WriteI32(reply, Field{12, 4}, 44);
+      peer_->Reply(request.reply_to, command::kGeneric, reply);
+    }
+  };
+  Names names;
+  EXPECT_EQ(LoginEx("ann", 0, names), 1);
+  EXPECT_EQ(person, 44);
+  EXPECT_EQ(names.first, "A");
+}
+
+// --- Text-out mode ---------------------------------------------------------------------------
+
+class UsersTextOutTest : public UsersTest {
+ protected:
+  void SetUp() override {
+    UsersTest::SetUp();
+    const std::string folder = "C:\\txtout-users-" + std::to_string(std::random_device{}());
+    platform_->Files().CreateFolder(folder);
+    SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder);
+    appl_ = MakeAppl();
+  }
+  std::vector<std::string> Lines() {
+    const auto& lines = core().call_log->lines();
+    return {lines.begin(), lines.end()};
+  }
+};
+
+TEST_F(UsersTextOutTest, EachCallLogsItsLineAndSucceeds) {
+  std::string name = "ann", password = "secret", admin = "root", admin_password = "toor",
+              prefix = "Dr", first = "Ann", last = "Berg", workstation = "WS-1", group = "Dent";
+  int32_t change_rights = -2, rights = 267;
+  bool yes = true, no = false;
+  EXPECT_EQ(
+      appl_->UserLogin(name, password, &admin, &admin_password, &prefix, &first, &last,
+                       &change_rights, &yes, &no, &yes, &no, &no, &no, &no, &yes, &workstation),
+      1);
+  EXPECT_EQ(appl_->UserLoginEx(name, password, &admin, &admin_password, &prefix, &first, &last,
+                               &change_rights, &rights, &workstation),
+            1);
+  EXPECT_EQ(appl_->UserGroupLogin(name, password, group, &admin, &admin_password, &prefix, &first,
+                                  &last, &change_rights, &workstation),
+            1);
+  std::string blank = "   ";
+  EXPECT_EQ(appl_->UserLogin(blank, password), 1);  // no argument checks in text-out mode
+  EXPECT_EQ(appl_->UserLogout(), 1);
+  int32_t lowest = std::numeric_limits<int32_t>::min();
+  EXPECT_EQ(appl_->UserLogin(name, password, nullptr, nullptr, nullptr, nullptr, nullptr, &lowest),
+            1);
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{
+                "UserLogin ; ann ; secret ; root ; toor ; Dr ; Ann ; Berg ; 2 ; 1 ; 0 ; 1 ; 0 ; "
+                "0 ; 0 ; 0 ; 1 ; WS-1",
+                "UserLoginEx ; ann ; secret ; root ; toor ; Dr ; Ann ; Berg ; -2 ; 267 ; WS-1",
+                "UserGroupLogin ; ann ; secret ; Dent ; root ; toor ; Dr ; Ann ; Berg ; -2 ; WS-1",
+                "UserLogin ; " + blank +
+                    " ; secret ;  ;  ;  ;  ;  ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; ",
+                "UserLogout ; ",
+                "UserLogin ; ann ; secret ;  ;  ;  ;  ;  ; 2147483648 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; "
+                "0 ; 0 ; ",
+            }));
+  EXPECT_EQ(prefix, "Dr");  // outputs are not touched
+}
+
+}  // namespace
+}  // namespace orvabridge::testing

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every test:
+#   native debug build (in-process desktop), native AddressSanitizer/UBSan build, and the
+#   Windows x86 and x64 cross builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+run_native() {
+  local preset=$1
+  echo "== ${preset}: configure and build"
+  cmake --preset "${preset}" >/dev/null
+  cmake --build --preset "${preset}" -j "${jobs}"
+  echo "== ${preset}: tests"
+  ctest --preset "${preset}" -j "${jobs}" --timeout 300
+}
+
+run_cross() {
+  local preset=$1
+  echo "== ${preset}: configure and build"
+  cmake --preset "${preset}" >/dev/null
+  cmake --build --preset "${preset}" -j "${jobs}"
+  if [ -x scripts/wine/run-tests.sh ] && [ -f "build/${preset}/tests/orvabridge_tests.exe" ]; then
+    echo "== ${preset}: tests under Wine"
+    scripts/wine/run-tests.sh "${preset}"
+  fi
+}
+
+run_native debug
+run_native asan
+run_cross mingw-i686
+run_cross mingw-x86_64
+echo "All configurations built and tested."

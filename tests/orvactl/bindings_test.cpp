@@ -1,0 +1,80 @@
+// How a call's arguments are handed to the member: omitted inputs, collected outputs.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+
+#include "bindings.h"
+#include "commands.h"
+
+namespace orvabridge::orvactl {
+namespace {
+
+const CommandSpec& Command(std::string_view name) {
+  const CommandSpec* command = FindCommand(name);
+  EXPECT_NE(command, nullptr) << name;
+  return *command;
+}
+
+TEST(OrvactlBindings, OmittedOptionalInputsArePassedAsOmitted) {
+  Bindings login(Command("login"), {{"AdminLoginName", std::string("admin")},
+                                    {"ChangeRightsMethod", int32_t{2}}});
+  ASSERT_NE(login.OptionalText("AdminLoginName"), nullptr);
+  EXPECT_EQ(*login.OptionalText("AdminLoginName"), "admin");
+  EXPECT_EQ(*login.OptionalInt32("ChangeRightsMethod"), 2);
+  EXPECT_EQ(login.OptionalText("AdminPassword"), nullptr);
+  EXPECT_EQ(login.OptionalBool("EditRights"), nullptr);
+  EXPECT_EQ(login.OptionalText("WorkstationName"), nullptr);
+  // Required parameters always have a variable, empty when not given.
+  EXPECT_EQ(login.Text("LoginName"), "");
+}
+
+TEST(OrvactlBindings, OptionalOutputsAlwaysGetAVariable) {
+  Bindings session(Command("session"), {});
+  EXPECT_NE(session.OptionalInt32("UserID"), nullptr);
+  EXPECT_NE(session.OptionalBool("IsLoggedIn"), nullptr);
+  EXPECT_NE(session.OptionalText("sextra"), nullptr);  // in and out
+  Bindings login(Command("login"), {});
+  EXPECT_NE(login.OptionalText("UserFirstname"), nullptr);
+}
+
+TEST(OrvactlBindings, OutputsAreReportedInParameterOrderWithWhatTheMemberWrote) {
+  Bindings find(Command("find-patient"), {{"PatID", std::string("1001")}});
+  find.Text("FName") = "Anna";
+  find.Text("PatID") = "changed";  // an input, even if the member changed it
+  const auto outputs = find.Outputs();
+  ASSERT_EQ(outputs.size(), 2u);
+  EXPECT_EQ(outputs[0].first, "FName");
+  EXPECT_EQ(std::get<std::string>(outputs[0].second), "Anna");
+  EXPECT_EQ(outputs[1].first, "LName");
+
+  Bindings image(Command("get-image"), {{"PicturePath", std::string("C:\\in")}});
+  const auto image_outputs = image.Outputs();
+  ASSERT_EQ(image_outputs.size(), 1u);
+  EXPECT_EQ(std::get<std::string>(image_outputs[0].second), "C:\\in");
+}
+
+TEST(OrvactlBindings, AParameterTheTableDoesNotDeclareIsAFaultOfTheTable) {
+  Bindings find(Command("find-patient"), {});
+  EXPECT_THROW(find.Text("PatientID"), std::logic_error);
+  EXPECT_THROW(find.Int32("PatID"), std::bad_variant_access);
+  EXPECT_THROW(Bindings(Command("find-patient"), {{"Nope", std::string()}}), std::logic_error);
+}
+
+TEST(OrvactlCommands, EveryMemberHasOneCommandWithDistinctOptions) {
+  std::set<std::string_view> members;
+  for (const CommandSpec& command : Commands()) {
+    EXPECT_TRUE(members.insert(command.member).second) << command.member;
+    std::set<std::string_view> options;
+    for (const ParamSpec& param : command.params) {
+      EXPECT_EQ(param.TakesOption(), !param.option.empty()) << command.name << " " << param.name;
+      if (param.TakesOption()) {
+        EXPECT_TRUE(options.insert(param.option).second) << command.name << " " << param.option;
+      }
+    }
+  }
+  EXPECT_EQ(members.size(), 28u);
+}
+
+}  // namespace
+}  // namespace orvabridge::orvactl

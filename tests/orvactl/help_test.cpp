@@ -1,0 +1,71 @@
+// orvactl's help texts: every command and option is there to be found, and the text is laid out
+// in lines that fit.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "commands.h"
+#include "help.h"
+#include "text_layout.h"
+
+namespace orvabridge::orvactl {
+namespace {
+
+std::string CommandHelp(const CommandSpec& command) {
+  std::ostringstream out;
+  PrintCommandHelp(out, command);
+  return out.str();
+}
+
+TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
+  std::ostringstream out;
+  PrintOverview(out, "Where the calls go.");
+  const std::string text = out.str();
+  for (const CommandSpec& command : Commands()) {
+    EXPECT_NE(text.find("  " + std::string(command.name) + " "), std::string::npos)
+        << command.name;
+    EXPECT_NE(text.find(" " + std::string(command.member) + " "), std::string::npos)
+        << command.member;
+  }
+  EXPECT_NE(text.find("  demo "), std::string::npos);
+  EXPECT_NE(text.find("Where the calls go."), std::string::npos);
+}
+
+TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputWithItsParameter) {
+  for (const CommandSpec& command : Commands()) {
+    const std::string text = CommandHelp(command);
+    for (const ParamSpec& param : command.params) {
+      if (param.TakesOption()) {
+        EXPECT_NE(text.find("--" + std::string(param.option) + " "), std::string::npos)
+            << command.name << " --" << param.option;
+      }
+      EXPECT_NE(text.find(std::string(param.name) + " "), std::string::npos)
+          << command.name << " " << param.name;
+    }
+  }
+}
+
+TEST(OrvactlHelp, CommandHelpShowsEnumerationWordsAndResults) {
+  const std::string show_object = CommandHelp(*FindCommand("show-object"));
+  EXPECT_NE(show_object.find("[patient, series, imagecard, image]"), std::string::npos)
+      << show_object;
+  EXPECT_EQ(show_object.find("otPatient"), std::string::npos);  // accepted, not listed
+  EXPECT_NE(show_object.find("-6    no reply within 30 seconds"), std::string::npos);
+
+  const std::string init = CommandHelp(*FindCommand("init"));
+  EXPECT_NE(init.find("-5    class library not installed"), std::string::npos) << init;
+  EXPECT_NE(CommandHelp(*FindCommand("window-state")).find("any other value"), std::string::npos);
+  EXPECT_NE(CommandHelp(*FindCommand("to-file")).find("Returns true or false."),
+            std::string::npos);
+}
+
+TEST(OrvactlTextLayout, FillsItemsIntoLinesThatFit) {
+  EXPECT_EQ(FillLines({"aaa", "bbb", "ccc"}, 2, 10, " "), "  aaa bbb\n  ccc\n");
+  // An item longer than a line stands alone rather than being cut.
+  EXPECT_EQ(FillLines({"a", "0123456789ABC", "b"}, 0, 8, "  "), "a\n0123456789ABC\nb\n");
+  EXPECT_EQ(FillLines({}, 4, 10), "");
+  EXPECT_EQ(FillWords("  one  two   three ", 1, 9), " one two\n three\n");
+}
+
+}  // namespace
+}  // namespace orvabridge::orvactl

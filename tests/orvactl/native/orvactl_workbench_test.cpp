@@ -1,0 +1,104 @@
+// The native workbench and the demo's use of the machine's settings, on a fresh desktop.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli.h"
+#include "desk_workbench.h"
+#include "link/thread_state.h"
+#include "machine_settings.h"
+#include "platform/desk/desktop.h"
+#include "sim/desk_install.h"
+
+namespace orvabridge::orvactl {
+namespace {
+
+constexpr const char* kKey = "Software\\Orvadent\\Orvanta\\Orvabridge";
+
+class OrvactlWorkbench : public ::testing::Test {
+ protected:
+  void SetUp() override { link::ResetThisThread(); }
+  void TearDown() override { link::ResetThisThread(); }
+
+  std::shared_ptr<platform::desk::Desktop> desktop_ = platform::desk::Desktop::Create();
+};
+
+TEST_F(OrvactlWorkbench, InstallsTheClassLibraryAndTheSimulatorAsItsExecutable) {
+  auto workbench = MakeDeskWorkbench(desktop_);
+  EXPECT_EQ(ReadMachineText(*desktop_, "Software\\Orvaclass", "ApplicationKey"), "Orvanta");
+  EXPECT_EQ(ReadMachineText(*desktop_, "Software\\Orvaclass", "ExecutablePath"), kDeskExecutable);
+
+  workbench->StartApplication(true);
+  ASSERT_EQ(sim::InstalledSimulators().size(), 1u);
+  const auto simulator = sim::InstalledSimulators().front();
+  EXPECT_EQ(desktop_->StartedCommandLines().at(0), std::string(kDeskExecutable) + " /NOFP /NOLOGIN");
+  ASSERT_TRUE(simulator->LoggedInUser().has_value());
+  EXPECT_EQ(simulator->LoggedInUser()->login, "demo");
+  EXPECT_TRUE(simulator->Patient("1001").has_value());
+
+  // Seeding again leaves a simulator that was already seeded as it is now.
+  simulator->SetLoggedIn(std::nullopt);
+  workbench->SeedLaunchedApplication(true);
+  EXPECT_FALSE(simulator->LoggedInUser().has_value());
+
+  EXPECT_TRUE(workbench->LogInFromApplication("admin"));
+  EXPECT_EQ(simulator->LoggedInUser()->login, "admin");
+
+  workbench.reset();
+  EXPECT_TRUE(sim::InstalledSimulators().empty());
+  EXPECT_FALSE(simulator->running());
+}
+
+TEST_F(OrvactlWorkbench, MachineTextsTravelInTheAnsiCodePage) {
+  ASSERT_TRUE(WriteMachineText(*desktop_, kKey, "Name", "M\xC3\xBCller"));
+  uint32_t type = 0;
+  const auto stored = desktop_->RegistryValue(platform::RegistryRoot::kLocalMachine, kKey, "Name",
+                                              &type);
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_EQ(type, platform::kRegSz);
+  ASSERT_EQ(stored->size(), 7u);  // six ANSI bytes and the terminator
+  EXPECT_EQ((*stored)[1], std::byte{0xFC});
+  EXPECT_EQ(ReadMachineText(*desktop_, kKey, "Name"), "M\xC3\xBCller");
+
+  EXPECT_EQ(ReadMachineText(*desktop_, kKey, "Missing"), std::nullopt);
+  EXPECT_EQ(ReadMachineText(*desktop_, "Software\\Nowhere", "Name"), std::nullopt);
+  const std::byte dword[4] = {std::byte{1}, {}, {}, {}};
+  desktop_->SetRegistryValue(platform::RegistryRoot::kLocalMachine, kKey, "Number",
+                             platform::kRegDword, dword);
+  EXPECT_EQ(ReadMachineText(*desktop_, kKey, "Number"), std::nullopt);
+}
+
+TEST_F(OrvactlWorkbench, DemoLeavesTheTextOutSettingAsItFoundIt) {
+  std::ostringstream out, err;
+  const std::vector<std::string> args{"demo"};
+  auto desktop = desktop_;
+  ASSERT_EQ(RunOrvactl(args, out, err, [desktop] { return MakeDeskWorkbench(desktop); }),
+            exit_status::kSuccess)
+      << err.str();
+  EXPECT_EQ(ReadMachineText(*desktop_, kKey, "OrvabridgeTXTOUT"), "");
+  // What the library wrote is on the desktop's file system, where the demo read it.
+  EXPECT_TRUE(std::filesystem::exists(
+      desktop_->HostPath("C:\\Temp\\OrvactlTextOut\\DESKPC\\DESKPC.TXT")));
+}
+
+TEST_F(OrvactlWorkbench, AnAutomationErrorIsPrintedWithNumberSourceAndDescription) {
+  std::ostringstream out, err;
+  const std::vector<std::string> args{"--json", "general-info", "--type", "lic-name"};
+  auto desktop = desktop_;
+  // A database that cannot be reached: the look-up fails with the run time's error.
+  const auto unreachable_database = [desktop] {
+    auto workbench = MakeDeskWorkbench(desktop);
+    desktop->SetRegistryString(platform::RegistryRoot::kLocalMachine, "Software\\Orvaclass",
+                               "ConnectionString", "Driver={No Such Driver}");
+    desktop->SetDatabase(nullptr);
+    return workbench;
+  };
+  EXPECT_EQ(RunOrvactl(args, out, err, unreachable_database), exit_status::kAutomationError);
+  EXPECT_NE(out.str().find("\"success\":false,\"error\":{\"number\":"), std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("\"source\":"), std::string::npos);
+  EXPECT_NE(out.str().find("\"description\":"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orvabridge::orvactl

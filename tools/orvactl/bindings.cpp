@@ -1,0 +1,41 @@
+#include "bindings.h"
+
+#include <stdexcept>
+
+namespace orvabridge::orvactl {
+
+Bindings::Bindings(const CommandSpec& command, std::map<std::string, Value> given)
+    : command_(command) {
+  for (const ParamSpec& param : command.params) {
+    Slot slot{&param, DefaultValue(param.type), false};
+    if (auto it = given.find(std::string(param.name)); it != given.end()) {
+      slot.value = std::move(it->second);
+      slot.given = true;
+      given.erase(it);
+    }
+    slots_.emplace(std::string(param.name), std::move(slot));
+  }
+  if (!given.empty()) {
+    throw std::logic_error(std::string(command.name) + " has no parameter " + given.begin()->first);
+  }
+}
+
+Bindings::Slot& Bindings::Find(std::string_view name) {
+  auto it = slots_.find(name);
+  if (it == slots_.end()) {
+    throw std::logic_error(std::string(command_.name) + " declares no parameter " +
+                           std::string(name));
+  }
+  return it->second;
+}
+
+std::vector<std::pair<std::string, Value>> Bindings::Outputs() const {
+  std::vector<std::pair<std::string, Value>> outputs;
+  for (const ParamSpec& param : command_.params) {
+    if (!param.IsOutput()) continue;
+    outputs.emplace_back(std::string(param.name), slots_.find(param.name)->second.value);
+  }
+  return outputs;
+}
+
+}  // namespace orvabridge::orvactl

@@ -1,0 +1,14 @@
+// `orvactl demo`: a guided session through every kind of call, then text-out mode.
+#pragma once
+
+#include <ostream>
+
+#include "workbench.h"
+
+namespace orvabridge::orvactl {
+
+// Prints one table row per call, then the text-out file. Calls that fail are rows too; the
+// result is 0 unless the session could not be set up at all.
+int RunDemo(Workbench& workbench, std::ostream& out, std::ostream& err);
+
+}  // namespace orvabridge::orvactl

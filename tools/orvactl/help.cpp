@@ -1,0 +1,161 @@
+#include "help.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "result_codes.h"
+#include "text_layout.h"
+
+namespace orvabridge::orvactl {
+namespace {
+
+void Wrapped(std::ostream& out, std::string_view text, size_t indent) {
+  out << FillWords(text, indent, 92);
+}
+
+std::string Padded(std::string_view text, size_t width) {
+  std::string padded(text);
+  if (padded.size() < width) padded.append(width - padded.size(), ' ');
+  return padded + "  ";
+}
+
+std::string_view FlowWord(const ParamSpec& param) {
+  switch (param.flow) {
+    case Flow::kIn: return "in";
+    case Flow::kOut: return "out";
+    case Flow::kInOut: return "in/out";
+  }
+  return "";
+}
+
+// The enumeration words an option takes besides numbers; the interface's own names are
+// accepted too but not listed.
+std::string AliasWords(const ParamSpec& param) {
+  std::string words;
+  for (const EnumAlias& alias : param.aliases) {
+    if (std::any_of(alias.word.begin(), alias.word.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+      continue;
+    }
+    words += (words.empty() ? "" : ", ") + std::string(alias.word);
+  }
+  return words;
+}
+
+}  // namespace
+
+void PrintOverview(std::ostream& out, const std::string& workbench) {
+  out << "orvactl - drive the Orvanta imaging application through Orvabridge\n\n"
+         "Usage: orvactl [--json] <command> [--option value ...]\n"
+         "       orvactl <command> --help\n"
+         "       orvactl demo\n\n";
+  Wrapped(out, workbench, 0);
+  out << "\nCommands (one per member of Appl):\n";
+  size_t width = 0;
+  for (const CommandSpec& command : Commands()) width = std::max(width, command.name.size());
+  for (const CommandSpec& command : Commands()) {
+    out << "  " << Padded(command.name, width) << Padded(command.member, 23) << command.summary
+        << '\n';
+  }
+  out << "  " << Padded("demo", width) << Padded("", 23)
+      << "a guided session: every kind of call, then text-out mode\n\n";
+  out << "Global options:\n"
+         "  --json        print one JSON object instead of a table\n"
+         "  --logged-out  the simulated application starts with nobody logged in\n"
+         "  --help, -h    this text, or a command's own\n\n";
+  out << "Result codes: 1 success, 0 nothing found, -1 hidden form not loaded, -2 no reply window,\n"
+         "  -3 attach message not registered, -4 no target window, -5 required argument empty,\n"
+         "  -6 no reply in time, -7 unexpected reply (or none in time), -10 image operation\n"
+         "  failed, -12 nobody logged in. Some commands use a code their own way; see their "
+         "--help.\n\n";
+  out << "Exit status: 0 the call succeeded (result 1; for find-images 0, for worklist 1 or\n"
+         "  more; members without a result code: no error), 1 another result, 2 wrong usage,\n"
+         "  3 an automation error (its number, source and description are printed), 4 orvactl\n"
+         "  could not set up.\n";
+}
+
+void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
+  out << "orvactl " << command.name << " - " << command.member << ": " << command.summary
+      << "\n\nUsage:\n";
+  std::vector<std::string> usage{"orvactl", "[--json]", std::string(command.name)};
+  for (const ParamSpec& param : command.params) {
+    if (!param.TakesOption()) continue;
+    usage.push_back("[--" + std::string(param.option) + ' ' +
+                    std::string(TypePlaceholder(param.type)) + ']');
+  }
+  out << FillLines(usage, 2, 92);
+
+  size_t option_width = 0;
+  size_t name_width = 0;
+  for (const ParamSpec& param : command.params) {
+    name_width = std::max(name_width, param.name.size());
+    if (param.TakesOption()) {
+      option_width =
+          std::max(option_width, param.option.size() + 3 + TypePlaceholder(param.type).size());
+    }
+  }
+  bool any_option = false;
+  for (const ParamSpec& param : command.params) {
+    if (!param.TakesOption()) continue;
+    if (!any_option) out << "\nOptions (parameter, direction, meaning):\n";
+    any_option = true;
+    const std::string option =
+        "--" + std::string(param.option) + ' ' + std::string(TypePlaceholder(param.type));
+    out << "  " << Padded(option, option_width) << Padded(param.name, name_width)
+        << Padded(FlowWord(param), 6) << param.help;
+    if (const std::string words = AliasWords(param); !words.empty()) {
+      out << " [" << words << "]";
+    }
+    if (param.optional) out << " (optional)";
+    out << '\n';
+  }
+  bool any_output = false;
+  for (const ParamSpec& param : command.params) {
+    if (param.flow != Flow::kOut) continue;
+    if (!any_output) out << "\nOutputs:\n";
+    any_output = true;
+    out << "  " << Padded(param.name, name_width) << param.help << '\n';
+  }
+  if (any_option) {
+    out << "\nAn omitted optional input is passed as omitted, an omitted required one as empty "
+           "or 0.\n";
+  }
+  if (std::any_of(command.params.begin(), command.params.end(),
+                  [](const ParamSpec& param) { return param.IsOutput(); })) {
+    out << "Outputs (and in/out parameters) are always collected and shown after the call.\n";
+  }
+
+  switch (command.returns) {
+    case Returns::kText: out << "\nReturns a text.\n"; return;
+    case Returns::kBool: out << "\nReturns true or false.\n"; return;
+    case Returns::kNothing: out << "\nReturns nothing.\n"; return;
+    case Returns::kResultCode: break;
+  }
+  const auto results = DocumentedResults(command.member);
+  if (results.empty()) return;
+  out << "\nResults:\n";
+  for (const auto& [code, meaning] : results) {
+    out << "  " << Padded(std::to_string(code), 4) << meaning << '\n';
+  }
+  if (command.member == "SetWindowState") {
+    out << "  any other value: the number of the failure that stopped it\n";
+  }
+}
+
+void PrintDemoHelp(std::ostream& out, const std::string& workbench) {
+  out << "orvactl demo - a guided session\n\nUsage: orvactl demo\n\n";
+  Wrapped(out,
+          "Attaches to the imaging application (launching it), shows the session, logs the demo "
+          "user in, adds, finds and shows a patient, reads the current patient, searches and "
+          "fetches an image, reads the selected image and image card, sends a worklist query, "
+          "reads the responsible person and the two database values, and logs out. Then it "
+          "switches text-out mode on, makes a few calls with a new Appl and prints the text "
+          "file they were written to. Each call is one row: its result and a line saying what "
+          "it shows. A member that fails with an automation error shows it as its row, and the "
+          "tour goes on.",
+          0);
+  out << '\n';
+  Wrapped(out, workbench, 0);
+}
+
+}  // namespace orvabridge::orvactl

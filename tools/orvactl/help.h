@@ -1,0 +1,16 @@
+// orvactl's help texts.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "commands.h"
+
+namespace orvabridge::orvactl {
+
+// `workbench`: the paragraph saying what the calls reach in this build.
+void PrintOverview(std::ostream& out, const std::string& workbench);
+void PrintCommandHelp(std::ostream& out, const CommandSpec& command);
+void PrintDemoHelp(std::ostream& out, const std::string& workbench);
+
+}  // namespace orvabridge::orvactl

@@ -1,0 +1,20 @@
+// Reading and writing text values under HKEY_LOCAL_MACHINE through the platform's registry, for
+// the demo's switch into text-out mode.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace orvabridge::orvactl {
+
+// The value as UTF-8, or nothing when the key or the value is missing or not a text.
+std::optional<std::string> ReadMachineText(platform::Platform& platform, std::string_view key,
+                                           std::string_view name);
+// Creates the key when needed. False when the registry refused.
+bool WriteMachineText(platform::Platform& platform, std::string_view key, std::string_view name,
+                      std::string_view utf8);
+
+}  // namespace orvabridge::orvactl

@@ -1,0 +1,111 @@
+#include "report.h"
+
+#include <algorithm>
+
+#include "json.h"
+#include "result_codes.h"
+
+namespace orvabridge::orvactl {
+namespace {
+
+// Continuation lines of a multi-line value line up under its first line.
+std::string Indented(std::string_view text, size_t indent) {
+  std::string shown;
+  for (char c : text) {
+    if (c == '\r') continue;
+    shown += c;
+    if (c == '\n') shown.append(indent, ' ');
+  }
+  return shown;
+}
+
+// One line: line breaks become spaces.
+std::string Flattened(std::string_view text) {
+  std::string flat(text);
+  std::replace(flat.begin(), flat.end(), '\r', ' ');
+  std::replace(flat.begin(), flat.end(), '\n', ' ');
+  return flat;
+}
+
+void Row(std::ostream& out, std::string_view name, std::string_view value, size_t width) {
+  out << "  " << name << std::string(width - std::min(width, name.size()), ' ')
+      << Indented(value, width + 2) << '\n';
+}
+
+std::string CodeCell(const CallOutcome& outcome, int32_t code) {
+  return std::to_string(code) + "  " + ResultMeaning(outcome.command->member, code);
+}
+
+}  // namespace
+
+void PrintTable(const CallOutcome& outcome, std::ostream& out) {
+  size_t width = std::string_view("description").size();
+  for (const auto& [name, value] : outcome.outputs) width = std::max(width, name.size());
+  width += 2;
+
+  if (outcome.failure) {
+    out << outcome.command->member << ": automation error\n";
+    Row(out, "number", std::to_string(outcome.failure->number), width);
+    Row(out, "source", outcome.failure->source, width);
+    Row(out, "description", outcome.failure->description, width);
+    return;
+  }
+  out << outcome.command->member << '\n';
+  if (const auto code = outcome.ResultCode()) {
+    Row(out, "result", CodeCell(outcome, *code), width);
+  } else if (const auto* text = std::get_if<std::string>(&outcome.returned)) {
+    Row(out, "value", JsonString(*text), width);
+  } else if (const bool* flag = std::get_if<bool>(&outcome.returned)) {
+    Row(out, "value", *flag ? "true" : "false", width);
+  } else {
+    Row(out, "done", "", width);
+  }
+  for (const auto& [name, value] : outcome.outputs) Row(out, name, ValueText(value), width);
+}
+
+void PrintJson(const CallOutcome& outcome, std::ostream& out) {
+  out << "{\"command\":" << JsonString(outcome.command->name)
+      << ",\"member\":" << JsonString(outcome.command->member)
+      << ",\"success\":" << (outcome.Succeeded() ? "true" : "false");
+  if (outcome.failure) {
+    out << ",\"error\":{\"number\":" << outcome.failure->number
+        << ",\"source\":" << JsonString(outcome.failure->source)
+        << ",\"description\":" << JsonString(outcome.failure->description) << "}}\n";
+    return;
+  }
+  if (const auto code = outcome.ResultCode()) {
+    out << ",\"result\":" << *code
+        << ",\"meaning\":" << JsonString(ResultMeaning(outcome.command->member, *code));
+  } else if (const auto* text = std::get_if<std::string>(&outcome.returned)) {
+    out << ",\"value\":" << JsonString(*text);
+  } else if (const bool* flag = std::get_if<bool>(&outcome.returned)) {
+    out << ",\"value\":" << (*flag ? "true" : "false");
+  }
+  out << ",\"outputs\":{";
+  bool first = true;
+  for (const auto& [name, value] : outcome.outputs) {
+    out << (first ? "" : ",") << JsonString(name) << ':' << JsonValue(value);
+    first = false;
+  }
+  out << "}}\n";
+}
+
+std::string ResultCell(const CallOutcome& outcome) {
+  if (outcome.failure) return "error " + std::to_string(outcome.failure->number);
+  if (const auto code = outcome.ResultCode()) return CodeCell(outcome, *code);
+  if (const auto* text = std::get_if<std::string>(&outcome.returned)) return JsonString(*text);
+  if (const bool* flag = std::get_if<bool>(&outcome.returned)) return *flag ? "true" : "false";
+  return "done";
+}
+
+std::vector<std::string> DetailItems(const CallOutcome& outcome) {
+  if (outcome.failure) return {Flattened(outcome.failure->description)};
+  std::vector<std::string> items;
+  for (const auto& [name, value] : outcome.outputs) {
+    const std::string text = ValueText(value);
+    if (!text.empty()) items.push_back(name + "=" + Flattened(text));
+  }
+  return items;
+}
+
+}  // namespace orvabridge::orvactl

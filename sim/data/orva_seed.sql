@@ -1,6 +1,7 @@
 -- The simulated imaging application's database: the tables and values that Orvabridge reads
--- directly (GetGeneralInfo, GetCurrentPatientFolder). Patients P-1001 to P-1010 have the
--- database keys 1001 to 1010, so the folder of P-1001 is C:\OrvaData\Images\1000_\1001.
+-- directly (GetGeneralInfo, GetCurrentPatientFolder). The patients 1001 to 1010 of the demo
+-- register have the database keys 1001 to 1010 (so the folder of 1001 is
+-- C:\OrvaData\Images\1000_\1001); the patient 2001 that the demo adds has the key 2001.
 
 CREATE TABLE License_T (
   LicenseID    INTEGER PRIMARY KEY,
@@ -25,5 +26,6 @@ CREATE TABLE Patient_T (
   PersonNr_CH TEXT NOT NULL UNIQUE
 );
 INSERT INTO Patient_T (PatientID, PersonNr_CH) VALUES
-  (1001, 'P-1001'), (1002, 'P-1002'), (1003, 'P-1003'), (1004, 'P-1004'), (1005, 'P-1005'),
-  (1006, 'P-1006'), (1007, 'P-1007'), (1008, 'P-1008'), (1009, 'P-1009'), (1010, 'P-1010');
+  (1001, '1001'), (1002, '1002'), (1003, '1003'), (1004, '1004'), (1005, '1005'),
+  (1006, '1006'), (1007, '1007'), (1008, '1008'), (1009, '1009'), (1010, '1010'),
+  (2001, '2001');

@@ -23,10 +23,10 @@ constexpr const char* kDefaultUserSettings = "DefaultUserSettings";
 constexpr const char* kCreateClass = "1";
 
 // One leading and one trailing backslash are dropped, no more.
-std::string NormaliseSection(std::string section) {
-  if (!section.empty() && section.front() == '\\') section.erase(0, 1);
-  if (!section.empty() && section.back() == '\\') section.pop_back();
-  return section;
+std::string NormaliseSection(std::string_view section) {
+  if (!section.empty() && section.front() == '\\') section.remove_prefix(1);
+  if (!section.empty() && section.back() == '\\') section.remove_suffix(1);
+  return std::string(section);
 }
 
 bool IsNullText(std::string_view text) {

@@ -19,8 +19,8 @@ T ValueOf(const Invocation& invocation, const std::string& param) {
 
 TEST(OrvactlInvocation, OptionsBecomeTypedValuesOfTheirParameters) {
   const Invocation find = Parse({"find-patient", "--pat-id", "1001"});
-  ASSERT_NE(find.spec, nullptr);
-  EXPECT_EQ(find.spec->member, "FindPatient");
+  ASSERT_NE(find.found, nullptr);
+  EXPECT_EQ(find.found->member, "FindPatient");
   EXPECT_EQ(ValueOf<std::string>(find, "PatID"), "1001");
 
   const Invocation show = Parse({"show-object", "--type", "IMAGE", "--db-id=5", "--options", "-3"});
@@ -62,7 +62,7 @@ TEST(OrvactlInvocation, GlobalSwitchesStandAnywhere) {
   EXPECT_EQ(before.command, "session");
   const Invocation after = Parse({"session", "--json"});
   EXPECT_TRUE(after.json);
-  EXPECT_TRUE(Parse({"demo"}).spec == nullptr);
+  EXPECT_TRUE(Parse({"demo"}).found == nullptr);
   EXPECT_TRUE(Parse({}).command.empty());
 }
 

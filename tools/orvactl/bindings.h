@@ -39,7 +39,7 @@ class Bindings {
 
  private:
   struct Slot {
-    const ParamSpec* spec = nullptr;
+    const ParamSpec* param = nullptr;
     Value value;
     bool given = false;
   };
@@ -52,7 +52,7 @@ class Bindings {
   template <class T>
   T* Optional(std::string_view name) {
     Slot& slot = Find(name);
-    if (!slot.given && !slot.spec->IsOutput()) return nullptr;
+    if (!slot.given && !slot.param->IsOutput()) return nullptr;
     return &std::get<T>(slot.value);
   }
   Slot& Find(std::string_view name);

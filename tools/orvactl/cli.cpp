@@ -45,7 +45,7 @@ void Attach(Appl& appl, std::ostream& err) {
 
 int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& out,
               std::ostream& err) {
-  const CommandSpec& command = *invocation.spec;
+  const CommandSpec& command = *invocation.found;
   const bool attaches_itself = command.member == "InitApplication";
   if (!attaches_itself) workbench.StartApplication(!invocation.logged_out);
 
@@ -82,15 +82,15 @@ int RunOrvactl(std::span<const std::string> args, std::ostream& out, std::ostrea
       return invocation.help ? exit_status::kSuccess : exit_status::kUsage;
     }
     if (invocation.help) {
-      if (invocation.spec) {
-        PrintCommandHelp(out, *invocation.spec);
+      if (invocation.found) {
+        PrintCommandHelp(out, *invocation.found);
       } else {
         PrintDemoHelp(out, workbench->Description());
       }
       return exit_status::kSuccess;
     }
     MessageBoxesToStream boxes(*workbench->Platform(), err);
-    if (!invocation.spec) return RunDemo(*workbench, out, err);
+    if (!invocation.found) return RunDemo(*workbench, out, err);
     return RunMember(invocation, *workbench, out, err);
   } catch (const AutomationError& error) {
     // Making the Appl object itself failed.

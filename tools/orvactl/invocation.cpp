@@ -30,12 +30,12 @@ void TakeOption(std::span<const std::string> args, size_t& at, Invocation& invoc
     inline_value = name.substr(equals + 1);
     name = name.substr(0, equals);
   }
-  if (!invocation.spec) {
+  if (!invocation.found) {
     throw UsageError(invocation.command.empty()
                          ? "unknown option --" + std::string(name) + " before a command"
                          : invocation.command + " takes no options");
   }
-  const ParamSpec* param = invocation.spec->FindOption(name);
+  const ParamSpec* param = invocation.found->FindOption(name);
   if (!param) {
     throw UsageError(invocation.command + " has no option --" + std::string(name) +
                      " (orvactl " + invocation.command + " --help lists them)");
@@ -73,8 +73,8 @@ Invocation ParseInvocation(std::span<const std::string> args) {
     if (TakeGlobal(word, invocation)) continue;
     if (invocation.command.empty() && !IsOption(word)) {
       invocation.command = word;
-      invocation.spec = FindCommand(word);
-      if (!invocation.spec && word != kDemoCommand) {
+      invocation.found = FindCommand(word);
+      if (!invocation.found && word != kDemoCommand) {
         throw UsageError("unknown command \"" + word + "\" (orvactl --help lists them)");
       }
       continue;

@@ -14,7 +14,7 @@ inline constexpr std::string_view kDemoCommand = "demo";
 
 struct Invocation {
   std::string command;               // empty when none was named
-  const CommandSpec* spec = nullptr;  // null for "demo" and for no command
+  const CommandSpec* found = nullptr;  // null for "demo" and for no command
   bool help = false;                 // --help / -h
   bool json = false;                 // --json: one JSON object instead of a table
   bool logged_out = false;           // --logged-out: the simulator starts with nobody logged in

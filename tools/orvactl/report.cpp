@@ -8,6 +8,9 @@
 namespace orvabridge::orvactl {
 namespace {
 
+// A returned text as a person reads it: in quotes, so that an empty text still shows.
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
 // Continuation lines of a multi-line value line up under its first line.
 std::string Indented(std::string_view text, size_t indent) {
   std::string shown;
@@ -54,7 +57,7 @@ void PrintTable(const CallOutcome& outcome, std::ostream& out) {
   if (const auto code = outcome.ResultCode()) {
     Row(out, "result", CodeCell(outcome, *code), width);
   } else if (const auto* text = std::get_if<std::string>(&outcome.returned)) {
-    Row(out, "value", JsonString(*text), width);
+    Row(out, "value", Quoted(*text), width);
   } else if (const bool* flag = std::get_if<bool>(&outcome.returned)) {
     Row(out, "value", *flag ? "true" : "false", width);
   } else {
@@ -93,7 +96,7 @@ void PrintJson(const CallOutcome& outcome, std::ostream& out) {
 std::string ResultCell(const CallOutcome& outcome) {
   if (outcome.failure) return "error " + std::to_string(outcome.failure->number);
   if (const auto code = outcome.ResultCode()) return CodeCell(outcome, *code);
-  if (const auto* text = std::get_if<std::string>(&outcome.returned)) return JsonString(*text);
+  if (const auto* text = std::get_if<std::string>(&outcome.returned)) return Quoted(*text);
   if (const bool* flag = std::get_if<bool>(&outcome.returned)) return *flag ? "true" : "false";
   return "done";
 }

@@ -1,0 +1,10 @@
+#include "platform/win32/win32_code_page.h"
+
+#include "platform/win32/text_conversion.h"
+
+namespace orvabridge::platform::win32 {
+
+std::string Win32CodePage::ToAnsi(std::string_view utf8) { return Utf8ToAnsi(utf8); }
+std::string Win32CodePage::FromAnsi(std::string_view ansi) { return AnsiToUtf8(ansi); }
+
+}  // namespace orvabridge::platform::win32

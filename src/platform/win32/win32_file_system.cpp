@@ -1,0 +1,56 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/error_mapping.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/windows_include.h"
+
+namespace orvabridge::platform::win32 {
+namespace {
+
+class Win32AppendStream final : public AppendStream {
+ public:
+  explicit Win32AppendStream(UniqueFile file) : file_(std::move(file)) {}
+
+  void Write(std::span<const std::byte> bytes) override {
+    // WriteFile takes at most a DWORD per call; a short write (disk full) is reported as an error.
+    while (!bytes.empty()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr)) {
+        throw FileFailure(::GetLastError());
+      }
+      if (written == 0) throw FileFailure(ERROR_DISK_FULL);
+      bytes = bytes.subspan(written);
+    }
+  }
+
+ private:
+  UniqueFile file_;
+};
+
+}  // namespace
+
+bool Win32FileSystem::FolderExists(std::string_view path) {
+  const std::string ansi = Utf8ToAnsi(path);
+  const DWORD attributes = ::GetFileAttributesA(ansi.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void Win32FileSystem::CreateFolder(std::string_view path) {
+  const std::string ansi = Utf8ToAnsi(path);
+  if (!::CreateDirectoryA(ansi.c_str(), nullptr)) throw FileFailure(::GetLastError());
+}
+
+std::unique_ptr<AppendStream> Win32FileSystem::OpenAppend(std::string_view path) {
+  const std::string ansi = Utf8ToAnsi(path);
+  UniqueFile file(::CreateFileA(ansi.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw FileFailure(::GetLastError());
+  return std::make_unique<Win32AppendStream>(std::move(file));
+}
+
+}  // namespace orvabridge::platform::win32

@@ -1,0 +1,16 @@
+// Folders and append-only files through the ANSI file calls. An append stream shares the file
+// for reading only, so another program can watch the file grow but not write into it meanwhile.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace orvabridge::platform::win32 {
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool FolderExists(std::string_view path) override;
+  void CreateFolder(std::string_view path) override;
+  std::unique_ptr<AppendStream> OpenAppend(std::string_view path) override;
+};
+
+}  // namespace orvabridge::platform::win32

@@ -1,0 +1,95 @@
+#include "platform/win32/win32_system_services.h"
+
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/win32/error_mapping.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/windows_include.h"
+
+namespace orvabridge::platform::win32 {
+namespace {
+
+// The redirect is copied out under the lock and called without it: a handler may pump messages,
+// and so re-enter the library, or set another handler.
+class MessageBoxRedirect {
+ public:
+  void Set(MessageBoxHandler handler) {
+    auto shared = handler ? std::make_shared<const MessageBoxHandler>(std::move(handler)) : nullptr;
+    std::lock_guard guard(lock_);
+    handler_ = std::move(shared);
+  }
+  std::shared_ptr<const MessageBoxHandler> Get() {
+    std::lock_guard guard(lock_);
+    return handler_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::shared_ptr<const MessageBoxHandler> handler_;
+};
+
+MessageBoxRedirect& Redirect() {
+  static MessageBoxRedirect redirect;
+  return redirect;
+}
+
+}  // namespace
+
+std::string Win32SystemServices::ComputerName() {
+  char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = static_cast<DWORD>(std::size(buffer));
+  if (!::GetComputerNameA(buffer, &length)) return {};
+  return AnsiToUtf8(std::string_view(buffer, length));
+}
+
+std::optional<std::string> Win32SystemServices::Environment(std::string_view name) {
+  const std::string ansi_name = Utf8ToAnsi(name);
+  std::vector<char> buffer(256);
+  for (;;) {
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD length =
+        ::GetEnvironmentVariableA(ansi_name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      // Zero is both "not defined" and "defined as empty"; only the error code tells them apart.
+      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (length < buffer.size()) return AnsiToUtf8(std::string_view(buffer.data(), length));
+    buffer.resize(length);  // the needed size, terminator included
+  }
+}
+
+uint32_t Win32SystemServices::StartProcess(std::string_view command_line, int show_command) {
+  // CreateProcessA may write into the command line, so it gets a private, terminated copy.
+  std::string command = Utf8ToAnsi(command_line);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(show_command);
+  PROCESS_INFORMATION started = {};
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started)) {
+    throw ProcessStartFailure(::GetLastError());
+  }
+  const UniqueHandle process(started.hProcess);
+  const UniqueHandle thread(started.hThread);
+  return started.dwProcessId;
+}
+
+int Win32SystemServices::ShowMessageBox(const MessageBoxRequest& request) {
+  if (const auto handler = Redirect().Get()) return (*handler)(request);
+  const std::string text = Utf8ToAnsi(request.text);
+  const std::string caption = Utf8ToAnsi(request.caption);
+  // No caption of its own: the system's default title.
+  return ::MessageBoxA(nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(), request.style);
+}
+
+void Win32SystemServices::SetMessageBoxHandler(MessageBoxHandler handler) {
+  Redirect().Set(std::move(handler));
+}
+
+}  // namespace orvabridge::platform::win32

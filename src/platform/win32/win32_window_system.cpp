@@ -1,0 +1,275 @@
+#include "platform/win32/win32_window_system.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/win32/dispatch_failure.h"
+#include "platform/win32/message_filter.h"
+#include "platform/win32/text_conversion.h"
+#include "platform/win32/window_handle.h"
+#include "platform/win32/window_procedure.h"
+#include "platform/win32/window_timers.h"
+#include "platform/win32/windows_include.h"
+
+namespace orvabridge::platform::win32 {
+namespace {
+
+constexpr int kTextBufferSize = 1024;
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM into) {
+  try {
+    reinterpret_cast<std::vector<HWND>*>(into)->push_back(window);
+    return TRUE;
+  } catch (...) {
+    KeepDispatchFailure();
+    return FALSE;
+  }
+}
+
+void VisitAll(const std::vector<HWND>& windows, const std::function<void(WindowHandle)>& visit) {
+  RethrowDispatchFailure();
+  for (HWND window : windows) visit(FromHwnd(window));
+}
+
+HWND InsertAfter(int32_t insert_after) {
+  switch (insert_after) {
+    case kHwndTopMost:
+      return HWND_TOPMOST;
+    case kHwndNoTopMost:
+      return HWND_NOTOPMOST;
+    case kHwndTop:
+      return HWND_TOP;
+    case kHwndBottom:
+      return HWND_BOTTOM;
+    default:
+      return ToHwnd(WindowHandle(static_cast<uint32_t>(insert_after)));
+  }
+}
+
+bool IsStyleIndex(int index) { return index == kGwlStyle || index == kGwlExStyle; }
+
+DWORD TimeoutUntil(Deadline deadline) {
+  if (deadline == Deadline::max()) return INFINITE;
+  const auto now = Clock::now();
+  if (deadline <= now) return 0;
+  // Rounded up, so that the wait never ends before the deadline because of truncation.
+  const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+  return static_cast<DWORD>(std::min<long long>(remaining, INFINITE - 1));
+}
+
+}  // namespace
+
+MessageId Win32WindowSystem::RegisterMessage(std::string_view name) {
+  if (name.empty()) return 0;
+  const std::string ansi = Utf8ToAnsi(name);
+  const UINT id = ::RegisterWindowMessageA(ansi.c_str());
+  if (id != 0) AllowRegisteredMessage(id);
+  return id;
+}
+
+WindowHandle Win32WindowSystem::MakeWindow(const WindowSpec& spec, MessageHandler on_message) {
+  return FromHwnd(CreateHandledWindow(spec, std::move(on_message)));
+}
+
+void Win32WindowSystem::DestroyWindow(WindowHandle window) {
+  ::DestroyWindow(ToHwnd(window));
+  RethrowDispatchFailure();
+}
+
+bool Win32WindowSystem::IsWindow(WindowHandle window) const {
+  return window && ::IsWindow(ToHwnd(window)) != FALSE;
+}
+
+intptr_t Win32WindowSystem::SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                                         std::span<const std::byte> record) {
+  if (record.size() > std::numeric_limits<DWORD>::max()) {
+    throw std::length_error("copy-data record too large");
+  }
+  COPYDATASTRUCT block = {};
+  block.dwData = code;
+  block.cbData = static_cast<DWORD>(record.size());
+  // The system only reads the record; the structure's field is just not declared const.
+  block.lpData = record.empty() ? nullptr : const_cast<std::byte*>(record.data());
+  const LRESULT result = ::SendMessageW(ToHwnd(to), WM_COPYDATA, reinterpret_cast<WPARAM>(ToHwnd(from)),
+                                        reinterpret_cast<LPARAM>(&block));
+  RethrowDispatchFailure();
+  return static_cast<intptr_t>(result);
+}
+
+intptr_t Win32WindowSystem::Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
+  const LRESULT result = ::SendMessageW(ToHwnd(to), id, wparam, lparam);
+  RethrowDispatchFailure();
+  return static_cast<intptr_t>(result);
+}
+
+bool Win32WindowSystem::Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
+  const bool sent = ::SendNotifyMessageW(ToHwnd(to), id, wparam, lparam) != FALSE;
+  RethrowDispatchFailure();
+  return sent;
+}
+
+bool Win32WindowSystem::Post(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
+  return ::PostMessageW(ToHwnd(to), id, wparam, lparam) != FALSE;
+}
+
+void Win32WindowSystem::ForEachTopLevel(const std::function<void(WindowHandle)>& visit) {
+  std::vector<HWND> windows;
+  ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  VisitAll(windows, visit);
+}
+
+void Win32WindowSystem::ForEachDescendant(WindowHandle window,
+                                          const std::function<void(WindowHandle)>& visit) {
+  std::vector<HWND> windows;
+  // A null parent would make EnumChildWindows walk the top-level windows instead.
+  if (window) ::EnumChildWindows(ToHwnd(window), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  VisitAll(windows, visit);
+}
+
+void Win32WindowSystem::ForEachThreadWindow(ThreadId thread,
+                                            const std::function<void(WindowHandle)>& visit) {
+  std::vector<HWND> windows;
+  ::EnumThreadWindows(thread, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  VisitAll(windows, visit);
+}
+
+std::string Win32WindowSystem::ClassName(WindowHandle window) {
+  char buffer[kTextBufferSize] = {};
+  const int length = ::GetClassNameA(ToHwnd(window), buffer, kTextBufferSize);
+  return AnsiToUtf8(std::string_view(buffer, static_cast<size_t>(std::max(length, 0))));
+}
+
+std::string Win32WindowSystem::WindowText(WindowHandle window) {
+  char buffer[kTextBufferSize] = {};
+  const LRESULT copied = ::SendMessageA(ToHwnd(window), WM_GETTEXT, kTextBufferSize,
+                                        reinterpret_cast<LPARAM>(buffer));
+  RethrowDispatchFailure();
+  if (copied <= 0) return {};
+  // The count of a Unicode window answering an ANSI request may overstate the bytes; the buffer
+  // itself is terminated, and never trusted beyond its last byte.
+  std::string_view text(buffer, static_cast<size_t>(std::min<LRESULT>(copied, kTextBufferSize - 1)));
+  return AnsiToUtf8(text.substr(0, text.find('\0')));
+}
+
+WindowHandle Win32WindowSystem::Parent(WindowHandle window) {
+  // The parent in the window tree, whatever the style: GetParent would answer the owner for a
+  // pop-up and nothing for an overlapped window put under another one with SetParent.
+  const HWND hwnd = ToHwnd(window);
+  if (::GetAncestor(hwnd, GA_ROOT) == hwnd) return {};  // top-level or message-only
+  return FromHwnd(::GetAncestor(hwnd, GA_PARENT));
+}
+
+WindowHandle Win32WindowSystem::Owner(WindowHandle window) {
+  return FromHwnd(::GetWindow(ToHwnd(window), GW_OWNER));
+}
+
+WindowHandle Win32WindowSystem::SetParent(WindowHandle window, WindowHandle new_parent) {
+  return FromHwnd(::SetParent(ToHwnd(window), ToHwnd(new_parent)));
+}
+
+uint32_t Win32WindowSystem::GetStyle(WindowHandle window, int index) {
+  if (!IsStyleIndex(index)) return 0;
+  return static_cast<uint32_t>(::GetWindowLongPtrW(ToHwnd(window), index));
+}
+
+uint32_t Win32WindowSystem::SetStyle(WindowHandle window, int index, uint32_t style) {
+  // Other indexes address window procedures, pointers and the extra bytes our own windows keep
+  // their handler in; a 32-bit value there could only do harm.
+  if (!IsStyleIndex(index)) return 0;
+  const LONG_PTR value = static_cast<LONG_PTR>(static_cast<LONG>(style));
+  const LONG_PTR previous = ::SetWindowLongPtrW(ToHwnd(window), index, value);
+  RethrowDispatchFailure();  // the style-changing messages reach our handlers
+  return static_cast<uint32_t>(previous);
+}
+
+bool Win32WindowSystem::ShowWindow(WindowHandle window, int show_command) {
+  const bool was_visible = ::ShowWindow(ToHwnd(window), show_command) != FALSE;
+  RethrowDispatchFailure();
+  return was_visible;
+}
+
+bool Win32WindowSystem::ShowWindowAsync(WindowHandle window, int show_command) {
+  const bool result = ::ShowWindowAsync(ToHwnd(window), show_command) != FALSE;
+  RethrowDispatchFailure();
+  return result;
+}
+
+bool Win32WindowSystem::IsIconic(WindowHandle window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+
+bool Win32WindowSystem::IsVisible(WindowHandle window) {
+  return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowSystem::IsZoomed(WindowHandle window) { return ::IsZoomed(ToHwnd(window)) != FALSE; }
+
+bool Win32WindowSystem::SetWindowPos(WindowHandle window, int32_t insert_after, int x, int y,
+                                     int width, int height, uint32_t flags) {
+  const bool placed = ::SetWindowPos(ToHwnd(window), InsertAfter(insert_after), x, y, width, height,
+                                     flags) != FALSE;
+  RethrowDispatchFailure();
+  return placed;
+}
+
+WindowRect Win32WindowSystem::RectOf(WindowHandle window) {
+  RECT rect = {};
+  if (!::GetWindowRect(ToHwnd(window), &rect)) return {};
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+WindowHandle Win32WindowSystem::ForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
+
+bool Win32WindowSystem::SetForegroundWindow(WindowHandle window) {
+  const bool done = ::SetForegroundWindow(ToHwnd(window)) != FALSE;
+  RethrowDispatchFailure();
+  return done;
+}
+
+ThreadId Win32WindowSystem::WindowThread(WindowHandle window) {
+  return ::GetWindowThreadProcessId(ToHwnd(window), nullptr);
+}
+
+ThreadId Win32WindowSystem::CurrentThread() { return ::GetCurrentThreadId(); }
+
+bool Win32WindowSystem::AttachThreadInput(ThreadId from, ThreadId to, bool attach) {
+  return ::AttachThreadInput(from, to, attach ? TRUE : FALSE) != FALSE;
+}
+
+bool Win32WindowSystem::PumpMessages() {
+  MSG message;
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Taken from the queue for us, but meant for the thread's own loop further out.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      RethrowDispatchFailure();
+      return false;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+    RethrowDispatchFailure();
+  }
+  // Messages sent by other threads are handled inside PeekMessage itself.
+  RethrowDispatchFailure();
+  return true;
+}
+
+void Win32WindowSystem::WaitForMessage(Deadline deadline) {
+  const DWORD timeout = TimeoutUntil(deadline);
+  if (timeout == 0) return;
+  // MWMO_INPUTAVAILABLE: also wake for input that an earlier peek saw but left in the queue.
+  ::MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+void Win32WindowSystem::PostQuitMessage() { ::PostQuitMessage(0); }
+
+bool Win32WindowSystem::StartTimer(WindowHandle window, uintptr_t id,
+                                   std::chrono::milliseconds interval, TimerProc proc) {
+  return StartWindowTimer(ToHwnd(window), id, interval, proc);
+}
+
+void Win32WindowSystem::StopTimer(WindowHandle window, uintptr_t id) {
+  StopWindowTimer(ToHwnd(window), id);
+}
+
+}  // namespace orvabridge::platform::win32

@@ -1,0 +1,70 @@
+// The window-manager contract on real Win32: a thin mapping onto user32.
+//
+// Points where the mapping makes a choice of its own:
+// - PumpMessages leaves a quit request it takes from the queue in place (posts it again) so that
+//   the thread's outer message loop ends as well; a caller that sees false must stop pumping.
+// - Handler and timer failures are thrown by the backend call that ran the dispatch.
+// - Enumerations collect the handles first and visit them afterwards, so a visitor may create
+//   or destroy windows and may throw.
+// - WindowText sends the get-text message without a time-out, as the contract asks; a hung
+//   window of another thread blocks the caller.
+// - GetStyle/SetStyle accept only the style and extended-style indexes.
+// - Parent is the parent in the window tree (0 for top-level and message-only windows), also for
+//   an overlapped window that SetParent put under another window; SetParent itself answers what
+//   the system answers, which for a top-level window is the desktop window.
+#pragma once
+
+#include "platform/window_system.h"
+
+namespace orvabridge::platform::win32 {
+
+class Win32WindowSystem final : public WindowSystem {
+ public:
+  MessageId RegisterMessage(std::string_view name) override;
+
+  WindowHandle MakeWindow(const WindowSpec& spec, MessageHandler on_message) override;
+  void DestroyWindow(WindowHandle window) override;
+  bool IsWindow(WindowHandle window) const override;
+
+  intptr_t SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                        std::span<const std::byte> record) override;
+  intptr_t Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
+  bool Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
+  bool Post(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
+
+  void ForEachTopLevel(const std::function<void(WindowHandle)>& visit) override;
+  void ForEachDescendant(WindowHandle window, const std::function<void(WindowHandle)>& visit) override;
+  void ForEachThreadWindow(ThreadId thread, const std::function<void(WindowHandle)>& visit) override;
+
+  std::string ClassName(WindowHandle window) override;
+  std::string WindowText(WindowHandle window) override;
+
+  WindowHandle Parent(WindowHandle window) override;
+  WindowHandle Owner(WindowHandle window) override;
+  WindowHandle SetParent(WindowHandle window, WindowHandle new_parent) override;
+  uint32_t GetStyle(WindowHandle window, int index) override;
+  uint32_t SetStyle(WindowHandle window, int index, uint32_t style) override;
+  bool ShowWindow(WindowHandle window, int show_command) override;
+  bool ShowWindowAsync(WindowHandle window, int show_command) override;
+  bool IsIconic(WindowHandle window) override;
+  bool IsVisible(WindowHandle window) override;
+  bool IsZoomed(WindowHandle window) override;
+  bool SetWindowPos(WindowHandle window, int32_t insert_after, int x, int y, int width, int height,
+                    uint32_t flags) override;
+  WindowRect RectOf(WindowHandle window) override;
+  WindowHandle ForegroundWindow() override;
+  bool SetForegroundWindow(WindowHandle window) override;
+  ThreadId WindowThread(WindowHandle window) override;
+  ThreadId CurrentThread() override;
+  bool AttachThreadInput(ThreadId from, ThreadId to, bool attach) override;
+
+  bool PumpMessages() override;
+  void WaitForMessage(Deadline deadline) override;
+  void PostQuitMessage() override;
+
+  bool StartTimer(WindowHandle window, uintptr_t id, std::chrono::milliseconds interval,
+                  TimerProc proc) override;
+  void StopTimer(WindowHandle window, uintptr_t id) override;
+};
+
+}  // namespace orvabridge::platform::win32

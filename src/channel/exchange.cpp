@@ -33,14 +33,16 @@ ExchangeResult Exchanger::Wait(platform::Deadline deadline, WatchWindow watch) {
 Outcome Exchanger::WaitFor(const std::function<bool()>& arrived, platform::Deadline deadline,
                            WatchWindow watch) {
   for (;;) {
-    windows_.PumpMessages();
+    // A quit request stays queued for the host's own loop; waiting on would only wake up for it
+    // again and again, so it ends the wait like its deadline.
+    const bool quit_requested = !windows_.PumpMessages();
     if (watch == WatchWindow::kYes && !windows_.IsWindow(target_window_)) {
       return Outcome::kWindowGone;
     }
     const bool past_deadline = Clock::now() > deadline;
     // A reply unpacked in the same turn in which the deadline passed still counts as the reply.
     if (arrived()) return Outcome::kReply;
-    if (past_deadline) return Outcome::kTimeout;
+    if (past_deadline || quit_requested) return Outcome::kTimeout;
     BlockUntilNextTurn(deadline, watch);
   }
 }
@@ -58,7 +60,7 @@ void Exchanger::BlockUntilNextTurn(platform::Deadline deadline, WatchWindow watc
 void Exchanger::PumpFor(double seconds) {
   const auto until = DeadlineIn(seconds);
   for (;;) {
-    windows_.PumpMessages();
+    if (!windows_.PumpMessages()) return;  // the host is quitting
     if (Clock::now() >= until) return;
     windows_.WaitForMessage(until);
   }

@@ -2,6 +2,8 @@
 // order, replies inside the send or later, time-outs, stray and malformed replies.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "channel/records.h"
 #include "link/appl_core.h"
 #include "support/link_fixture.h"
@@ -233,6 +235,21 @@ TEST_F(ExchangeTest, ClosedWindowIsForgottenAndTheNextCallReattaches) {
   EXPECT_EQ(appl->FindPatient(id, first, last), 1);
   EXPECT_EQ(link::ThisThread().target_window, back.control_window());
   EXPECT_EQ(back.attach_requests(), 1u);
+}
+
+TEST_F(ExchangeTest, QuitRequestEndsTheWaitInsteadOfWakingItForever) {
+  // A quit request stays with its thread for good, so the scenario gets a thread of its own.
+  int32_t found = 0;
+  std::thread host([&] {
+    ScriptedPeer peer(*platform_);
+    Serve(peer, [&](const ScriptedPeer::Request&) { platform_->Windows().PostQuitMessage(); });
+    auto appl = MakeAppl(1000.0);  // a time-out far beyond any test run
+    Attach(*appl);
+    std::string id = "P1", first, last;
+    found = appl->FindPatient(id, first, last);
+  });
+  host.join();
+  EXPECT_EQ(found, -6);
 }
 
 TEST_F(ExchangeTest, CurrentPatientMapsEveryField) {

@@ -191,10 +191,12 @@ TEST_F(EmbedTest, DestroyingTheObjectReturnsAnEmbeddedWindow) {
 }
 
 TEST_F(WindowStateTest, StyleBitsChangeEitherWordAndTheWindowEndsShown) {
-  appcontrol::SetWindowStyleBits(windows(), window_, true, 0x00000100, true, false);
-  EXPECT_EQ(windows().GetStyle(window_, platform::kGwlExStyle) & 0x00000100, 0x00000100u);
-  appcontrol::SetWindowStyleBits(windows(), window_, true, 0x00000100, false, false);
-  EXPECT_EQ(windows().GetStyle(window_, platform::kGwlExStyle) & 0x00000100, 0u);
+  // An extended bit the system leaves alone (accept dropped files); it manages others itself.
+  constexpr uint32_t kAcceptFiles = 0x00000010;
+  appcontrol::SetWindowStyleBits(windows(), window_, true, kAcceptFiles, true, false);
+  EXPECT_EQ(windows().GetStyle(window_, platform::kGwlExStyle) & kAcceptFiles, kAcceptFiles);
+  appcontrol::SetWindowStyleBits(windows(), window_, true, kAcceptFiles, false, false);
+  EXPECT_EQ(windows().GetStyle(window_, platform::kGwlExStyle) & kAcceptFiles, 0u);
 
   windows().ShowWindow(window_, platform::kSwHide);
   appcontrol::SetWindowStyleBits(windows(), window_, false, platform::kWsCaption, false, false);

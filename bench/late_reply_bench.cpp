@@ -8,7 +8,6 @@
 
 #include "bench_desk.h"
 #include "channel/records.h"
-#include "thread_cpu_time.h"
 
 namespace orvabridge::bench {
 namespace {
@@ -43,11 +42,11 @@ void MeasureLateReply(benchmark::State& state, uint32_t late_command, Call call)
   std::chrono::nanoseconds cpu{0};
   std::chrono::nanoseconds wall{0};
   for (auto _ : state) {
-    const auto cpu_start = ThreadCpuTime();
+    const auto cpu_start = desk.desktop().System().ThreadCpuTime();
     const auto wall_start = std::chrono::steady_clock::now();
     const bool answered = call(desk.appl());
     wall += std::chrono::steady_clock::now() - wall_start;
-    cpu += ThreadCpuTime() - cpu_start;
+    cpu += desk.desktop().System().ThreadCpuTime() - cpu_start;
     if (!answered) {
       state.SkipWithError("the late reply was not taken");
       break;

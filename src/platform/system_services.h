@@ -1,6 +1,7 @@
 // Machine and process services: computer name, environment, process start, message boxes.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -37,6 +38,9 @@ class SystemServices {
   // Whether the system's date parser accepts `text` as a date or a time of day in the user's
   // locale. The default reads day-month-year; backends with a locale of their own override it.
   virtual bool IsDate(std::string_view text);
+  // CPU time the calling thread has used so far (user and kernel), for figures of how much a
+  // wait costs.
+  virtual std::chrono::nanoseconds ThreadCpuTime() = 0;
 };
 
 }  // namespace orvabridge::platform

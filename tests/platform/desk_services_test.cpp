@@ -37,6 +37,25 @@ class DeskServices : public ::testing::Test {
   std::shared_ptr<Desktop> desktop_ = Desktop::Create();
 };
 
+// ---- dates and thread time ----
+
+TEST_F(DeskServices, DatesAreReadInTheConfiguredOrder) {
+  auto& system = desktop_->System();
+  EXPECT_TRUE(system.IsDate("31/12/2024"));
+  EXPECT_FALSE(system.IsDate("12/31/2024"));
+  desktop_->SetDateOrder(DateOrder::kMonthDayYear);
+  EXPECT_TRUE(system.IsDate("12/31/2024"));
+  EXPECT_FALSE(system.IsDate("31/12/2024"));
+}
+
+TEST_F(DeskServices, ThreadCpuTimeNeverRunsBackwards) {
+  auto& system = desktop_->System();
+  const auto before = system.ThreadCpuTime();
+  volatile uint64_t sink = 0;
+  for (int i = 0; i < 200000; ++i) sink = sink + static_cast<uint64_t>(i);
+  EXPECT_GE(system.ThreadCpuTime(), before);
+}
+
 // ---- files ----
 
 TEST_F(DeskServices, WindowsPathsMapBelowTheFileRoot) {

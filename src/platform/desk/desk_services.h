@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/date_text.h"
 #include "platform/database.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -128,7 +129,11 @@ class DeskSystem final : public SystemServices {
   uint32_t StartProcess(std::string_view command_line, int show_command) override;
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void SetMessageBoxHandler(MessageBoxHandler handler) override;
+  // Reads dates in the desktop's configured locale order.
+  bool IsDate(std::string_view text) override;
+  std::chrono::nanoseconds ThreadCpuTime() override;
 
+  void SetDateOrder(DateOrder order);
   void SetComputerName(std::string name);
   void SetEnvironment(std::string name, std::optional<std::string> value);
   void RegisterProgram(std::string executable_path, ProgramLauncher launcher);
@@ -144,6 +149,7 @@ class DeskSystem final : public SystemServices {
   std::vector<MessageBoxRequest> boxes_;
   MessageBoxHandler box_handler_;
   uint32_t next_process_id_ = 0x1000;
+  DateOrder date_order_ = DateOrder::kDayMonthYear;
 };
 
 // ---- database ----

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/desk/desk_services.h"
 #include "platform/runtime_failure.h"
@@ -104,6 +105,26 @@ int DeskSystem::ShowMessageBox(const MessageBoxRequest& request) {
 void DeskSystem::SetMessageBoxHandler(MessageBoxHandler handler) {
   std::lock_guard lock(mutex_);
   box_handler_ = std::move(handler);
+}
+
+bool DeskSystem::IsDate(std::string_view text) {
+  DateOrder order;
+  {
+    std::lock_guard lock(mutex_);
+    order = date_order_;
+  }
+  return IsDateText(text, order);
+}
+
+void DeskSystem::SetDateOrder(DateOrder order) {
+  std::lock_guard lock(mutex_);
+  date_order_ = order;
+}
+
+std::chrono::nanoseconds DeskSystem::ThreadCpuTime() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 void DeskSystem::SetComputerName(std::string name) {

@@ -81,6 +81,7 @@ void Desktop::DenyRegistryKey(RegistryRoot root, std::string_view key_path, bool
 }
 
 void Desktop::SetComputerName(std::string name) { system_->SetComputerName(std::move(name)); }
+void Desktop::SetDateOrder(DateOrder order) { system_->SetDateOrder(order); }
 
 void Desktop::SetEnvironment(std::string name, std::optional<std::string> value) {
   system_->SetEnvironment(std::move(name), std::move(value));

@@ -57,6 +57,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/date_text.h"
 #include "platform/platform.h"
 
 namespace orvabridge::platform::desk {
@@ -123,6 +124,7 @@ class Desktop : public Platform {
 
   // ---- System controls ----
   void SetComputerName(std::string name);  // default "DESKPC"
+  void SetDateOrder(DateOrder order);      // how dates are read; default day-month-year
   // The desktop's own environment (not the process's); names are case-insensitive; nullopt
   // undefines. Defaults: TEMP and TMP = "C:\Temp".
   void SetEnvironment(std::string name, std::optional<std::string> value);

@@ -1,8 +1,10 @@
 #include "platform/win32/win32_system_services.h"
 
+#include <cstdio>
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <vector>
 
 #include "platform/win32/error_mapping.h"
@@ -35,6 +37,14 @@ class MessageBoxRedirect {
 MessageBoxRedirect& Redirect() {
   static MessageBoxRedirect redirect;
   return redirect;
+}
+
+// ORVABRIDGE_MESSAGE_BOXES=stderr: a host without a desktop (a script under test, a service)
+// gets the text on standard error and an OK instead of a modal box that nobody can close.
+bool MessageBoxesToStandardError() {
+  char value[16] = {};
+  const DWORD length = ::GetEnvironmentVariableA("ORVABRIDGE_MESSAGE_BOXES", value, sizeof(value));
+  return length > 0 && length < sizeof(value) && std::string_view(value, length) == "stderr";
 }
 
 }  // namespace
@@ -82,6 +92,11 @@ uint32_t Win32SystemServices::StartProcess(std::string_view command_line, int sh
 
 int Win32SystemServices::ShowMessageBox(const MessageBoxRequest& request) {
   if (const auto handler = Redirect().Get()) return (*handler)(request);
+  if (MessageBoxesToStandardError()) {
+    std::fprintf(stderr, "[message box] %s\n", request.text.c_str());
+    std::fflush(stderr);
+    return kIdOk;
+  }
   const std::string text = Utf8ToAnsi(request.text);
   const std::string caption = Utf8ToAnsi(request.caption);
   // No caption of its own: the system's default title.
@@ -90,6 +105,24 @@ int Win32SystemServices::ShowMessageBox(const MessageBoxRequest& request) {
 
 void Win32SystemServices::SetMessageBoxHandler(MessageBoxHandler handler) {
   Redirect().Set(std::move(handler));
+}
+
+bool Win32SystemServices::IsDate(std::string_view text) {
+  const std::wstring wide = Utf8ToWide(text);
+  DATE date = 0;
+  return SUCCEEDED(VarDateFromStr(wide.c_str(), LOCALE_USER_DEFAULT, 0, &date));
+}
+
+std::chrono::nanoseconds Win32SystemServices::ThreadCpuTime() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {
+    return std::chrono::nanoseconds(0);
+  }
+  const auto ticks = [](const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  // FILETIME counts 100-nanosecond intervals.
+  return std::chrono::nanoseconds((ticks(kernel) + ticks(user)) * 100);
 }
 
 }  // namespace orvabridge::platform::win32

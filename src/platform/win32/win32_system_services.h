@@ -13,6 +13,9 @@ class Win32SystemServices final : public SystemServices {
   uint32_t StartProcess(std::string_view command_line, int show_command) override;
   int ShowMessageBox(const MessageBoxRequest& request) override;
   void SetMessageBoxHandler(MessageBoxHandler handler) override;
+  // The system's variant date parser in the user's locale.
+  bool IsDate(std::string_view text) override;
+  std::chrono::nanoseconds ThreadCpuTime() override;
 };
 
 }  // namespace orvabridge::platform::win32

@@ -12,6 +12,8 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_include.h"
 
+#include <oleauto.h>
+
 namespace orvabridge::platform::win32 {
 namespace {
 
@@ -108,9 +110,9 @@ void Win32SystemServices::SetMessageBoxHandler(MessageBoxHandler handler) {
 }
 
 bool Win32SystemServices::IsDate(std::string_view text) {
-  const std::wstring wide = Utf8ToWide(text);
+  std::wstring wide = Utf8ToWide(text);  // the parser takes a non-const string
   DATE date = 0;
-  return SUCCEEDED(VarDateFromStr(wide.c_str(), LOCALE_USER_DEFAULT, 0, &date));
+  return SUCCEEDED(VarDateFromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &date));
 }
 
 std::chrono::nanoseconds Win32SystemServices::ThreadCpuTime() {

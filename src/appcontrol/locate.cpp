@@ -38,6 +38,13 @@ std::string TitlePrefix(const std::string& application_key) {
   return application_key.substr(0, application_key.size() - 1);
 }
 
+// The executable in quotes when its path has blanks: unquoted, the system would try "C:\Program"
+// and other prefixes of the path as programs first.
+std::string LaunchCommandLine(const std::string& path) {
+  const bool quote = path.find(' ') != std::string::npos && path.front() != '"';
+  return (quote ? "\"" + path + "\"" : path) + kLaunchArguments;
+}
+
 }  // namespace
 
 int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion) {
@@ -136,7 +143,7 @@ bool LaunchExe(link::ApplCore& core) {
   }
   try {
     const uint32_t process =
-        core.system().StartProcess(path + kLaunchArguments, platform::kSwShowMinNoActive);
+        core.system().StartProcess(LaunchCommandLine(path), platform::kSwShowMinNoActive);
     if (process == 0) return false;
     thread.stub_mode = false;
     return true;

@@ -52,6 +52,19 @@ TEST_F(AttachNativeTest, KnownExecutableIsStartedMinimisedWithoutActivationOnce)
   EXPECT_FALSE(link::ThisThread().stub_mode);
 }
 
+TEST_F(AttachNativeTest, ExecutablePathWithBlanksIsQuoted) {
+  Installation installed;
+  installed.executable_path = "C:\\Program Files\\Orvanta\\Orvanta.exe";
+  InstallClassLibrary(*platform_, installed);
+  desktop().RegisterProgram(installed.executable_path, [](const std::string&, int) { return true; });
+  auto appl = MakeAppl();
+  std::string name, version;
+  appl->InitApplication(name, version);
+  ASSERT_EQ(desktop().StartedCommandLines().size(), 1u);
+  EXPECT_EQ(desktop().StartedCommandLines()[0],
+            "\"C:\\Program Files\\Orvanta\\Orvanta.exe\" /NOFP /NOLOGIN");
+}
+
 TEST_F(AttachNativeTest, ProductCheckEmptiesTheExecutableSoTheLinkEntersStubMode) {
   Installation installed;
   installed.executable_path = "C:\\Programs\\TESSARO\\viewer.exe";

@@ -90,11 +90,11 @@ void ApplCore::EnsureApplication() {
 }
 
 void ApplCore::LoadForm() {
-  platform::WindowSpec spec;
-  spec.message_only = true;
-  spec.title = kFormCaption;
+  platform::WindowSpec blueprint;
+  blueprint.message_only = true;
+  blueprint.title = kFormCaption;
   form_window_ = windows().MakeWindow(
-      spec, [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
+      blueprint, [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
         if (message.id != platform::kWmCopyData) return std::nullopt;
         return OnReplyWindowMessage(message);
       });

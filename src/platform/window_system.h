@@ -109,11 +109,11 @@ class WindowSystem {
   virtual MessageId RegisterMessage(std::string_view name) = 0;
 
   // Windows belong to the calling thread; their handler runs on it.
-  virtual WindowHandle MakeWindow(const WindowSpec& spec, MessageHandler on_message) = 0;
+  virtual WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) = 0;
   WindowHandle MakeMessageWindow(MessageHandler on_message) {
-    WindowSpec spec;
-    spec.message_only = true;
-    return MakeWindow(spec, std::move(on_message));
+    WindowSpec blueprint;
+    blueprint.message_only = true;
+    return MakeWindow(blueprint, std::move(on_message));
   }
   virtual void DestroyWindow(WindowHandle window) = 0;
   virtual bool IsWindow(WindowHandle window) const = 0;

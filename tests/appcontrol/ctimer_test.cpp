@@ -43,10 +43,10 @@ class CTimerTest : public ::testing::Test {
   }
 
   WindowHandle MakeTopLevelWindow() {
-    platform::WindowSpec spec;
-    spec.class_name = "HostWindow";
+    platform::WindowSpec blueprint;
+    blueprint.class_name = "HostWindow";
     return windows().MakeWindow(
-        spec, [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
+        blueprint, [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
   }
 
   std::shared_ptr<Desktop> desk_ = Desktop::Create();

@@ -47,16 +47,16 @@ class WindowStateTest : public LinkTest {
   }
 
   WindowHandle MakeWindow(WindowHandle parent, uint32_t style) {
-    platform::WindowSpec spec;
-    spec.class_name = "TestWindow";
-    spec.parent = parent;
-    spec.style = style;
-    spec.x = kStartRect.x;
-    spec.y = kStartRect.y;
-    spec.width = kStartRect.width;
-    spec.height = kStartRect.height;
+    platform::WindowSpec blueprint;
+    blueprint.class_name = "TestWindow";
+    blueprint.parent = parent;
+    blueprint.style = style;
+    blueprint.x = kStartRect.x;
+    blueprint.y = kStartRect.y;
+    blueprint.width = kStartRect.width;
+    blueprint.height = kStartRect.height;
     return windows().MakeWindow(
-        spec, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
+        blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
   }
   platform::WindowSystem& windows() { return platform_->Windows(); }
 

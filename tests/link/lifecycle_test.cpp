@@ -65,9 +65,9 @@ TEST_F(LifecycleTest, DestroyingRestoresAReparentedWindowOnlyWhenOneWasSaved) {
   }
   EXPECT_EQ(windows.Parent(peer.control_window()), peer.main_window());
 
-  platform::WindowSpec spec;
-  spec.class_name = "Saved";
-  const auto saved = windows.MakeWindow(spec, [](const platform::WindowMessage&) {
+  platform::WindowSpec blueprint;
+  blueprint.class_name = "Saved";
+  const auto saved = windows.MakeWindow(blueprint, [](const platform::WindowMessage&) {
     return std::optional<intptr_t>{};
   });
   {

@@ -22,11 +22,11 @@ class ForeignWindow {
  public:
   explicit ForeignWindow(platform::WindowSystem& windows) {
     thread_ = std::thread([this, &windows] {
-      platform::WindowSpec spec;
-      spec.class_name = "ForeignWindow";
-      spec.style = platform::kWsOverlappedWindow | platform::kWsVisible;
+      platform::WindowSpec blueprint;
+      blueprint.class_name = "ForeignWindow";
+      blueprint.style = platform::kWsOverlappedWindow | platform::kWsVisible;
       const WindowHandle made = windows.MakeWindow(
-          spec, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
+          blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
       std::unique_lock lock(mutex_);
       window_ = made;
       changed_.notify_all();
@@ -58,12 +58,12 @@ class ForceForeNativeTest : public LinkTest {
   platform::desk::Desktop& desktop() { return static_cast<platform::desk::Desktop&>(*platform_); }
   platform::WindowSystem& windows() { return platform_->Windows(); }
   WindowHandle OwnWindow(WindowHandle parent = WindowHandle(), uint32_t style = 0) {
-    platform::WindowSpec spec;
-    spec.class_name = "OwnWindow";
-    spec.parent = parent;
-    spec.style = style ? style : platform::kWsOverlappedWindow | platform::kWsVisible;
+    platform::WindowSpec blueprint;
+    blueprint.class_name = "OwnWindow";
+    blueprint.parent = parent;
+    blueprint.style = style ? style : platform::kWsOverlappedWindow | platform::kWsVisible;
     return windows().MakeWindow(
-        spec, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
+        blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
   }
 };
 

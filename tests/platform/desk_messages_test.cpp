@@ -40,10 +40,10 @@ std::string Text(std::span<const std::byte> bytes) {
 class DeskMessages : public ::testing::Test {
  protected:
   WindowHandle MakeWindow(MessageHandler handler, bool message_only = false) {
-    WindowSpec spec;
-    spec.class_name = "TestWindow";
-    spec.message_only = message_only;
-    return windows().MakeWindow(spec, std::move(handler));
+    WindowSpec blueprint;
+    blueprint.class_name = "TestWindow";
+    blueprint.message_only = message_only;
+    return windows().MakeWindow(blueprint, std::move(handler));
   }
   WindowSystem& windows() { return desktop_->Windows(); }
 

@@ -17,19 +17,19 @@ using testing::ThreadRunner;
 class DeskWindowTree : public ::testing::Test {
  protected:
   WindowHandle Top(std::string title = "", uint32_t style = 0, uint32_t ex_style = 0) {
-    WindowSpec spec;
-    spec.class_name = "TopClass";
-    spec.title = std::move(title);
-    spec.style = style;
-    spec.ex_style = ex_style;
-    return windows().MakeWindow(spec, nullptr);
+    WindowSpec blueprint;
+    blueprint.class_name = "TopClass";
+    blueprint.title = std::move(title);
+    blueprint.style = style;
+    blueprint.ex_style = ex_style;
+    return windows().MakeWindow(blueprint, nullptr);
   }
   WindowHandle Child(WindowHandle parent, std::string class_name = "ChildClass") {
-    WindowSpec spec;
-    spec.class_name = std::move(class_name);
-    spec.parent = parent;
-    spec.style = kWsChild;
-    return windows().MakeWindow(spec, nullptr);
+    WindowSpec blueprint;
+    blueprint.class_name = std::move(class_name);
+    blueprint.parent = parent;
+    blueprint.style = kWsChild;
+    return windows().MakeWindow(blueprint, nullptr);
   }
   std::vector<WindowHandle> TopLevel() {
     std::vector<WindowHandle> out;
@@ -130,14 +130,14 @@ TEST_F(DeskWindowTree, AParentMakesAChildWithTheChildStyleAndAnOwnedWindowWithou
   EXPECT_EQ(windows().Owner(child), WindowHandle());
   EXPECT_EQ(Descendants(frame), Handles{child});
 
-  WindowSpec spec;
-  spec.parent = child;  // no kWsChild: owned by the top-level ancestor of `child`
-  const WindowHandle owned = windows().MakeWindow(spec, nullptr);
+  WindowSpec blueprint;
+  blueprint.parent = child;  // no kWsChild: owned by the top-level ancestor of `child`
+  const WindowHandle owned = windows().MakeWindow(blueprint, nullptr);
   EXPECT_EQ(windows().Owner(owned), frame);
   EXPECT_EQ(windows().Parent(owned), WindowHandle());  // GetParent: not a popup, not a child
   EXPECT_EQ(TopLevel().front(), owned);
-  spec.style = kWsPopup;
-  const WindowHandle popup = windows().MakeWindow(spec, nullptr);
+  blueprint.style = kWsPopup;
+  const WindowHandle popup = windows().MakeWindow(blueprint, nullptr);
   EXPECT_EQ(windows().Parent(popup), frame);  // GetParent answers a popup's owner
 
   EXPECT_EQ(windows().Parent(frame), WindowHandle());
@@ -188,9 +188,9 @@ TEST_F(DeskWindowTree, TheDesktopWindowHoldsEveryTopLevelWindow) {
   EXPECT_TRUE(windows().IsVisible(kDesktopWindow));
   EXPECT_EQ(windows().Parent(kDesktopWindow), WindowHandle());
   EXPECT_EQ(windows().SetParent(kDesktopWindow, a), WindowHandle());
-  WindowSpec spec;
-  spec.parent = kDesktopWindow;
-  const WindowHandle top = windows().MakeWindow(spec, nullptr);
+  WindowSpec blueprint;
+  blueprint.parent = kDesktopWindow;
+  const WindowHandle top = windows().MakeWindow(blueprint, nullptr);
   EXPECT_EQ(windows().Owner(top), WindowHandle());
   EXPECT_EQ(TopLevel().front(), top);
 }
@@ -224,10 +224,10 @@ TEST_F(DeskWindowTree, TopmostChangesOnlyThroughSetWindowPos) {
 
 TEST_F(DeskWindowTree, VisibilityFollowsTheStyleAndTheAncestors) {
   const WindowHandle parent = Top("", kWsVisible);
-  WindowSpec spec;
-  spec.parent = parent;
-  spec.style = kWsChild | kWsVisible;
-  const WindowHandle child = windows().MakeWindow(spec, nullptr);
+  WindowSpec blueprint;
+  blueprint.parent = parent;
+  blueprint.style = kWsChild | kWsVisible;
+  const WindowHandle child = windows().MakeWindow(blueprint, nullptr);
   EXPECT_TRUE(windows().IsVisible(child));
   windows().ShowWindow(parent, kSwHide);
   EXPECT_FALSE(windows().IsVisible(child));
@@ -276,12 +276,12 @@ TEST_F(DeskWindowTree, HidingWhileChangingTheStyleKeepsTheWindowVisible) {
 }
 
 TEST_F(DeskWindowTree, SetWindowPosMovesAndSizesUnlessAskedToKeep) {
-  WindowSpec spec;
-  spec.x = 1;
-  spec.y = 2;
-  spec.width = 3;
-  spec.height = 4;
-  const WindowHandle w = windows().MakeWindow(spec, nullptr);
+  WindowSpec blueprint;
+  blueprint.x = 1;
+  blueprint.y = 2;
+  blueprint.width = 3;
+  blueprint.height = 4;
+  const WindowHandle w = windows().MakeWindow(blueprint, nullptr);
   EXPECT_EQ(windows().RectOf(w), (WindowRect{1, 2, 3, 4}));
   EXPECT_TRUE(windows().SetWindowPos(w, kHwndNoTopMost, 10, 20, 300, 400, kSwpNoZOrder));
   EXPECT_EQ(windows().RectOf(w), (WindowRect{10, 20, 300, 400}));
@@ -365,10 +365,10 @@ TEST_F(DeskWindowTree, WindowTextAsksTheWindowOnItsOwnThread) {
   ThreadRunner peer(windows());
   std::atomic<ThreadId> asked_on{0};
   const WindowHandle plain = peer.Call([&] { return Top("Plain title"); });
-  WindowSpec spec;
-  spec.title = "Stored title";
+  WindowSpec blueprint;
+  blueprint.title = "Stored title";
   const WindowHandle custom = peer.Call([&] {
-    return windows().MakeWindow(spec, [&](const WindowMessage& m) -> std::optional<intptr_t> {
+    return windows().MakeWindow(blueprint, [&](const WindowMessage& m) -> std::optional<intptr_t> {
       if (m.id != kWmGetText) return std::nullopt;
       asked_on = windows().CurrentThread();
       const char answer[] = "Answered title";

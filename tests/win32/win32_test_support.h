@@ -26,21 +26,21 @@ using platform::WindowSystem;
 inline constexpr std::chrono::seconds kPatience{30};
 
 inline WindowSpec MessageOnlySpec() {
-  WindowSpec spec;
-  spec.message_only = true;
-  return spec;
+  WindowSpec blueprint;
+  blueprint.message_only = true;
+  return blueprint;
 }
 
 inline WindowSpec TopLevelSpec(std::string class_name, std::string title) {
-  WindowSpec spec;
-  spec.class_name = std::move(class_name);
-  spec.title = std::move(title);
-  spec.style = platform::kWsOverlappedWindow;
-  spec.x = 40;
-  spec.y = 40;
-  spec.width = 320;
-  spec.height = 240;
-  return spec;
+  WindowSpec blueprint;
+  blueprint.class_name = std::move(class_name);
+  blueprint.title = std::move(title);
+  blueprint.style = platform::kWsOverlappedWindow;
+  blueprint.x = 40;
+  blueprint.y = 40;
+  blueprint.width = 320;
+  blueprint.height = 240;
+  return blueprint;
 }
 
 // Pumps the calling thread's messages until `done` holds or the patience runs out.
@@ -57,8 +57,8 @@ inline bool PumpUntil(WindowSystem& windows, const std::function<bool()>& done) 
 // A window of the calling thread, destroyed when the owner goes out of scope.
 class ScopedWindow {
  public:
-  ScopedWindow(WindowSystem& windows, const WindowSpec& spec, MessageHandler handler)
-      : windows_(windows), handle_(windows.MakeWindow(spec, std::move(handler))) {}
+  ScopedWindow(WindowSystem& windows, const WindowSpec& blueprint, MessageHandler handler)
+      : windows_(windows), handle_(windows.MakeWindow(blueprint, std::move(handler))) {}
   ScopedWindow(const ScopedWindow&) = delete;
   ScopedWindow& operator=(const ScopedWindow&) = delete;
   ~ScopedWindow() {
@@ -74,10 +74,10 @@ class ScopedWindow {
 // A thread that owns one window and runs a message loop until the object is destroyed.
 class PeerThread {
  public:
-  PeerThread(WindowSystem& windows, WindowSpec spec, MessageHandler handler) : windows_(windows) {
+  PeerThread(WindowSystem& windows, WindowSpec blueprint, MessageHandler handler) : windows_(windows) {
     std::promise<std::pair<WindowHandle, platform::ThreadId>> started;
     auto ready = started.get_future();
-    thread_ = std::thread([this, spec = std::move(spec), handler = std::move(handler),
+    thread_ = std::thread([this, blueprint = std::move(blueprint), handler = std::move(handler),
                            started = std::move(started)]() mutable {
       auto on_message = [this, handler](const WindowMessage& message) -> std::optional<intptr_t> {
         if (message.id == kStop) {
@@ -86,7 +86,7 @@ class PeerThread {
         }
         return handler(message);
       };
-      const WindowHandle window = windows_.MakeWindow(spec, on_message);
+      const WindowHandle window = windows_.MakeWindow(blueprint, on_message);
       started.set_value({window, windows_.CurrentThread()});
       if (!window) return;
       while (windows_.PumpMessages()) windows_.WaitForMessage(platform::Deadline::max());

@@ -374,18 +374,18 @@ MessageId DeskWindows::RegisterMessage(std::string_view name) {
   return id;
 }
 
-WindowHandle DeskWindows::MakeWindow(const WindowSpec& spec, MessageHandler on_message) {
+WindowHandle DeskWindows::MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) {
   const ThreadId me = ThisThreadId();
   Lock lock(mutex_);
   // As CreateWindowEx: a parent with kWsChild makes a child; a parent without it makes an owned
   // top-level window (owned by the parent's top-level ancestor); the desktop window as parent,
   // or none, makes a plain top-level window; kWsChild without a parent fails.
   WindowHandle given =
-      spec.message_only || spec.parent == kDesktopWindow ? WindowHandle() : spec.parent;
+      blueprint.message_only || blueprint.parent == kDesktopWindow ? WindowHandle() : blueprint.parent;
   const Window* parent = FindLocked(given);
   if (given && !parent) return WindowHandle();
-  const bool child = parent && (spec.style & kWsChild);
-  if (!spec.message_only && !parent && (spec.style & kWsChild)) return WindowHandle();
+  const bool child = parent && (blueprint.style & kWsChild);
+  if (!blueprint.message_only && !parent && (blueprint.style & kWsChild)) return WindowHandle();
   WindowHandle owner;
   if (parent && !child) {
     owner = given;
@@ -395,22 +395,22 @@ WindowHandle DeskWindows::MakeWindow(const WindowSpec& spec, MessageHandler on_m
   Window w;
   w.handle = WindowHandle(next_handle_);
   next_handle_ += 2;
-  w.class_name = spec.class_name;
-  w.title = spec.title;
+  w.class_name = blueprint.class_name;
+  w.title = blueprint.title;
   w.parent = child ? given : WindowHandle();
   w.owner = owner;
-  w.style = spec.style;
-  w.ex_style = spec.ex_style;
-  w.message_only = spec.message_only;
+  w.style = blueprint.style;
+  w.ex_style = blueprint.ex_style;
+  w.message_only = blueprint.message_only;
   if (w.message_only) w.style &= ~kWsVisible;  // never shown
-  w.rect = WindowRect{spec.x, spec.y, spec.width, spec.height};
+  w.rect = WindowRect{blueprint.x, blueprint.y, blueprint.width, blueprint.height};
   w.thread = me;
   w.handler = std::make_shared<MessageHandler>(std::move(on_message));
   const WindowHandle handle = w.handle;
   auto [it, inserted] = windows_.emplace(handle.value, std::move(w));
   // Win32 links a new child at the bottom of its siblings and a new top-level window at the top.
   LinkLocked(it->second, child ? kHwndBottom : kHwndTop);
-  if (child) it->second.ex_style = spec.ex_style;
+  if (child) it->second.ex_style = blueprint.ex_style;
   return handle;
 }
 

@@ -26,7 +26,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   ~DeskWindows() override;
 
   MessageId RegisterMessage(std::string_view name) override;
-  WindowHandle MakeWindow(const WindowSpec& spec, MessageHandler on_message) override;
+  WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) override;
   void DestroyWindow(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;
   intptr_t SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,

@@ -137,10 +137,10 @@ bool EnsureWindowClass(const std::wstring& name, HINSTANCE module) {
 
 }  // namespace
 
-HWND CreateHandledWindow(const WindowSpec& spec, MessageHandler on_message) {
+HWND CreateHandledWindow(const WindowSpec& blueprint, MessageHandler on_message) {
   const HINSTANCE module = OwnModule();
   const std::wstring class_name =
-      spec.class_name.empty() ? std::wstring(kDefaultClassName) : Utf8ToWide(spec.class_name);
+      blueprint.class_name.empty() ? std::wstring(kDefaultClassName) : Utf8ToWide(blueprint.class_name);
   if (!EnsureWindowClass(class_name, module)) return nullptr;
 
   auto record = std::make_unique<WindowRecord>();
@@ -148,10 +148,10 @@ HWND CreateHandledWindow(const WindowSpec& spec, MessageHandler on_message) {
   CreateParams params;
   params.record = record.get();
 
-  const HWND parent = spec.message_only ? HWND_MESSAGE : ToHwnd(spec.parent);
-  const std::wstring title = Utf8ToWide(spec.title);
-  const HWND window = ::CreateWindowExW(spec.ex_style, class_name.c_str(), title.c_str(), spec.style,
-                                        spec.x, spec.y, spec.width, spec.height, parent, nullptr,
+  const HWND parent = blueprint.message_only ? HWND_MESSAGE : ToHwnd(blueprint.parent);
+  const std::wstring title = Utf8ToWide(blueprint.title);
+  const HWND window = ::CreateWindowExW(blueprint.ex_style, class_name.c_str(), title.c_str(), blueprint.style,
+                                        blueprint.x, blueprint.y, blueprint.width, blueprint.height, parent, nullptr,
                                         module, &params);
   // Once adopted, the window owns the record, even when creation failed after WM_NCCREATE (its
   // WM_NCDESTROY has deleted it then).

@@ -9,6 +9,6 @@ namespace orvabridge::platform::win32 {
 
 // Creates a window of the calling thread whose messages go to `on_message`. Returns null on
 // failure (the handler is then released). The handler lives until the window is destroyed.
-HWND CreateHandledWindow(const WindowSpec& spec, MessageHandler on_message);
+HWND CreateHandledWindow(const WindowSpec& blueprint, MessageHandler on_message);
 
 }  // namespace orvabridge::platform::win32

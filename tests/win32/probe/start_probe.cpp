@@ -16,13 +16,13 @@ extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* c
   if (!reply) return 2;
 
   WindowSystem& windows = DefaultPlatform()->Windows();
-  WindowSpec spec;
-  spec.class_name = "OrvabridgeStartProbe";
-  spec.title = "Orvabridge start probe";
-  spec.style = kWsOverlappedWindow;
-  spec.width = 200;
-  spec.height = 100;
-  const WindowHandle own = windows.MakeWindow(spec, [](const WindowMessage&) { return std::nullopt; });
+  WindowSpec blueprint;
+  blueprint.class_name = "OrvabridgeStartProbe";
+  blueprint.title = "Orvabridge start probe";
+  blueprint.style = kWsOverlappedWindow;
+  blueprint.width = 200;
+  blueprint.height = 100;
+  const WindowHandle own = windows.MakeWindow(blueprint, [](const WindowMessage&) { return std::nullopt; });
   if (!own) return 3;
   windows.ShowWindow(own, show_command);
 

@@ -1,0 +1,331 @@
+#!/usr/bin/env bash
+# Host tests of the automation server under Wine: registers Orvabridge.dll of a mingw-w64 build
+# with regsvr32 and drives it from VBScript (cscript) the way a practice-management script does,
+# in a fresh Wine prefix of its own. A 64-bit DLL is registered and used by the 64-bit tools of the
+# prefix, a 32-bit DLL by its 32-bit tools (syswow64), as on 64-bit Windows.
+#
+#   scripts/wine/com-tests.sh [BUILD...]
+#
+# BUILD is a build directory, or a preset name meaning build/<preset>; several may be given
+# (default: mingw-x86_64). The last line reads "N passed, M failed"; the exit code is 0 only when
+# nothing failed.
+#
+# Environment:
+#   ORVA_WINE_COM_TIMEOUT   seconds one test script may run (default 120)
+#   ORVA_WINE_REUSE_PREFIX  1: keep an existing prefix of an earlier run instead of a fresh one
+#   ORVA_SIM_EXE            orva-sim.exe to run the simulator tests against (default: the build's)
+#   WINEDEBUG               Wine's log channels (default: -all)
+set -uo pipefail
+
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+tests_dir=${repo}/tests/com
+[ $# -eq 0 ] && set -- mingw-x86_64
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# No message box may wait for a click: the library prints their texts to standard error instead.
+export ORVABRIDGE_MESSAGE_BOXES=stderr
+wine_locale=en_US.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+wine_bin=${WINE:-$(command -v wine || true)}
+wineserver_bin=${WINESERVER:-$(command -v wineserver || true)}
+# The 64-bit tools of the prefix (regsvr32, cscript, reg) need the 64-bit loader: started by the
+# plain `wine`, which is 32-bit here, "system32" would mean the 32-bit syswow64.
+wine64_bin=${WINE64:-$(command -v wine64 || true)}
+for candidate in /usr/lib/wine/wine64 /usr/lib64/wine/wine64 /opt/wine-stable/bin/wine64; do
+  [ -z "${wine64_bin}" ] && [ -x "${candidate}" ] && wine64_bin=${candidate}
+done
+if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ]; then
+  echo "com-tests: wine (with wine64) is not installed (scripts/install-deps.sh installs it)" >&2
+  exit 2
+fi
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); echo "ok - $*"; }
+fail() { failed=$((failed + 1)); echo "not ok - $*"; }
+
+# Every Wine command runs under a time limit, so that nothing can hang the caller.
+wine_cmd() {
+  local limit=$1
+  shift
+  LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${wine_bin}" "$@"
+}
+stop_wineserver() { timeout 30 "${wineserver_bin}" -k >/dev/null 2>&1 || true; }
+
+# The same recipe as run-tests.sh: the null graphics driver before the first Wine process, and
+# no crash debugger, so that a crash ends a test instead of waiting for a click.
+create_prefix() {
+  local log=$1
+  stop_wineserver
+  rm -rf "${WINEPREFIX}"
+  mkdir -p "${WINEPREFIX}"
+  cat >"${WINEPREFIX}/user.reg" <<'EOF'
+WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+#arch=win64
+
+[Software\\Wine\\Drivers]
+"Graphics"="null"
+EOF
+  wine_cmd 300 wineboot -i >"${log}" 2>&1
+  timeout 120 "${wineserver_bin}" -w
+  local settings=${WINEPREFIX}/drive_c/orvabridge-settings.reg
+  printf '%s\r\n' 'REGEDIT4' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' \
+    '"Auto"="1"' '"Debugger"="orvabridge-no-crash-debugger"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
+    '"ShowCrashDialog"=dword:00000000' >"${settings}"
+  local view
+  for view in 64 32; do
+    wine_cmd 120 reg import 'C:\orvabridge-settings.reg' "/reg:${view}" >>"${log}" 2>&1
+  done
+  timeout 120 "${wineserver_bin}" -w
+}
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The machine type in the PE header: 64 or 32.
+dll_bits() {
+  local pe machine
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')
+  case ${machine} in
+    8664) echo 64 ;;
+    014c) echo 32 ;;
+    *) echo unknown ;;
+  esac
+}
+
+# --- the tools of one architecture --------------------------------------------------------------
+
+bits=64
+tools=system32
+loader=${wine64_bin}
+tool() {
+  local limit=$1 name=$2
+  shift 2
+  LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${loader}" \
+    "C:\\windows\\${tools}\\${name}" "$@"
+}
+reg_() { tool 60 reg.exe "$@" "/reg:${bits}"; }
+reg_add() { reg_ add "$@" /f >/dev/null 2>&1; }
+reg_delete() { reg_ delete "$@" /f >/dev/null 2>&1 || true; }
+reg_has() { reg_ query "$@" >/dev/null 2>&1; }
+regsvr32() { tool 60 regsvr32.exe "$@"; }
+
+# Runs one VBScript test; its "ok"/"not ok" lines count, and a script that ends without its
+# closing "# done" line (a crash, a time-out, a script error) counts as one failure.
+run_script() {
+  local script=$1
+  shift
+  local name=${bits}-${script%.vbs}
+  local combined=${work}/${name}.vbs out=${work}/${name}.out err=${work}/${name}.err status=0
+  # The shared checks go in front: the script engine cannot include another file.
+  cat "${tests_dir}/checks.vbs" "${tests_dir}/${script}" >"${combined}"
+  (cd "${work}" &&
+    tool "${ORVA_WINE_COM_TIMEOUT:-120}" cscript.exe //nologo "$(windows_path "${combined}")" \
+      "$@") >"${out}" 2>"${err}" || status=$?
+  tr -d '\r' <"${out}" | while IFS= read -r line; do
+    case ${line} in
+      "ok "* | "not ok "*) echo "${line} [${bits}-bit ${script%.vbs}]" ;;
+    esac
+  done
+  local ok not_ok
+  ok=$(tr -d '\r' <"${out}" | grep -c '^ok ' || true)
+  not_ok=$(tr -d '\r' <"${out}" | grep -c '^not ok ' || true)
+  passed=$((passed + ok))
+  failed=$((failed + not_ok))
+  # None of the scenarios has a failure that the library reports in a message box.
+  if grep -q '^\[message box\]' "${err}"; then
+    fail "${bits}-bit ${script}: a message box appeared: $(grep -m1 '^\[message box\]' "${err}")"
+  fi
+  if ! tr -d '\r' <"${out}" | grep -q '^# done'; then
+    fail "${bits}-bit ${script}: ended early (exit ${status}); output and errors follow"
+    sed 's/^/    | /' "${out}" "${err}"
+  elif [ "${not_ok}" -gt 0 ] && [ -s "${err}" ]; then
+    sed 's/^/    stderr | /' "${err}"
+  fi
+}
+
+# Starts orva-sim.exe with the given options and waits (bounded) until it reports its windows.
+simulator_pid=
+start_simulator() {
+  local exe=$1 log=$2 tenths=0
+  shift 2
+  LC_ALL=${wine_locale} timeout --kill-after=10 300 "${wine_bin}" "${exe}" --verbose \
+    --exit-after-ms 240000 "$@" >"${log}" 2>&1 &
+  simulator_pid=$!
+  until grep -q ' running;' "${log}" 2>/dev/null; do
+    kill -0 "${simulator_pid}" 2>/dev/null && [ ${tenths} -lt 600 ] || return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+}
+stop_simulator() {
+  [ -n "${simulator_pid}" ] || return 0
+  kill "${simulator_pid}" 2>/dev/null
+  wait "${simulator_pid}" 2>/dev/null
+  simulator_pid=
+}
+
+# The class library's stand-in and the bridge's own settings, in the registry view of `bits`.
+install_class_library() {
+  local executable=${1:-}
+  reg_add 'HKLM\Software\Orvaclass' /v VendorKey /d Orvadent
+  reg_add 'HKLM\Software\Orvaclass' /v ApplicationKey /d Orvanta
+  reg_add 'HKLM\Software\Orvaclass' /v ExecutablePath /d "${executable}"
+  reg_add 'HKLM\Software\Orvaclass' /v Version /d 3.1.1199
+  reg_add 'HKLM\Software\Orvaclass' /v ConnectionString /d ""
+}
+remove_installation() {
+  reg_delete 'HKLM\Software\Orvaclass'
+  reg_delete 'HKLM\Software\Orvadent'
+}
+set_text_out() { reg_add 'HKLM\Software\Orvadent\Orvanta\Orvabridge' /v OrvabridgeTXTOUT /d "$1"; }
+
+clsid_path='Software\Classes\CLSID\{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}'
+clsid_key="HKLM\\${clsid_path}"
+
+# Windows shows a user's own classes in HKEY_CLASSES_ROOT; older Wine versions do not.
+user_classes_merge() {
+  local probe='Software\Classes\Orvabridge.MergeProbe' merged=1
+  reg_add "HKCU\\${probe}" /ve /d probe
+  reg_has 'HKCR\Orvabridge.MergeProbe' && merged=0
+  reg_delete "HKCU\\${probe}"
+  return ${merged}
+}
+
+test_build() {
+  local build=$1 dll=$1/src/com/Orvabridge.dll
+  if [ ! -f "${dll}" ]; then
+    fail "${dll} is missing; build the target orvabridge_com first"
+    return
+  fi
+  bits=$(dll_bits "${dll}")
+  case ${bits} in
+    64) tools=system32 loader=${wine64_bin} ;;
+    32) tools=syswow64 loader=${wine_bin} ;;
+    *) fail "${dll}: not a Windows DLL"; return ;;
+  esac
+  local dll_path
+  dll_path=$(windows_path "${dll}")
+  echo "== ${bits}-bit server: ${dll}"
+
+  # Registration for the machine: class, ProgIDs and type library; then the scripts.
+  if regsvr32 /s "${dll_path}"; then pass "${bits}-bit: regsvr32 registers the server"; else
+    fail "${bits}-bit: regsvr32 failed"; fi
+  if reg_ query "${clsid_key}\\InprocServer32" /v ThreadingModel 2>/dev/null | grep -q Apartment; then
+    pass "${bits}-bit: the class is registered apartment-threaded"
+  else
+    fail "${bits}-bit: no InprocServer32 with ThreadingModel Apartment"
+  fi
+  run_script registered.vbs present
+
+  remove_installation
+  run_script class_library_missing.vbs
+
+  install_class_library ""
+  run_script stub_mode.vbs
+  run_script dispatch.vbs
+
+  local text_out_unix=${WINEPREFIX}/drive_c/orvabridge-text-out
+  rm -rf "${text_out_unix}"
+  mkdir -p "${text_out_unix}"
+  set_text_out 'C:\orvabridge-text-out'
+  run_script text_out.vbs 'C:\orvabridge-text-out\'
+  remove_installation
+
+  # Against the simulated imaging application, started first as the real one would be.
+  local simulator=${ORVA_SIM_EXE:-${build}/sim/orva-sim.exe}
+  if [ -f "${simulator}" ]; then
+    install_class_library "$(windows_path "${simulator}")"
+    if start_simulator "${simulator}" "${work}/${bits}-simulator.log" --demo-data --logged-in demo; then
+      run_script simulator.vbs
+    else
+      fail "${bits}-bit: orva-sim.exe did not start (see ${work}/${bits}-simulator.log)"
+    fi
+    stop_simulator
+    if start_simulator "${simulator}" "${work}/${bits}-simulator-faults.log" --demo-data \
+      --logged-in demo --reply-size 20 --only-for 1500; then
+      run_script simulator_faults.vbs
+    else
+      fail "${bits}-bit: orva-sim.exe did not start (see ${work}/${bits}-simulator-faults.log)"
+    fi
+    stop_simulator
+    remove_installation
+  else
+    fail "${bits}-bit: ${simulator} is missing; build the target orva-sim first"
+  fi
+
+  # Unregistration takes everything away again.
+  if regsvr32 /s /u "${dll_path}"; then pass "${bits}-bit: regsvr32 /u unregisters the server"; else
+    fail "${bits}-bit: regsvr32 /u failed"; fi
+  if reg_has "${clsid_key}"; then fail "${bits}-bit: the class key survived /u"; else
+    pass "${bits}-bit: the class key is gone"; fi
+  run_script registered.vbs absent
+
+  # Registration for the current user alone.
+  if regsvr32 /s /n /i:user "${dll_path}"; then
+    pass "${bits}-bit: regsvr32 /n /i:user registers for the user"
+  else
+    fail "${bits}-bit: regsvr32 /n /i:user failed"
+  fi
+  if reg_has 'HKCU\Software\Classes\Orvabridge.Appl\CLSID' && ! reg_has "${clsid_key}"; then
+    pass "${bits}-bit: the user registration lives under HKCU\\Software\\Classes only"
+  else
+    fail "${bits}-bit: the user registration is not (only) under HKCU\\Software\\Classes"
+  fi
+  if reg_ query "HKCU\\${clsid_path}\\InprocServer32" /v ThreadingModel 2>/dev/null |
+    grep -q Apartment; then
+    pass "${bits}-bit: the user's class is registered apartment-threaded"
+  else
+    fail "${bits}-bit: no InprocServer32 with ThreadingModel Apartment for the user"
+  fi
+  if user_classes_merge; then
+    run_script registered.vbs present
+  else
+    echo "# skipped: creating the object after a user registration (this Wine does not merge" \
+      "HKCU\\Software\\Classes into HKEY_CLASSES_ROOT)"
+  fi
+  if regsvr32 /s /u /n /i:user "${dll_path}"; then
+    pass "${bits}-bit: regsvr32 /u /n /i:user removes it"
+  else
+    fail "${bits}-bit: regsvr32 /u /n /i:user failed"
+  fi
+  if reg_has 'HKCU\Software\Classes\Orvabridge.Appl'; then
+    fail "${bits}-bit: the user's ProgID survived"
+  else
+    pass "${bits}-bit: the user's ProgID is gone"
+  fi
+  run_script registered.vbs absent
+}
+
+trap 'stop_simulator; stop_wineserver' EXIT
+for target in "$@"; do
+  if [ -d "${target}" ]; then
+    build=$(cd "${target}" && pwd)
+  elif [ -d "${repo}/build/${target}" ]; then
+    build=${repo}/build/${target}
+  else
+    fail "no build directory '${target}'"
+    continue
+  fi
+  export WINEPREFIX=${build}/wine-prefix-com
+  export WINEARCH=win64
+  export HOME=${HOME:-${build}}
+  work=${build}/com-test-output
+  mkdir -p "${work}"
+  if [ "${ORVA_WINE_REUSE_PREFIX:-0}" = 1 ] && [ -f "${WINEPREFIX}/system.reg" ]; then
+    echo "== Wine prefix: reusing ${WINEPREFIX}"
+  else
+    echo "== Wine prefix: creating ${WINEPREFIX}"
+    create_prefix "${work}/wine-prefix.log"
+  fi
+  test_build "${build}"
+  stop_wineserver
+done
+
+echo "${passed} passed, ${failed} failed"
+[ "${failed}" -eq 0 ]

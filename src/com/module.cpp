@@ -1,0 +1,45 @@
+#include "com/module.h"
+
+#include <atomic>
+#include <vector>
+
+namespace orvabridge::com {
+namespace {
+
+HINSTANCE module_instance = nullptr;
+std::atomic<long> live_objects{0};
+std::atomic<long> server_locks{0};
+std::atomic<bool> pinned{false};
+
+}  // namespace
+
+void SetModuleInstance(HINSTANCE instance) { module_instance = instance; }
+HINSTANCE ModuleInstance() { return module_instance; }
+
+std::wstring ModulePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length =
+        ::GetModuleFileNameW(module_instance, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return {};
+    // A full buffer means the path may have been cut: try again with more room.
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void AddObject() { ++live_objects; }
+void RemoveObject() { --live_objects; }
+void LockModule() { ++server_locks; }
+void UnlockModule() { --server_locks; }
+bool CanUnloadModule() { return live_objects.load() == 0 && server_locks.load() == 0; }
+
+void PinModule() {
+  if (pinned.exchange(true)) return;
+  // Any address inside this DLL names it; a variable of ours will do.
+  HMODULE self = nullptr;
+  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&module_instance), &self);
+}
+
+}  // namespace orvabridge::com

@@ -28,6 +28,10 @@ run_cross() {
     echo "== ${preset}: tests under Wine"
     scripts/wine/run-tests.sh "${preset}"
   fi
+  if [ -f "build/${preset}/src/com/Orvabridge.dll" ]; then
+    echo "== ${preset}: automation server driven by VBScript under Wine"
+    scripts/wine/com-tests.sh "${preset}"
+  fi
 }
 
 run_native asan

@@ -7,6 +7,7 @@
 #include "link/appl_core.h"
 #include "link/failures.h"
 #include "link/number_text.h"
+#include "operations/optional_args.h"
 #include "operations/outcome.h"
 
 namespace orvabridge::operations {
@@ -46,10 +47,6 @@ SessionReply DecodeSessionReply(link::ApplCore& core) {
   return reply;
 }
 
-template <class T>
-void Put(T* out, T value) {
-  if (out != nullptr) *out = std::move(value);
-}
 
 // The first three dotted parts of a version text; missing parts count 0.
 std::vector<int32_t> VersionParts(const std::string& version) {
@@ -102,7 +99,7 @@ int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserP
     auto& record = core.holding().generic_record;
     channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(generic::kSize));
     channel::WriteI32(record, generic::kSubCommand, generic::kSessionInfo);
-    core.codec().WriteText(record, kText[5], sextra != nullptr ? *sextra : std::string());
+    core.codec().WriteText(record, kText[5], TextOf(sextra));
 
     const auto reply =
         core.exchanger().Exchange(channel::command::kGeneric, record, kSessionTimeoutSeconds);

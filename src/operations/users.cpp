@@ -7,6 +7,7 @@
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "link/failures.h"
+#include "operations/optional_args.h"
 #include "operations/outcome.h"
 
 namespace orvabridge::operations {
@@ -38,8 +39,6 @@ struct LoginForm {
   std::function<void(std::span<std::byte>)> fill;
 };
 
-std::string TextOf(const std::string* text) { return text != nullptr ? *text : std::string(); }
-int32_t NumberOf(const int32_t* number) { return number != nullptr ? *number : 0; }
 int16_t FlagOf(const bool* flag) { return flag != nullptr && *flag ? 1 : 0; }
 
 // The call-log line: the method's name and its argument values, all joined by " ; ".
@@ -62,7 +61,7 @@ int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm&
   if (auto failed = core.CheckGuards({.session_check = false})) return *failed;
   // Only the check ignores surrounding spaces; the name goes out as the caller wrote it.
   if (BlankName(args.LoginName)) return result::kEmptyArgument;
-  const int32_t change_rights = NumberOf(args.ChangeRightsMethod);
+  const int32_t change_rights = ValueOr0(args.ChangeRightsMethod);
   if (change_rights < LeaveAsIsOrGetDefaults || change_rights > kHighestChangeRightsMethod) {
     return result::kTimeout;
   }
@@ -129,7 +128,7 @@ int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std:
     if (core.TextOutMode()) {
       auto flag = [](const bool* value) { return std::to_string(FlagOf(value)); };
       // Widened first: the magnitude of the lowest 32-bit value does not fit in 32 bits.
-      const int64_t change_rights = NumberOf(ChangeRightsMethod);
+      const int64_t change_rights = ValueOr0(ChangeRightsMethod);
       core.TextOut(LogLine(
           "UserLogin",
           {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword), TextOf(UserPrefix),
@@ -169,12 +168,12 @@ int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName,
                     const int32_t* ChangeRightsMethod, const int32_t* lRights,
                     const std::string* WorkstationName) {
   return link::WithErrorHandler("Userloginex", [&]() -> int32_t {
-    const int32_t rights = NumberOf(lRights);
+    const int32_t rights = ValueOr0(lRights);
     if (core.TextOutMode()) {
       core.TextOut(LogLine("UserLoginEx",
                            {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword),
                             TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
-                            std::to_string(NumberOf(ChangeRightsMethod)), std::to_string(rights),
+                            std::to_string(ValueOr0(ChangeRightsMethod)), std::to_string(rights),
                             TextOf(WorkstationName)}));
       return result::kSuccess;
     }
@@ -204,7 +203,7 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
       core.TextOut(LogLine("UserGroupLogin",
                            {LoginName, Password, UserGroup, TextOf(AdminLoginName),
                             TextOf(AdminPassword), TextOf(UserPrefix), TextOf(UserFirstname),
-                            TextOf(UserLastname), std::to_string(NumberOf(ChangeRightsMethod)),
+                            TextOf(UserLastname), std::to_string(ValueOr0(ChangeRightsMethod)),
                             TextOf(WorkstationName)}));
       return result::kSuccess;
     }

@@ -7,6 +7,7 @@
 #include "link/appl_core.h"
 #include "link/failures.h"
 #include "link/number_text.h"
+#include "operations/optional_args.h"
 #include "operations/outcome.h"
 
 namespace orvabridge::operations {
@@ -18,12 +19,7 @@ using generic::kText;
 
 constexpr double kGenericTimeoutSeconds = 20.0;
 
-std::string TextOf(const std::string* text) { return text != nullptr ? *text : std::string(); }
 
-template <class T>
-void Put(T* out, T value) {
-  if (out != nullptr) *out = std::move(value);
-}
 
 // Sends GenericRecord as it stands, with its size and `sub_command`, and waits for reply 1500.
 // Bytes the request does not set go out as the previous 1500 exchange left them.
@@ -70,7 +66,7 @@ int32_t MWLQuery(link::ApplCore& core, const std::string* PatID, const std::stri
 
     auto& record = core.holding().generic_record;
     const auto& codec = core.codec();
-    channel::WriteF64(record, generic::kDate, StartDate != nullptr ? *StartDate : 0.0);
+    channel::WriteF64(record, generic::kDate, ValueOr0(StartDate));
     codec.WriteText(record, kText[0], TextOf(AccNo));
     codec.WriteText(record, kText[1], TextOf(Modality));
     codec.WriteText(record, kText[2], TextOf(PatID));

@@ -9,18 +9,13 @@
 #include <system_error>
 
 #include "platform/desk/desk_services.h"
+#include "platform/desk/text_case.h"
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::platform::desk {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // A Windows path taken apart: the top folder below the root ("C", or "UNC" for \\server\share)
 // and the components after it, with "." and ".." resolved.

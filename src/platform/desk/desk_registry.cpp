@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/desk/desk_services.h"
+#include "platform/desk/text_case.h"
 
 namespace orvabridge::platform::desk {
 namespace {
@@ -13,12 +14,6 @@ namespace {
 constexpr uint32_t kKeyQueryValue = 0x0001;
 constexpr uint32_t kKeySetValue = 0x0002;
 constexpr uint32_t kRegExpandSz = 2;
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 struct Value {
   std::string name;

@@ -6,16 +6,11 @@
 #include <ctime>
 
 #include "platform/desk/desk_services.h"
+#include "platform/desk/text_case.h"
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::platform::desk {
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::string_view TrimLeft(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);

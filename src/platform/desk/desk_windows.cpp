@@ -10,6 +10,7 @@
 // catch-up). A thread blocked in a synchronous send handles only messages sent to it, never
 // posted ones or timers.
 #include "platform/desk/desk_windows.h"
+#include "platform/desk/text_case.h"
 
 #include <algorithm>
 #include <atomic>
@@ -65,12 +66,6 @@ void RegisterExitHook(std::weak_ptr<DeskWindows> desk) {
   auto& desks = exit_hook.desks;
   std::erase_if(desks, [](const std::weak_ptr<DeskWindows>& weak) { return weak.expired(); });
   desks.push_back(std::move(desk));
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
 }
 
 bool IsSpecialInsertAfter(int32_t insert_after) {

@@ -14,27 +14,17 @@
 #   ORVA_WINE_COM_TIMEOUT   seconds one test script may run (default 120)
 #   ORVA_WINE_REUSE_PREFIX  1: keep an existing prefix of an earlier run instead of a fresh one
 #   ORVA_SIM_EXE            orva-sim.exe to run the simulator tests against (default: the build's)
-#   WINEDEBUG               Wine's log channels (default: -all)
+#   WINEDEBUG               Wine's log channels (default: heap checks, scripts/wine/common.sh)
 set -uo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 tests_dir=${repo}/tests/com
 [ $# -eq 0 ] && set -- mingw-x86_64
 
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=scripts/wine/common.sh
+. "${repo}/scripts/wine/common.sh"
 # No message box may wait for a click: the library prints their texts to standard error instead.
 export ORVABRIDGE_MESSAGE_BOXES=stderr
-wine_locale=en_US.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
-wine_bin=${WINE:-$(command -v wine || true)}
-wineserver_bin=${WINESERVER:-$(command -v wineserver || true)}
-# The 64-bit tools of the prefix (regsvr32, cscript, reg) need the 64-bit loader: started by the
-# plain `wine`, which is 32-bit here, "system32" would mean the 32-bit syswow64.
-wine64_bin=${WINE64:-$(command -v wine64 || true)}
-for candidate in /usr/lib/wine/wine64 /usr/lib64/wine/wine64 /opt/wine-stable/bin/wine64; do
-  [ -z "${wine64_bin}" ] && [ -x "${candidate}" ] && wine64_bin=${candidate}
-done
 if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ]; then
   echo "com-tests: wine (with wine64) is not installed (scripts/install-deps.sh installs it)" >&2
   exit 2
@@ -44,45 +34,6 @@ passed=0
 failed=0
 pass() { passed=$((passed + 1)); echo "ok - $*"; }
 fail() { failed=$((failed + 1)); echo "not ok - $*"; }
-
-# Every Wine command runs under a time limit, so that nothing can hang the caller.
-wine_cmd() {
-  local limit=$1
-  shift
-  LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${wine_bin}" "$@"
-}
-stop_wineserver() { timeout 30 "${wineserver_bin}" -k >/dev/null 2>&1 || true; }
-
-# The same recipe as run-tests.sh: the null graphics driver before the first Wine process, and
-# no crash debugger, so that a crash ends a test instead of waiting for a click.
-create_prefix() {
-  local log=$1
-  stop_wineserver
-  rm -rf "${WINEPREFIX}"
-  mkdir -p "${WINEPREFIX}"
-  cat >"${WINEPREFIX}/user.reg" <<'EOF'
-WINE REGISTRY Version 2
-;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
-
-#arch=win64
-
-[Software\\Wine\\Drivers]
-"Graphics"="null"
-EOF
-  wine_cmd 300 wineboot -i >"${log}" 2>&1
-  timeout 120 "${wineserver_bin}" -w
-  local settings=${WINEPREFIX}/drive_c/orvabridge-settings.reg
-  printf '%s\r\n' 'REGEDIT4' '' \
-    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' \
-    '"Auto"="1"' '"Debugger"="orvabridge-no-crash-debugger"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
-    '"ShowCrashDialog"=dword:00000000' >"${settings}"
-  local view
-  for view in 64 32; do
-    wine_cmd 120 reg import 'C:\orvabridge-settings.reg' "/reg:${view}" >>"${log}" 2>&1
-  done
-  timeout 120 "${wineserver_bin}" -w
-}
 
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
@@ -138,6 +89,9 @@ run_script() {
   passed=$((passed + ok))
   failed=$((failed + not_ok))
   # None of the scenarios has a failure that the library reports in a message box.
+  if ! wine_heap_clean "${err}" >/dev/null; then
+    fail "${bits}-bit ${script}: Wine reported heap damage: $(grep -m1 ':heap:' "${err}")"
+  fi
   if grep -q '^\[message box\]' "${err}"; then
     fail "${bits}-bit ${script}: a message box appeared: $(grep -m1 '^\[message box\]' "${err}")"
   fi
@@ -254,6 +208,9 @@ test_build() {
       fail "${bits}-bit: orva-sim.exe did not start (see ${work}/${bits}-simulator-faults.log)"
     fi
     stop_simulator
+    if ! wine_heap_clean "${work}/${bits}"-simulator*.log >/dev/null; then
+      fail "${bits}-bit: Wine reported heap damage in orva-sim.exe (see ${work})"
+    fi
     remove_installation
   else
     fail "${bits}-bit: ${simulator} is missing; build the target orva-sim first"

@@ -12,7 +12,7 @@
 #   ORVA_WINE_TEST_TIMEOUT  seconds the test program may run (default 900)
 #   ORVA_WINE_REUSE_PREFIX  1: keep an existing prefix of an earlier run instead of a fresh one
 #   ORVA_WINE_BACKTRACE     1: let Wine's debugger print a backtrace when a test program crashes
-#   WINEDEBUG               Wine's log channels (default: -all)
+#   WINEDEBUG               Wine's log channels (default: heap checks, scripts/wine/common.sh)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -36,73 +36,18 @@ fi
 # do on 64-bit Windows.
 export WINEPREFIX=${build}/wine-prefix
 export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installer dialogs during prefix creation.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# A fixed Western ANSI code page (1252), whatever the locale of the machine; Wine takes it from
-# the locale name even when the C library does not know that locale.
-wine_locale=en_US.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
 export HOME=${HOME:-${build}}
-
-wine_bin=${WINE:-$(command -v wine || true)}
-wineserver_bin=${WINESERVER:-$(command -v wineserver || true)}
+# shellcheck source=scripts/wine/common.sh
+. "${repo}/scripts/wine/common.sh"
 if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ]; then
   echo "run-tests: wine is not installed (scripts/install-deps.sh installs it)" >&2
   exit 2
 fi
 
-# Every Wine command runs under a time limit, so that nothing can hang the caller.
-wine_cmd() {
-  local limit=$1
-  shift
-  LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${wine_bin}" "$@"
-}
-stop_wineserver() {
-  timeout 30 "${wineserver_bin}" -k >/dev/null 2>&1 || true
-}
-
 seconds_since() {
   local start=$1 end
   end=$(date +%s.%N)
   awk -v s="${start}" -v e="${end}" 'BEGIN { printf "%.1f", e - s }'
-}
-
-create_prefix() {
-  stop_wineserver
-  rm -rf "${WINEPREFIX}"
-  mkdir -p "${WINEPREFIX}"
-  # Before anything else starts: the null graphics driver, so that windows work without a
-  # display. The prefix's first process (wineboot) already reads it from here.
-  cat >"${WINEPREFIX}/user.reg" <<'EOF'
-WINE REGISTRY Version 2
-;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
-
-#arch=win64
-
-[Software\\Wine\\Drivers]
-"Graphics"="null"
-EOF
-  wine_cmd 300 wineboot -i >"${build}/wine-prefix.log" 2>&1
-  timeout 120 "${wineserver_bin}" -w
-
-  # A crash must end the test program at once instead of waiting in a debugger or a dialog:
-  # the crash debugger is pointed at a program that does not exist, in both registry views.
-  local debugger="orvabridge-no-crash-debugger"
-  if [ "${ORVA_WINE_BACKTRACE:-0}" = 1 ]; then
-    debugger="winedbg --auto %ld %ld"  # prints a backtrace, then ends the process
-  fi
-  local settings=${WINEPREFIX}/drive_c/orvabridge-settings.reg
-  printf '%s\r\n' 'REGEDIT4' '' \
-    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' \
-    '"Auto"="1"' "\"Debugger\"=\"${debugger}\"" '' \
-    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
-    '"ShowCrashDialog"=dword:00000000' >"${settings}"
-  local view
-  for view in 64 32; do
-    wine_cmd 120 reg import 'C:\orvabridge-settings.reg' "/reg:${view}" >>"${build}/wine-prefix.log" 2>&1
-  done
-  timeout 120 "${wineserver_bin}" -w
 }
 
 trap stop_wineserver EXIT
@@ -111,15 +56,23 @@ if [ "${ORVA_WINE_REUSE_PREFIX:-0}" = 1 ] && [ -f "${WINEPREFIX}/system.reg" ]; 
   echo "== Wine prefix: reusing ${WINEPREFIX}"
 else
   started=$(date +%s.%N)
-  create_prefix
+  create_prefix "${build}/wine-prefix.log"
   echo "== Wine prefix: created in $(seconds_since "${started}") s (${WINEPREFIX})"
 fi
 
 started=$(date +%s.%N)
 status=0
 # From the program's own folder: the tests start helper programs that sit next to it.
+# Its error output is kept in a file, shown afterwards and searched for heap reports.
+wine_errors=${build}/wine-test-errors.log
 (cd "$(dirname "${tests_exe}")" &&
   wine_cmd "${ORVA_WINE_TEST_TIMEOUT:-900}" "$(basename "${tests_exe}")" \
-    --gtest_color=no "--gtest_output=xml:Z:${build}/wine-test-results.xml" "$@") || status=$?
+    --gtest_color=no "--gtest_output=xml:Z:${build}/wine-test-results.xml" "$@" \
+    2>"${wine_errors}") || status=$?
+cat "${wine_errors}" >&2
+if [ "${status}" -eq 0 ] && ! wine_heap_clean "${wine_errors}"; then
+  echo "== Wine reported heap damage (above)"
+  status=3
+fi
 echo "== Wine test run: exit code ${status} after $(seconds_since "${started}") s"
 exit "${status}"

@@ -1,12 +1,14 @@
 #include "link/thread_state.h"
 
+#include "platform/thread_slot.h"
+
 namespace orvabridge::link {
-namespace {
-thread_local ThreadState this_thread_state;
+
+ThreadState &ThisThread() {
+  static auto *const slot = new platform::ThreadSlot<ThreadState>();
+  return slot->Get();
 }
 
-ThreadState& ThisThread() { return this_thread_state; }
+void ResetThisThread() { ThisThread() = ThreadState{}; }
 
-void ResetThisThread() { this_thread_state = ThreadState{}; }
-
-}  // namespace orvabridge::link
+} // namespace orvabridge::link

@@ -186,10 +186,7 @@ TEST_F(ComDispatchTest, UncoercibleArgumentsAreRefusedWithTheirIndex) {
 // Every member of the type library, called with Empty for each parameter: the dispatcher must
 // find it and bind every parameter to the type its vtable method takes. Text-out mode keeps the
 // calls away from any window.
-// Crashed once in 32-bit Wine (a write to address 4 inside Wine itself) in one of four clean
-// runs; passes when repeated. Kept out of the suite until the crash is understood, so that it
-// cannot turn an unrelated run red.
-TEST_F(ComDispatchTest, DISABLED_EveryMemberBindsAsItsTypeLibraryEntrySays) {
+TEST_F(ComDispatchTest, EveryMemberBindsAsItsTypeLibraryEntrySays) {
   char temp[MAX_PATH] = {};
   ::GetTempPathA(MAX_PATH, temp);
   const std::string folder = std::string(temp) + "orvabridge-com-binding\\";

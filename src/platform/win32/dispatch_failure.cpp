@@ -3,17 +3,33 @@
 #include <exception>
 #include <utility>
 
+#include "platform/thread_slot.h"
+
 namespace orvabridge::platform::win32 {
 namespace {
-thread_local std::exception_ptr waiting_failure;
+
+std::exception_ptr &WaitingFailure() {
+  static auto *const slot = new ThreadSlot<std::exception_ptr>();
+  return slot->Get();
 }
 
+} // namespace
+
 void KeepDispatchFailure() noexcept {
-  if (!waiting_failure) waiting_failure = std::current_exception();
+  try {
+    std::exception_ptr &waiting = WaitingFailure();
+    if (!waiting)
+      waiting = std::current_exception();
+  } catch (...) {
+    // No memory for the thread's slot: the failure is lost rather than thrown
+    // through the system's frames.
+  }
 }
 
 void RethrowDispatchFailure() {
-  if (waiting_failure) std::rethrow_exception(std::exchange(waiting_failure, nullptr));
+  std::exception_ptr &waiting = WaitingFailure();
+  if (waiting)
+    std::rethrow_exception(std::exchange(waiting, nullptr));
 }
 
-}  // namespace orvabridge::platform::win32
+} // namespace orvabridge::platform::win32

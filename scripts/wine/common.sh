@@ -1,0 +1,82 @@
+# Shared by the Wine test scripts (sourced, not run): finding Wine, running its commands under a
+# time limit, making a quiet prefix, and Wine's heap checks.
+#
+# Environment:
+#   WINEDEBUG               Wine's log channels (default: heap checks and their messages only)
+#   ORVA_WINE_BACKTRACE     1: let Wine's debugger print a backtrace when a program crashes
+
+# Wine validates its heaps on every allocation and release and fills freed blocks when the heap
+# channel's warnings are on, so that a use after free or a double free shows at once as a crash
+# or as a ":heap:" line (see wine_heap_clean) instead of corrupting memory silently.
+export WINEDEBUG=${WINEDEBUG:--all,err+heap,warn+heap}
+# No Mono or Gecko installer dialogs during prefix creation.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# A fixed Western ANSI code page (1252), whatever the locale of the machine; Wine takes it from
+# the locale name even when the C library does not know that locale.
+wine_locale=en_US.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+
+wine_bin=${WINE:-$(command -v wine || true)}
+wineserver_bin=${WINESERVER:-$(command -v wineserver || true)}
+# The 64-bit loader: the plain `wine` is the 32-bit one on Debian, for which "system32" means
+# the 32-bit syswow64.
+wine64_bin=${WINE64:-$(command -v wine64 || true)}
+for candidate in /usr/lib/wine/wine64 /usr/lib64/wine/wine64 /opt/wine-stable/bin/wine64; do
+  [ -z "${wine64_bin}" ] && [ -x "${candidate}" ] && wine64_bin=${candidate}
+done
+
+# Every Wine command runs under a time limit, so that nothing can hang the caller.
+wine_cmd() {
+  local limit=$1
+  shift
+  LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${wine_bin}" "$@"
+}
+stop_wineserver() { timeout 30 "${wineserver_bin}" -k >/dev/null 2>&1 || true; }
+
+# Makes a fresh 64-bit prefix at $WINEPREFIX; Wine's own output goes to the file $1.
+create_prefix() {
+  local log=$1
+  stop_wineserver
+  rm -rf "${WINEPREFIX}"
+  mkdir -p "${WINEPREFIX}"
+  # Before anything else starts: the null graphics driver, so that windows work without a
+  # display. The prefix's first process (wineboot) already reads it from here.
+  cat >"${WINEPREFIX}/user.reg" <<'REG'
+WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+#arch=win64
+
+[Software\\Wine\\Drivers]
+"Graphics"="null"
+REG
+  wine_cmd 300 wineboot -i >"${log}" 2>&1
+  timeout 120 "${wineserver_bin}" -w
+
+  # A crash must end the program at once instead of waiting in a debugger or a dialog: the
+  # crash debugger is pointed at a program that does not exist, in both registry views.
+  local debugger="orvabridge-no-crash-debugger"
+  if [ "${ORVA_WINE_BACKTRACE:-0}" = 1 ]; then
+    debugger="winedbg --auto %ld %ld"  # prints a backtrace, then ends the process
+  fi
+  local settings=${WINEPREFIX}/drive_c/orvabridge-settings.reg
+  printf '%s\r\n' 'REGEDIT4' '' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]' \
+    '"Auto"="1"' "\"Debugger\"=\"${debugger}\"" '' \
+    '[HKEY_CURRENT_USER\Software\Wine\WineDbg]' \
+    '"ShowCrashDialog"=dword:00000000' >"${settings}"
+  local view
+  for view in 64 32; do
+    wine_cmd 120 reg import 'C:\orvabridge-settings.reg' "/reg:${view}" >>"${log}" 2>&1
+  done
+  timeout 120 "${wineserver_bin}" -w
+}
+
+# Succeeds when the Wine output in the given files reports no heap damage; otherwise prints the
+# reports.
+wine_heap_clean() {
+  if grep -h ':heap:' "$@" 2>/dev/null | head -20 | grep .; then
+    return 1
+  fi
+  return 0
+}

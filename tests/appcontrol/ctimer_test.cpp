@@ -46,7 +46,8 @@ class CTimerTest : public ::testing::Test {
     platform::WindowSpec blueprint;
     blueprint.class_name = "HostWindow";
     return windows().MakeWindow(
-        blueprint, [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
+        blueprint,
+        [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
   }
 
   std::shared_ptr<Desktop> desk_ = Desktop::Create();
@@ -54,27 +55,15 @@ class CTimerTest : public ::testing::Test {
 
 // --- when ticks arrive -----------------------------------------------------------------------
 
-TEST_F(CTimerTest, TicksArriveOnlyWhileTheThreadPumps) {
-  int ticks = 0;
-  auto timer = MakeTimer(ticks, 1);
-  windows().WaitForMessage(platform::Clock::now() + kPatience);  // a tick is due now
-  EXPECT_EQ(ticks, 0);
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 3; }));
-}
-
-TEST_F(CTimerTest, TicksArriveOnAThreadWithATopLevelWindow) {
-  MakeTopLevelWindow();
-  int ticks = 0;
-  auto timer = MakeTimer(ticks, 1);
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
-}
-
 TEST_F(CTimerTest, NoTicksBeforeBothEnabledAndAnInterval) {
   int idle_ticks = 0;
   int sentinel_ticks = 0;
   auto idle = MakeTimer(idle_ticks, 0);
   auto disabled = MakeTimer(idle_ticks, 1, false);
   auto sentinel = MakeTimer(sentinel_ticks, 1);
+  disabled->SetInterval(-5);  // a negative interval is ignored
+  EXPECT_EQ(disabled->Interval(), 1);
+  EXPECT_FALSE(disabled->Enabled());
 
   EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= 3; }));
   EXPECT_EQ(idle_ticks, 0);
@@ -84,49 +73,28 @@ TEST_F(CTimerTest, NoTicksBeforeBothEnabledAndAnInterval) {
   EXPECT_TRUE(PumpUntil([&] { return idle_ticks >= 1; }));
 }
 
-TEST_F(CTimerTest, NegativeIntervalIsIgnored) {
-  int ticks = 0;
-  auto running = MakeTimer(ticks, 1);
-  running->SetInterval(-5);
-  EXPECT_EQ(running->Interval(), 1);
-  EXPECT_TRUE(running->Enabled());
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
-
-  int unused = 0;
-  auto stopped = MakeTimer(unused, 7, false);
-  stopped->SetInterval(-5);
-  EXPECT_EQ(stopped->Interval(), 7);
-  EXPECT_FALSE(stopped->Enabled());
-}
-
-TEST_F(CTimerTest, IntervalZeroStopsTicksButKeepsTheTimerEnabled) {
-  int ticks = 0;
-  int sentinel_ticks = 0;
-  auto timer = MakeTimer(ticks, 1);
-  auto sentinel = MakeTimer(sentinel_ticks, 1);
-  EXPECT_TRUE(PumpUntil([&] { return ticks >= 1; }));
-
-  timer->SetInterval(0);
-  const int at_stop = ticks;
-  const int sentinel_at_stop = sentinel_ticks;
-  EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= sentinel_at_stop + 3; }));
-  EXPECT_EQ(ticks, at_stop);
-  EXPECT_TRUE(timer->Enabled());
-
-  timer->SetInterval(1);  // restarts because it is still enabled
-  EXPECT_TRUE(PumpUntil([&] { return ticks > at_stop; }));
-}
-
-TEST_F(CTimerTest, TwoTimersEachRaiseTheirOwnEvent) {
+TEST_F(CTimerTest, EachTimerRaisesItsOwnEventAndStopsAlone) {
   int fast_ticks = 0;
   int slow_ticks = 0;
   auto fast = MakeTimer(fast_ticks, 1);
   auto slow = MakeTimer(slow_ticks, 3);
+  slow->SetInterval(-5);  // ignored: the timer keeps its interval and keeps running
+  EXPECT_EQ(slow->Interval(), 3);
   EXPECT_TRUE(PumpUntil([&] { return fast_ticks >= 3 && slow_ticks >= 3; }));
 
+  // Interval zero stops the ticks but keeps the timer enabled.
+  fast->SetInterval(0);
+  int fast_at_stop = fast_ticks;
+  int slow_at_stop = slow_ticks;
+  EXPECT_TRUE(PumpUntil([&] { return slow_ticks >= slow_at_stop + 3; }));
+  EXPECT_EQ(fast_ticks, fast_at_stop);
+  EXPECT_TRUE(fast->Enabled());
+  fast->SetInterval(1);  // restarts because it is still enabled
+  EXPECT_TRUE(PumpUntil([&] { return fast_ticks > fast_at_stop; }));
+
   fast->SetEnabled(false);
-  const int fast_at_stop = fast_ticks;
-  const int slow_at_stop = slow_ticks;
+  fast_at_stop = fast_ticks;
+  slow_at_stop = slow_ticks;
   EXPECT_TRUE(PumpUntil([&] { return slow_ticks >= slow_at_stop + 3; }));
   EXPECT_EQ(fast_ticks, fast_at_stop);
 }
@@ -138,7 +106,8 @@ TEST_F(CTimerTest, DestroyedTimerNeverTicksAgainEvenWhenItsTickWasDue) {
   int sentinel_ticks = 0;
   auto victim = MakeTimer(victim_ticks, 1);
   auto sentinel = MakeTimer(sentinel_ticks, 1);
-  windows().WaitForMessage(platform::Clock::now() + kPatience);
+  windows().WaitForMessage(platform::Clock::now() + kPatience);  // a tick is due now...
+  EXPECT_EQ(victim_ticks + sentinel_ticks, 0);  // ...but arrives only while the thread pumps
 
   victim.reset();
   EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= 3; }));
@@ -178,7 +147,7 @@ TEST_F(CTimerTest, TickReachesOnlyALiveTimer) {
 
 // --- the window a timer is attached to -------------------------------------------------------
 
-TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwner) {
+TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwnerAndTicksStillArrive) {
   windows().MakeMessageWindow(
       [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
   EXPECT_FALSE(FindThreadWindow(windows()));  // message-only windows do not count
@@ -187,6 +156,11 @@ TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwner) {
   const WindowHandle owned = MakeTopLevelWindow();
   ASSERT_TRUE(desk_->SetOwner(owned, owner));
   EXPECT_EQ(FindThreadWindow(windows()), owner);
+
+  // Ticks still arrive on a thread that has such a window.
+  int ticks = 0;
+  auto timer = MakeTimer(ticks, 1);
+  EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));
 }
 
 }  // namespace

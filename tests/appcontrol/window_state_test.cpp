@@ -92,19 +92,17 @@ TEST_F(WindowStateTest, AllOmittedShowsNormalNotTopMostAndKeepsThePlacement) {
   EXPECT_EQ(windows().RectOf(window_), kStartRect);
 }
 
-TEST_F(WindowStateTest, MovesAndSizesWhenAllFourAreGiven) {
+TEST_F(WindowStateTest, PlacementTakesOnlyNonZeroCoordinatesAndExtents) {
   EXPECT_EQ(SetWindowState({.state = 0, .x = 50, .y = 60, .width = 400, .height = 300}), 1);
   EXPECT_EQ(windows().RectOf(window_), (WindowRect{50, 60, 400, 300}));
-}
-
-TEST_F(WindowStateTest, AZeroCoordinateKeepsThePositionAndAZeroExtentKeepsTheSize) {
+  // A zero coordinate keeps the position, a zero extent keeps the size.
   EXPECT_EQ(SetWindowState({.x = 0, .y = 100, .width = 800, .height = 600}), 1);
-  EXPECT_EQ(windows().RectOf(window_), (WindowRect{kStartRect.x, kStartRect.y, 800, 600}));
+  EXPECT_EQ(windows().RectOf(window_), (WindowRect{50, 60, 800, 600}));
   EXPECT_EQ(SetWindowState({.x = 30, .y = 40, .width = 1024, .height = 0}), 1);
   EXPECT_EQ(windows().RectOf(window_), (WindowRect{30, 40, 800, 600}));
 }
 
-TEST_F(WindowStateTest, StatesMinimiseAndMaximise) {
+TEST_F(WindowStateTest, StatesMinimiseMaximiseOrSetTopMost) {
   EXPECT_EQ(SetWindowState({.state = 1}), 1);
   EXPECT_TRUE(windows().IsIconic(window_));
   EXPECT_EQ(SetWindowState({.state = 2}), 1);
@@ -112,9 +110,8 @@ TEST_F(WindowStateTest, StatesMinimiseAndMaximise) {
   EXPECT_FALSE(windows().IsIconic(window_));
   EXPECT_EQ(SetWindowState({.state = 0}), 1);
   EXPECT_FALSE(windows().IsZoomed(window_));
-}
 
-TEST_F(WindowStateTest, OnlyStateThreeEndsTopMostAndNeitherTouchesTheShowState) {
+  // Only state 3 ends up top-most, and neither it nor an unknown state touches the show state.
   windows().ShowWindow(window_, platform::kSwMinimize);
   EXPECT_EQ(SetWindowState({.state = 3}), 1);
   EXPECT_TRUE(TopMost(window_));
@@ -147,19 +144,16 @@ class EmbedTest : public WindowStateTest {
   WindowHandle frame_, first_host_, second_host_;
 };
 
-TEST_F(EmbedTest, EmbeddingRemovesTheCaptionAndRemembersTheParent) {
+TEST_F(EmbedTest, EmbeddingRemembersTheOriginalParentAndReleaseReturnsToIt) {
   EXPECT_EQ(SetWindowState({.parent = Signed(first_host_)}), 1);
   EXPECT_EQ(windows().Parent(window_), first_host_);
   EXPECT_FALSE(HasCaption(window_));
   EXPECT_TRUE(windows().IsVisible(window_));  // hidden only while the style changed
   EXPECT_EQ(SavedParent(), frame_);
-}
 
-TEST_F(EmbedTest, SecondEmbeddingStillRemembersTheOriginalParent) {
-  EXPECT_EQ(SetWindowState({.parent = Signed(first_host_)}), 1);
   EXPECT_EQ(SetWindowState({.parent = Signed(second_host_)}), 1);
   EXPECT_EQ(windows().Parent(window_), second_host_);
-  EXPECT_EQ(SavedParent(), frame_);
+  EXPECT_EQ(SavedParent(), frame_);  // still the first parent
 
   EXPECT_EQ(SetWindowState({.parent = -1}), 1);
   EXPECT_EQ(windows().Parent(window_), frame_);
@@ -167,20 +161,16 @@ TEST_F(EmbedTest, SecondEmbeddingStillRemembersTheOriginalParent) {
   EXPECT_EQ(SavedParent(), frame_);  // kept for good
 }
 
-TEST_F(EmbedTest, ReleaseWithoutEmbeddingOnlyGivesTheCaptionBack) {
+TEST_F(EmbedTest, ReleaseWithoutEmbeddingOnlyGivesTheCaptionBackAndOtherNegativesDoNothing) {
   const uint32_t bare = windows().GetStyle(window_, platform::kGwlStyle) & ~platform::kWsCaption;
   windows().SetStyle(window_, platform::kGwlStyle, bare);
+  EXPECT_EQ(SetWindowState({.parent = -2}), 1);
+  EXPECT_EQ(windows().GetStyle(window_, platform::kGwlStyle), bare);
+  EXPECT_FALSE(SavedParent());
+
   EXPECT_EQ(SetWindowState({.parent = -1}), 1);
   EXPECT_EQ(windows().Parent(window_), frame_);
   EXPECT_TRUE(HasCaption(window_));
-  EXPECT_FALSE(SavedParent());
-}
-
-TEST_F(EmbedTest, OtherNegativeParentsChangeNothing) {
-  const uint32_t style = windows().GetStyle(window_, platform::kGwlStyle);
-  EXPECT_EQ(SetWindowState({.parent = -2}), 1);
-  EXPECT_EQ(windows().Parent(window_), frame_);
-  EXPECT_EQ(windows().GetStyle(window_, platform::kGwlStyle), style);
   EXPECT_FALSE(SavedParent());
 }
 
@@ -210,13 +200,12 @@ TEST_F(WindowStateTest, StyleBitsChangeEitherWordAndTheWindowEndsShown) {
 
 // ---- no window ----
 
-TEST_F(WindowStateTest, NoImagingApplicationGivesMinusFour) {
+TEST_F(WindowStateTest, NoApplicationGivesMinusFourButAClosedWindowStillGivesOne) {
   link::ThisThread().target_window = WindowHandle();
   EXPECT_EQ(SetWindowState({.state = 2}), -4);
   EXPECT_FALSE(windows().IsZoomed(window_));
-}
 
-TEST_F(WindowStateTest, ClosedWindowStillGivesOne) {
+  link::ThisThread().target_window = window_;
   windows().DestroyWindow(window_);
   EXPECT_EQ(SetWindowState({.state = 3, .x = 1, .y = 1, .width = 9, .height = 9, .parent = -1}), 1);
   EXPECT_EQ(link::ThisThread().target_window, window_);

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "appcontrol/ctimer.h"
-#include "environment/desk_files.h"
 #include "platform/desk/desktop.h"
 #include "platform/runtime_failure.h"
 
@@ -16,6 +17,15 @@ namespace orvabridge::environment {
 namespace {
 
 using platform::desk::Desktop;
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 class FlushTest : public ::testing::Test {
  protected:
@@ -37,37 +47,33 @@ class FlushTest : public ::testing::Test {
 
 TEST_F(FlushTest, LinesAreAppendedInOrderAfterEarlierContentAsAnsiWithCrLf) {
   ASSERT_EQ(path_, "C:\\out\\WS\\WS.TXT");
-  testing::WriteWholeFile(HostFile(), "earlier\r\n");
+  // No lines: no file, and the timer is left as it is.
+  Flush();
+  text_out_.Flush(nullptr, path_, &timer_);
+  EXPECT_FALSE(std::filesystem::exists(HostFile()));
+  EXPECT_TRUE(timer_.Enabled());
+
+  WriteWholeFile(HostFile(), "earlier\r\n");
   std::string expected = "earlier\r\n";
   for (int i = 0; i < 10; ++i) {
     log_.Append("Call " + std::to_string(i) + " ; Ren\xC3\xA9");  // "René"
     expected += "Call " + std::to_string(i) + " ; Ren\xE9\r\n";
   }
   Flush();
-  EXPECT_EQ(testing::ReadWholeFile(HostFile()), expected);
+  EXPECT_EQ(ReadWholeFile(HostFile()), expected);
   EXPECT_TRUE(log_.empty());
   EXPECT_TRUE(timer_.Enabled());
   EXPECT_TRUE(desk_->MessageBoxes().empty());
-}
 
-TEST_F(FlushTest, NoLinesMeansNoFileAndNoTimerChange) {
-  Flush();
-  text_out_.Flush(nullptr, path_, &timer_);
-  EXPECT_FALSE(std::filesystem::exists(HostFile()));
-  EXPECT_TRUE(timer_.Enabled());
-}
-
-TEST_F(FlushTest, FileDeletedBetweenFlushesIsCreatedAgainWithOnlyTheNewLines) {
-  log_.Append("first");
-  Flush();
+  // A file deleted between flushes is made again with only the new lines.
   std::filesystem::remove(HostFile());
   log_.Append("second");
   Flush();
-  EXPECT_EQ(testing::ReadWholeFile(HostFile()), "second\r\n");
+  EXPECT_EQ(ReadWholeFile(HostFile()), "second\r\n");
 }
 
 TEST_F(FlushTest, LockedFileShowsOneBoxKeepsTheLinesAndStopsTheTimer) {
-  testing::WriteWholeFile(HostFile(), "");
+  WriteWholeFile(HostFile(), "");
   desk_->LockFile(path_, true);
   for (int i = 0; i < 3; ++i) log_.Append("line " + std::to_string(i));
   Flush();
@@ -84,7 +90,7 @@ TEST_F(FlushTest, LockedFileShowsOneBoxKeepsTheLinesAndStopsTheTimer) {
   // Once the file is free again the next flush (from the termination routine) writes them all.
   desk_->LockFile(path_, false);
   Flush();
-  EXPECT_EQ(testing::ReadWholeFile(HostFile()), "line 0\r\nline 1\r\nline 2\r\n");
+  EXPECT_EQ(ReadWholeFile(HostFile()), "line 0\r\nline 1\r\nline 2\r\n");
   EXPECT_TRUE(timer_.Enabled());
 }
 

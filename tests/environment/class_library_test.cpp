@@ -56,7 +56,7 @@ TEST_F(ClassLibraryTest, NotInstalledFailsCreationWith429) {
   }
 }
 
-TEST_F(ClassLibraryTest, DatabaseConnectionUsesTheConfiguredConnectionString) {
+TEST_F(ClassLibraryTest, ConfiguredConnectionStringIsUsedAndAbsentValuesReadEmptyOrZero) {
   Set("VendorKey", "Acme");
   auto library = Create();
   EXPECT_EQ(library->GetDatabaseConnection("Acme", "Imaging"), nullptr);
@@ -65,9 +65,7 @@ TEST_F(ClassLibraryTest, DatabaseConnectionUsesTheConfiguredConnectionString) {
   Set("ConnectionString", "DSN=imaging;UID=reader");
   EXPECT_NE(library->GetDatabaseConnection("Acme", "Imaging"), nullptr);
   EXPECT_EQ(database_.connections, std::vector<std::string>{"DSN=imaging;UID=reader"});
-}
 
-TEST_F(ClassLibraryTest, AbsentValuesReportEmptyTextAndZeroVersion) {
   Set("VendorKey", "Acme");
   InstallationInfo info;
   info.application_key = "stale";

@@ -85,8 +85,8 @@ class ReadSettingTest : public ::testing::Test {
     SettingsReader reader(registry_, desk_->AnsiCodePage(), base_key_);
     return reader.ReadSetting(std::move(section), name, per_user, absolute);
   }
-  void SetValue(RegistryRoot root, const std::string& key, const std::string& name,
-                uint32_t type, std::string_view bytes) {
+  void SetValue(RegistryRoot root, const std::string& key, const std::string& name, uint32_t type,
+                std::string_view bytes) {
     desk_->SetRegistryValue(root, key, name, type, AsBytes(bytes));
   }
   std::vector<std::string> OpenedPaths() const {
@@ -114,7 +114,7 @@ TEST_F(ReadSettingTest, SectionLosesOneLeadingAndOneTrailingBackslashOnly) {
   EXPECT_EQ(Read("\\Orvabridge\\", "OrvabridgeTXTOUT"), "C:\\out");
   Read("\\\\Orvabridge", "OrvabridgeTXTOUT");
   EXPECT_EQ(OpenedPaths(), (std::vector<std::string>{"Software\\Acme\\Imaging\\Orvabridge",
-                                                      "Software\\Acme\\Imaging\\\\Orvabridge"}));
+                                                     "Software\\Acme\\Imaging\\\\Orvabridge"}));
 }
 
 TEST_F(ReadSettingTest, MachineReadOpensBaseAndSectionForReadingEvenWhenSectionIsEmpty) {
@@ -138,9 +138,8 @@ TEST_F(ReadSettingTest, PerUserDefaultIsReturnedAndCopiedToTheUserBranch) {
   EXPECT_EQ(Read("Viewer", "Zoom", true), "150");
 
   uint32_t type = 0;
-  const auto copied =
-      desk_->RegistryValue(RegistryRoot::kCurrentUser, "Software\\Acme\\Imaging\\Viewer", "Zoom",
-                           &type);
+  const auto copied = desk_->RegistryValue(RegistryRoot::kCurrentUser,
+                                           "Software\\Acme\\Imaging\\Viewer", "Zoom", &type);
   ASSERT_TRUE(copied.has_value());
   EXPECT_EQ(type, platform::kRegSz);
   EXPECT_EQ(*copied, AsBytes(std::string_view("150\0", 4)));
@@ -182,35 +181,27 @@ TEST_F(ReadSettingTest, PerUserReadsAtMostOneHundredBytesMachineWideAnyLength) {
   EXPECT_EQ(Read("Long", "Long"), std::string(300, 'L'));
 }
 
-TEST_F(ReadSettingTest, NullInAnyLetterCaseReadsEmptyInBothModes) {
-  EXPECT_EQ(Read("Orvabridge", "Upper"), "");
+TEST_F(ReadSettingTest, OddValuesReadEmptyOrSafely) {
+  EXPECT_EQ(Read("Orvabridge", "Upper"), "");  // "NULL" in any letter case, in both modes
   EXPECT_EQ(Read("Viewer", "Mixed", true), "");
-}
 
-TEST_F(ReadSettingTest, MultiStringKeepsItsInnerZeroSeparators) {
-  SetValue(RegistryRoot::kLocalMachine, "Software\\Acme\\Imaging\\Orvabridge", "TxtOutExceptions",
-           platform::kRegMultiSz, std::string_view("WS1\0WS2\0\0", 9));
+  const std::string key = "Software\\Acme\\Imaging\\Orvabridge";
+  SetValue(RegistryRoot::kLocalMachine, key, "TxtOutExceptions", platform::kRegMultiSz,
+           std::string_view("WS1\0WS2\0\0", 9));
   EXPECT_EQ(Read("Orvabridge", "TxtOutExceptions"), std::string("WS1\0WS2\0", 8));
-}
-
-TEST_F(ReadSettingTest, ValueOfAnotherTypeReadsEmpty) {
   SetValue(RegistryRoot::kCurrentUser, "Software\\Acme\\Imaging\\Viewer", "List",
            platform::kRegMultiSz, std::string_view("A\0\0", 3));
   EXPECT_EQ(Read("Viewer", "List", true), "");  // multi-strings are machine-wide only
-  const std::string key = "Software\\Acme\\Imaging\\Orvabridge";
-  SetValue(RegistryRoot::kLocalMachine, key, "Number", platform::kRegDword,
-           std::string_view("\x01\x00\x00\x00", 4));
-  SetValue(RegistryRoot::kCurrentUser, key, "Number", platform::kRegDword,
-           std::string_view("\x01\x00\x00\x00", 4));
+
+  for (const auto root : {RegistryRoot::kLocalMachine, RegistryRoot::kCurrentUser}) {
+    SetValue(root, key, "Number", platform::kRegDword, std::string_view("\x01\x00\x00\x00", 4));
+  }
   EXPECT_EQ(Read("Orvabridge", "Number"), "");
   EXPECT_EQ(Read("Orvabridge", "Number", true), "");
-}
 
-TEST_F(ReadSettingTest, DataWithoutTerminatorOrWithoutBytesIsReadSafely) {
-  SetValue(RegistryRoot::kLocalMachine, "Software\\Acme\\Imaging\\Orvabridge", "Blank",
-           platform::kRegSz, std::string_view());
-  SetValue(RegistryRoot::kLocalMachine, "Software\\Acme\\Imaging\\Orvabridge", "Bare",
-           platform::kRegSz, "abc");
+  // Data without terminator or without any bytes.
+  SetValue(RegistryRoot::kLocalMachine, key, "Blank", platform::kRegSz, std::string_view());
+  SetValue(RegistryRoot::kLocalMachine, key, "Bare", platform::kRegSz, "abc");
   EXPECT_EQ(Read("Orvabridge", "Blank"), "");
   EXPECT_EQ(Read("Orvabridge", "Bare"), "abc");
 }
@@ -219,9 +210,9 @@ TEST_F(ReadSettingTest, AnsiTextIsConvertedAndADefaultCopiedWithItsAnsiBytes) {
   SetValue(RegistryRoot::kLocalMachine, "Software\\Acme\\Imaging\\DefaultUserSettings\\Viewer",
            "Place", platform::kRegSz, std::string_view("Caf\xE9\0", 5));
   EXPECT_EQ(Read("Viewer", "Place", true), "Caf\xC3\xA9");
-  EXPECT_EQ(desk_->RegistryValue(RegistryRoot::kCurrentUser, "Software\\Acme\\Imaging\\Viewer",
-                                 "Place"),
-            AsBytes(std::string_view("Caf\xE9\0", 5)));
+  EXPECT_EQ(
+      desk_->RegistryValue(RegistryRoot::kCurrentUser, "Software\\Acme\\Imaging\\Viewer", "Place"),
+      AsBytes(std::string_view("Caf\xE9\0", 5)));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "environment/desk_files.h"
 #include "platform/desk/desktop.h"
 
 namespace orvabridge::environment {
@@ -24,6 +23,7 @@ constexpr const char* kClassLibrary = R"(Windows Registry Editor Version 5.00
 "Version"="3.1.1199"
 )";
 
+constexpr const char* kClassLibraryKey = "Software\\Orvaclass";
 constexpr const char* kSettingsKey = "Software\\Acme\\Imaging\\Orvabridge";
 constexpr const char* kPreferencesKey = "Software\\Acme\\Imaging\\Preferrences";
 
@@ -32,14 +32,12 @@ class StartupConfigTest : public ::testing::Test {
   void SetUp() override {
     desk_->SetComputerName("PC-7");
     desk_->SetEnvironment("clientname", std::nullopt);
+    desk_->LoadRegText(kClassLibrary);
   }
 
   bool Load() {
     return LoadStartupConfiguration(*desk_, settings_,
                                     {computer_, workstation_, text_out_, installation_});
-  }
-  void SetClassLibraryValue(const std::string& name, const std::string& value) {
-    desk_->SetRegistryString(RegistryRoot::kLocalMachine, "Software\\Orvaclass", name, value);
   }
   void SetText(const char* key, const std::string& name, const std::string& value) {
     desk_->SetRegistryString(RegistryRoot::kLocalMachine, key, name, value);
@@ -65,7 +63,6 @@ class StartupConfigTest : public ::testing::Test {
 // --- installation values ---------------------------------------------------------------------
 
 TEST_F(StartupConfigTest, InstallationValuesComeFromTheClassLibrary) {
-  desk_->LoadRegText(kClassLibrary);
   EXPECT_FALSE(Load());
   EXPECT_EQ(installation_.vendor_key, "Acme");
   EXPECT_EQ(installation_.application_key, "Imaging");
@@ -80,6 +77,7 @@ TEST_F(StartupConfigTest, InstallationValuesComeFromTheClassLibrary) {
 }
 
 TEST_F(StartupConfigTest, MissingClassLibraryChangesNothingElseAndShowsNoBox) {
+  desk_->DeleteRegistryKey(RegistryRoot::kLocalMachine, "Software\\Orvaclass");
   computer_ = "before";
   EXPECT_FALSE(Load());
   EXPECT_TRUE(installation_.class_library_missing);
@@ -90,65 +88,50 @@ TEST_F(StartupConfigTest, MissingClassLibraryChangesNothingElseAndShowsNoBox) {
   EXPECT_TRUE(desk_->MessageBoxes().empty());
 }
 
-TEST_F(StartupConfigTest, ForeignProductPathIsEmptiedWhateverItsLetterCase) {
-  desk_->LoadRegText(kClassLibrary);
-  SetClassLibraryValue("ExecutablePath", "C:\\TESSARO\\Viewer.exe");
+TEST_F(StartupConfigTest, ForeignProductPathIsEmptiedAndABadVersionPartCountsAsZero) {
+  SetText(kClassLibraryKey, "ExecutablePath", "C:\\TESSARO\\Viewer.exe");
+  SetText(kClassLibraryKey, "Version", "3.x.70000");  // not a sixteen-bit number
   Load();
   EXPECT_EQ(installation_.imaging_exe_path, "");
-
-  SetClassLibraryValue("ExecutablePath", "D:\\apps\\TessX\\run.exe");
-  Load();
-  EXPECT_EQ(installation_.imaging_exe_path, "");
-}
-
-TEST_F(StartupConfigTest, VersionPartThatIsNoSixteenBitNumberCountsAsZero) {
-  desk_->LoadRegText(kClassLibrary);
-  SetClassLibraryValue("Version", "3.x.70000");
-  Load();
   EXPECT_EQ(installation_.installed_version, "3.0.0");
+
+  SetText(kClassLibraryKey, "ExecutablePath", "D:\\apps\\TessX\\run.exe");  // in any letter case
+  Load();
+  EXPECT_EQ(installation_.imaging_exe_path, "");
 }
 
 // --- workstation name ----------------------------------------------------------------------
 
-TEST_F(StartupConfigTest, ClientNameIsTheWorkstationWhenSwitchedOnWithSpaces) {
-  desk_->LoadRegText(kClassLibrary);
-  SetText(kPreferencesKey, "WSNameFromClientname", " 1 ");
-  desk_->SetEnvironment("clientname", "  TS-CLIENT ");
-  Load();
-  EXPECT_EQ(computer_, "PC-7");
-  EXPECT_EQ(workstation_, "TS-CLIENT");
-}
-
-TEST_F(StartupConfigTest, ComputerNameIsTheWorkstationWithoutClientNameOrSwitch) {
-  desk_->LoadRegText(kClassLibrary);
-  SetText(kPreferencesKey, "WSNameFromClientname", "1");
-  Load();
-  EXPECT_EQ(workstation_, "PC-7");  // "clientname" not defined
-
-  desk_->SetEnvironment("clientname", "   ");
-  Load();
-  EXPECT_EQ(workstation_, "PC-7");
-
-  SetText(kPreferencesKey, "WSNameFromClientname", "yes");
-  desk_->SetEnvironment("clientname", "TS-CLIENT");
-  Load();
-  EXPECT_EQ(workstation_, "PC-7");
-}
-
-TEST_F(StartupConfigTest, ClientNameThatWouldLeaveTheTextOutFolderIsNotUsed) {
-  desk_->LoadRegText(kClassLibrary);
-  SetText(kPreferencesKey, "WSNameFromClientname", "1");
-  for (const char* name : {"..\\..\\Windows", "a/b", "C:evil", ".."}) {
-    desk_->SetEnvironment("clientname", name);
+TEST_F(StartupConfigTest, ClientNameIsTheWorkstationOnlyWhenSwitchedOnAndSafe) {
+  struct Case {
+    const char* switch_value;
+    std::optional<std::string> client_name;
+    const char* workstation;
+  };
+  const Case cases[] = {
+      {" 1 ", "  TS-CLIENT ", "TS-CLIENT"},
+      {"1", std::nullopt, "PC-7"},
+      {"1", "   ", "PC-7"},
+      {"yes", "TS-CLIENT", "PC-7"},
+      // Names that would lead out of the text-out folder are not used.
+      {"1", "..\\..\\Windows", "PC-7"},
+      {"1", "a/b", "PC-7"},
+      {"1", "C:evil", "PC-7"},
+      {"1", "..", "PC-7"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.client_name.value_or("(undefined)"));
+    SetText(kPreferencesKey, "WSNameFromClientname", c.switch_value);
+    desk_->SetEnvironment("clientname", c.client_name);
     Load();
-    EXPECT_EQ(workstation_, "PC-7") << name;
+    EXPECT_EQ(computer_, "PC-7");
+    EXPECT_EQ(workstation_, c.workstation);
   }
 }
 
 // --- text-out mode -------------------------------------------------------------------------
 
-TEST_F(StartupConfigTest, TextOutFolderGetsItsBackslashAndAWorkstationFolder) {
-  desk_->LoadRegText(kClassLibrary);
+TEST_F(StartupConfigTest, TextOutFolderGetsItsBackslashAndAWorkstationFolderOrOneBox) {
   MakeHostFolder("C:\\out");
   SetText(kSettingsKey, "OrvabridgeTXTOUT", "  C:\\out ");
   EXPECT_TRUE(Load());
@@ -157,28 +140,23 @@ TEST_F(StartupConfigTest, TextOutFolderGetsItsBackslashAndAWorkstationFolder) {
   EXPECT_TRUE(desk_->MessageBoxes().empty());
 }
 
-TEST_F(StartupConfigTest, WorkstationListedInExceptionsInAnotherCaseKeepsTextOutOff) {
-  desk_->LoadRegText(kClassLibrary);
+TEST_F(StartupConfigTest, ExceptionsMatchEntriesEndingInTheNameInAnyCase) {
   MakeHostFolder("C:\\out");
   SetText(kSettingsKey, "OrvabridgeTXTOUT", "C:\\out\\");
-  SetExceptions(std::string_view("ws-1\0pc-7\0\0", 11));
-  EXPECT_FALSE(Load());
-  EXPECT_EQ(text_out_, "");
-  EXPECT_FALSE(std::filesystem::exists(desk_->HostPath("C:\\out\\PC-7")));
-}
+  const std::pair<std::string_view, bool> cases[] = {
+      {std::string_view("ws-1\0pc-7\0\0", 11), false},
+      {std::string_view("XPC-7\0\0", 7), false},
+      {std::string_view("PC-77\0\0", 7), true},  // last: it makes the workstation folder
+  };
+  for (const auto& [list, text_out] : cases) {
+    SCOPED_TRACE(list);
+    SetExceptions(list);
+    EXPECT_EQ(Load(), text_out);
+    EXPECT_EQ(text_out_, text_out ? "C:\\out\\" : "");
+    EXPECT_EQ(std::filesystem::exists(desk_->HostPath("C:\\out\\PC-7")), text_out);
+  }
 
-TEST_F(StartupConfigTest, ExceptionMatchesEntriesEndingInTheNameButNotStartingWithIt) {
-  desk_->LoadRegText(kClassLibrary);
-  MakeHostFolder("C:\\out");
-  SetText(kSettingsKey, "OrvabridgeTXTOUT", "C:\\out\\");
-  SetExceptions(std::string_view("XPC-7\0\0", 7));
-  EXPECT_FALSE(Load());
-  SetExceptions(std::string_view("PC-77\0\0", 7));
-  EXPECT_TRUE(Load());
-}
-
-TEST_F(StartupConfigTest, MissingParentFolderShowsOneBoxAndTextOutStaysOn) {
-  desk_->LoadRegText(kClassLibrary);
+  // A missing parent folder shows one box and text-out mode stays on.
   SetText(kSettingsKey, "OrvabridgeTXTOUT", "C:\\missing\\out");
   EXPECT_TRUE(Load());
   EXPECT_EQ(text_out_, "C:\\missing\\out\\");

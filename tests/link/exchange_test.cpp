@@ -17,10 +17,12 @@ namespace find = channel::find_patient;
 
 class ExchangeTest : public LinkTest {
  protected:
-  // Attaches `appl` to `peer`.
-  static void Attach(Appl& appl) {
+  // An Appl attached to the peer the test has made.
+  std::unique_ptr<Appl> AttachedAppl(double scale = 0.001) {
+    auto appl = MakeAppl(scale);
     std::string name, version = "NoLaunch";
-    ASSERT_EQ(appl.InitApplication(name, version), 1);
+    EXPECT_EQ(appl->InitApplication(name, version), 1);
+    return appl;
   }
 
   std::vector<std::byte> FindReply(const ScriptedPeer& peer, bool found, std::string first,
@@ -43,43 +45,31 @@ class ExchangeTest : public LinkTest {
       }
     };
   }
-
-  static size_t CountRequests(const ScriptedPeer& peer, uint32_t code) {
-    size_t n = 0;
-    for (const auto& r : peer.requests()) n += r.code == code ? 1 : 0;
-    return n;
-  }
 };
 
-TEST_F(ExchangeTest, ReplySentDuringTheSendIsFoundInTheFirstTurn) {
+TEST_F(ExchangeTest, ReplyInsideTheSendIsTakenAndTheFoundFlagDecidesNotTheNames) {
   ScriptedPeer peer(*platform_);
+  bool found = true;
+  std::string reply_first = "Ann", reply_last = "Berg";
   Serve(peer, [&](const ScriptedPeer::Request& request) {
     EXPECT_EQ(request.bytes.size(), find::kSize);
     EXPECT_EQ(peer.codec().ReadText(request.bytes, find::kPatientId), "P-17");
-    peer.Reply(request.reply_to, command::kFindPatient, FindReply(peer, true, "Ann", "Berg"));
+    peer.Reply(request.reply_to, command::kFindPatient,
+               FindReply(peer, found, reply_first, reply_last));
   });
-  auto appl = MakeAppl(1.0);  // real time-outs: the reply must not depend on them
-  Attach(*appl);
+  auto appl = AttachedAppl(1.0);  // real time-outs: the reply must not depend on them
   std::string id = "P-17", first, last;
   EXPECT_EQ(appl->FindPatient(id, first, last), 1);
   EXPECT_EQ(first, "Ann");
   EXPECT_EQ(last, "Berg");
   EXPECT_EQ(id, "P-17");
-}
 
-TEST_F(ExchangeTest, FoundFlagDecidesNotTheNames) {
-  ScriptedPeer peer(*platform_);
-  bool found = false;
-  Serve(peer, [&](const ScriptedPeer::Request& request) {
-    peer.Reply(request.reply_to, command::kFindPatient,
-               FindReply(peer, found, found ? "" : "Ghost", found ? "" : "Name"));
-  });
-  auto appl = MakeAppl();
-  Attach(*appl);
-  std::string id = "P1", first = "keep", last = "keep";
+  found = false;
+  reply_first = "Ghost";
   EXPECT_EQ(appl->FindPatient(id, first, last), 0);
-  EXPECT_EQ(first, "keep");
+  EXPECT_EQ(first, "Ann");
   found = true;
+  reply_first = reply_last = "";
   EXPECT_EQ(appl->FindPatient(id, first, last), 1);
   EXPECT_EQ(first, "");
   EXPECT_EQ(last, "");
@@ -88,14 +78,18 @@ TEST_F(ExchangeTest, FoundFlagDecidesNotTheNames) {
 TEST_F(ExchangeTest, SessionCheckComesBeforeTheArgumentCheck) {
   ScriptedPeer peer(*platform_);
   peer.AnswerSessions(false);
-  auto appl = MakeAppl();
-  Attach(*appl);
+  auto appl = AttachedAppl();
+  bool logged_in = true;
+  EXPECT_EQ(appl->GetSessionInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 &logged_in),
+            1);
+  EXPECT_FALSE(logged_in);
   std::string empty, first, last;
   EXPECT_EQ(appl->FindPatient(empty, first, last), -12);
 
   peer.AnswerSessions(true);
   EXPECT_EQ(appl->FindPatient(empty, first, last), -5);
-  EXPECT_EQ(CountRequests(peer, command::kFindPatient), 0u);
+  for (const auto& request : peer.requests()) EXPECT_NE(request.code, command::kFindPatient);
 }
 
 TEST_F(ExchangeTest, ReplyInTheSameTurnAsTheDeadlineCountsAsTheReply) {
@@ -104,8 +98,7 @@ TEST_F(ExchangeTest, ReplyInTheSameTurnAsTheDeadlineCountsAsTheReply) {
     // Delivered by the wait's first pump, when a zero time-out has already passed.
     peer.ReplyLater(request.reply_to, command::kFindPatient, FindReply(peer, true, "On", "Time"));
   });
-  auto attached = MakeAppl();
-  Attach(*attached);
+  auto attached = AttachedAppl();
   // A second object of the thread shares the link; its time-outs are zero.
   auto appl = MakeAppl(0.0);
   std::string id = "P1", first, last;
@@ -113,30 +106,23 @@ TEST_F(ExchangeTest, ReplyInTheSameTurnAsTheDeadlineCountsAsTheReply) {
   EXPECT_EQ(first, "On");
 }
 
-TEST_F(ExchangeTest, IgnoredAndUnknownCodesDoNotEndTheWait) {
+TEST_F(ExchangeTest, RepliesWithOtherCodes) {
   ScriptedPeer peer(*platform_);
-  uint32_t stray = command::kIgnoredReply;
+  uint32_t stray = 0;
   Serve(peer, [&](const ScriptedPeer::Request& request) {
     peer.Reply(request.reply_to, stray, FindReply(peer, true, "Not", "Me"));
   });
-  auto appl = MakeAppl();
-  Attach(*appl);
-  std::string id = "P1", first = "keep", last;
-  EXPECT_EQ(appl->FindPatient(id, first, last), -6);
-  stray = 4242;
-  EXPECT_EQ(appl->FindPatient(id, first, last), -6);
-  EXPECT_EQ(first, "keep");
-}
-
-TEST_F(ExchangeTest, ReplyWithAnotherKnownCodeGivesMinusSeven) {
-  ScriptedPeer peer(*platform_);
-  Serve(peer, [&](const ScriptedPeer::Request& request) {
-    peer.Reply(request.reply_to, command::kUserLogout, std::vector<std::byte>(8));
-  });
-  auto appl = MakeAppl();
-  Attach(*appl);
-  std::string id = "P1", first, last;
-  EXPECT_EQ(appl->FindPatient(id, first, last), -7);
+  auto appl = AttachedAppl();
+  // Ignored and unknown codes do not end the wait; another known code ends it with -7.
+  const std::pair<uint32_t, int32_t> cases[] = {
+      {command::kIgnoredReply, -6}, {4242, -6}, {command::kUserLogout, -7}};
+  for (const auto& [code, result] : cases) {
+    SCOPED_TRACE(code);
+    stray = code;
+    std::string id = "P1", first = "keep", last;
+    EXPECT_EQ(appl->FindPatient(id, first, last), result);
+    EXPECT_EQ(first, "keep");
+  }
 }
 
 TEST_F(ExchangeTest, LateReplyEndsTheNextWait) {
@@ -149,8 +135,7 @@ TEST_F(ExchangeTest, LateReplyEndsTheNextWait) {
     if (++calls == 1) return;  // the first request is answered too late
     peer.ReplyLater(request.reply_to, command::kFindPatient, FindReply(peer, true, "Late", "One"));
   };
-  auto appl = MakeAppl();
-  Attach(*appl);
+  auto appl = AttachedAppl();
   std::string id = "P1", first, last;
   EXPECT_EQ(appl->FindPatient(id, first, last), -6);
   // The answer to the first request arrives while the second one waits and ends that wait.
@@ -161,15 +146,19 @@ TEST_F(ExchangeTest, LateReplyEndsTheNextWait) {
   EXPECT_EQ(first, "First");
 }
 
-TEST_F(ExchangeTest, MalformedRepliesStayInsideTheirRecord) {
+TEST_F(ExchangeTest, MalformedRepliesAndAnOverlongIdStayInsideTheirRecords) {
   ScriptedPeer peer(*platform_);
   std::vector<std::byte> reply;
   Serve(peer, [&](const ScriptedPeer::Request& request) {
+    ASSERT_EQ(request.bytes.size(), find::kSize);
+    EXPECT_EQ(peer.codec().ReadText(request.bytes, find::kPatientId), std::string(64, 'A'));
+    for (size_t i = find::kPatientId.end(); i < find::kSize; ++i) {
+      ASSERT_EQ(request.bytes[i], std::byte{0}) << "byte " << i;
+    }
     peer.Reply(request.reply_to, command::kFindPatient, reply);
   });
-  auto appl = MakeAppl();
-  Attach(*appl);
-  std::string id = "P1", first, last;
+  auto appl = AttachedAppl();
+  std::string id(500, 'A'), first, last;
 
   // Longer than the record, names without any zero byte: cut to the fields.
   reply = FindReply(peer, true, "", "");
@@ -178,38 +167,19 @@ TEST_F(ExchangeTest, MalformedRepliesStayInsideTheirRecord) {
   EXPECT_EQ(appl->FindPatient(id, first, last), 1);
   EXPECT_EQ(first, std::string(256, 'x'));
   EXPECT_EQ(last, std::string(256, 'x'));
+  EXPECT_EQ(id.size(), 500u);
 
-  // Shorter than the record: the missing found flag reads as zero.
+  // Shorter than the record or empty: the missing found flag reads as zero.
   reply.assign(100, std::byte{'z'});
   EXPECT_EQ(appl->FindPatient(id, first, last), 0);
-
-  // Empty.
   reply.clear();
   EXPECT_EQ(appl->FindPatient(id, first, last), 0);
-}
-
-TEST_F(ExchangeTest, OverlongPatientIdIsCutAtItsField) {
-  ScriptedPeer peer(*platform_);
-  Serve(peer, [&](const ScriptedPeer::Request& request) {
-    ASSERT_EQ(request.bytes.size(), find::kSize);
-    EXPECT_EQ(peer.codec().ReadText(request.bytes, find::kPatientId), std::string(64, 'A'));
-    for (size_t i = find::kPatientId.end(); i < find::kSize; ++i) {
-      ASSERT_EQ(request.bytes[i], std::byte{0}) << "byte " << i;
-    }
-    peer.Reply(request.reply_to, command::kFindPatient, FindReply(peer, false, "", ""));
-  });
-  auto appl = MakeAppl();
-  Attach(*appl);
-  std::string id(500, 'A'), first, last;
-  EXPECT_EQ(appl->FindPatient(id, first, last), 0);
-  EXPECT_EQ(id.size(), 500u);
 }
 
 TEST_F(ExchangeTest, ApplicationDyingDuringTheWaitGivesMinusFour) {
   ScriptedPeer peer(*platform_);
   Serve(peer, [&](const ScriptedPeer::Request&) { peer.DestroyWindows(); });
-  auto appl = MakeAppl(1.0);  // the wait ends on the window check, long before the time-out
-  Attach(*appl);
+  auto appl = AttachedAppl(1.0);  // the wait ends on the window check, long before the time-out
   const auto target = link::ThisThread().target_window;
   std::string id = "P1", first, last;
   EXPECT_EQ(appl->FindPatient(id, first, last), -4);
@@ -219,10 +189,10 @@ TEST_F(ExchangeTest, ApplicationDyingDuringTheWaitGivesMinusFour) {
 }
 
 TEST_F(ExchangeTest, ClosedWindowIsForgottenAndTheNextCallReattaches) {
-  auto appl = MakeAppl();
+  std::unique_ptr<Appl> appl;
   {
     ScriptedPeer gone(*platform_);
-    Attach(*appl);
+    appl = AttachedAppl();
   }
   std::string id = "P1", first, last;
   EXPECT_EQ(appl->FindPatient(id, first, last), -4);
@@ -243,8 +213,7 @@ TEST_F(ExchangeTest, QuitRequestEndsTheWaitInsteadOfWakingItForever) {
   std::thread host([&] {
     ScriptedPeer peer(*platform_);
     Serve(peer, [&](const ScriptedPeer::Request&) { platform_->Windows().PostQuitMessage(); });
-    auto appl = MakeAppl(1000.0);  // a time-out far beyond any test run
-    Attach(*appl);
+    auto appl = AttachedAppl(1000.0);  // a time-out far beyond any test run
     std::string id = "P1", first, last;
     found = appl->FindPatient(id, first, last);
   });
@@ -252,55 +221,39 @@ TEST_F(ExchangeTest, QuitRequestEndsTheWaitInsteadOfWakingItForever) {
   EXPECT_EQ(found, -6);
 }
 
-TEST_F(ExchangeTest, CurrentPatientMapsEveryField) {
+TEST_F(ExchangeTest, CurrentPatientMapsEveryFieldAndTimesOutWithMinusSix) {
+  namespace patient = channel::patient;
+  const channel::Field fields[11] = {patient::kId,        patient::kFirstName, patient::kLastName,
+                                     patient::kBirthdate, patient::kSex,       patient::kAddress,
+                                     patient::kTelOne,    patient::kTelTwo,    patient::kMobile,
+                                     patient::kEmail,     patient::kComments};
+  std::string sent[11] = {"P-9", "Eva", "Lund", "1970-01-02",      "F",   "Main St 1",
+                          "111", "222", "333",  "eva@example.org", "note"};
   ScriptedPeer peer(*platform_);
-  std::string reply_id = "P-9";
   peer.on_request = [&](const ScriptedPeer::Request& request) {
-    namespace patient = channel::patient;
     ASSERT_EQ(request.code, command::kCurrentPatient);
     ASSERT_EQ(request.bytes.size(), patient::kShortSize);
     std::vector<std::byte> record(patient::kShortSize);
-    const auto& codec = peer.codec();
-    codec.WriteText(record, patient::kId, reply_id);
-    codec.WriteText(record, patient::kFirstName, "Eva");
-    codec.WriteText(record, patient::kLastName, "Lund");
-    codec.WriteText(record, patient::kBirthdate, "1970-01-02");
-    codec.WriteText(record, patient::kSex, "F");
-    codec.WriteText(record, patient::kAddress, "Main St 1");
-    codec.WriteText(record, patient::kTelOne, "111");
-    codec.WriteText(record, patient::kTelTwo, "222");
-    codec.WriteText(record, patient::kMobile, "333");
-    codec.WriteText(record, patient::kEmail, "eva@example.org");
-    codec.WriteText(record, patient::kComments, "note");
+    for (int i = 0; i < 11; ++i) peer.codec().WriteText(record, fields[i], sent[i]);
     peer.Reply(request.reply_to, command::kCurrentPatient, record);
   };
-  auto appl = MakeAppl();
-  Attach(*appl);
+  auto appl = AttachedAppl();
   std::string v[11];
-  EXPECT_EQ(appl->GetCurrentPatient(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
-                                    v[10]),
-            1);
-  const std::string expected[11] = {"P-9", "Eva",  "Lund", "1970-01-02",      "F",   "Main St 1",
-                                    "111", "222", "333",  "eva@example.org", "note"};
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(v[i], expected[i]) << i;
+  auto current = [&] {
+    return appl->GetCurrentPatient(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                   v[10]);
+  };
+  EXPECT_EQ(current(), 1);
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(v[i], sent[i]) << i;
 
   // An empty id means no patient is open, whatever the other fields hold.
-  reply_id.clear();
-  std::string w[11] = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"};
-  EXPECT_EQ(appl->GetCurrentPatient(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8], w[9],
-                                    w[10]),
-            0);
-  EXPECT_EQ(w[1], "b");
-}
+  sent[0].clear();
+  v[1] = "keep";
+  EXPECT_EQ(current(), 0);
+  EXPECT_EQ(v[1], "keep");
 
-TEST_F(ExchangeTest, CurrentPatientTimesOutWithMinusSix) {
-  ScriptedPeer peer(*platform_);
-  auto appl = MakeAppl();
-  Attach(*appl);
-  std::string v[11];
-  EXPECT_EQ(appl->GetCurrentPatient(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
-                                    v[10]),
-            -6);
+  peer.on_request = nullptr;
+  EXPECT_EQ(current(), -6);
 }
 
 }  // namespace

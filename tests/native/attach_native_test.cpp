@@ -5,16 +5,13 @@
 #include "link/appl_core.h"
 #include "platform/desk/desktop.h"
 #include "support/link_fixture.h"
-#include "support/scripted_peer.h"
 
 namespace orvabridge::testing {
 namespace {
 
 class AttachNativeTest : public LinkTest {
  protected:
-  platform::desk::Desktop& desktop() {
-    return static_cast<platform::desk::Desktop&>(*platform_);
-  }
+  platform::desk::Desktop& desktop() { return static_cast<platform::desk::Desktop&>(*platform_); }
 };
 
 TEST_F(AttachNativeTest, MissingClassLibraryGivesMinusFiveWithoutABox) {
@@ -28,52 +25,35 @@ TEST_F(AttachNativeTest, MissingClassLibraryGivesMinusFiveWithoutABox) {
   EXPECT_TRUE(desktop().MessageBoxes().empty());
 }
 
-TEST_F(AttachNativeTest, KnownExecutableIsStartedMinimisedWithoutActivationOnce) {
-  Installation installed;
-  installed.executable_path = "C:\\Orvanta\\Orvanta.exe";
-  InstallClassLibrary(*platform_, installed);
-  int launches = 0;
-  int show_command = -1;
-  std::string arguments;
-  desktop().RegisterProgram(installed.executable_path,
-                            [&](const std::string& args, int show) {
-                              ++launches;
-                              arguments = args;
-                              show_command = show;
-                              return true;  // started, but it never answers
-                            });
-  auto appl = MakeAppl();
-  std::string name, version;
-  EXPECT_EQ(appl->InitApplication(name, version), -3);
-  EXPECT_EQ(launches, 1);
-  EXPECT_EQ(show_command, platform::kSwShowMinNoActive);
-  ASSERT_EQ(desktop().StartedCommandLines().size(), 1u);
-  EXPECT_EQ(desktop().StartedCommandLines()[0], "C:\\Orvanta\\Orvanta.exe /NOFP /NOLOGIN");
-  EXPECT_FALSE(link::ThisThread().stub_mode);
-}
-
-TEST_F(AttachNativeTest, ExecutablePathWithBlanksIsQuoted) {
-  Installation installed;
-  installed.executable_path = "C:\\Program Files\\Orvanta\\Orvanta.exe";
-  InstallClassLibrary(*platform_, installed);
-  desktop().RegisterProgram(installed.executable_path, [](const std::string&, int) { return true; });
-  auto appl = MakeAppl();
-  std::string name, version;
-  appl->InitApplication(name, version);
-  ASSERT_EQ(desktop().StartedCommandLines().size(), 1u);
-  EXPECT_EQ(desktop().StartedCommandLines()[0],
-            "\"C:\\Program Files\\Orvanta\\Orvanta.exe\" /NOFP /NOLOGIN");
-}
-
-TEST_F(AttachNativeTest, ProductCheckEmptiesTheExecutableSoTheLinkEntersStubMode) {
-  Installation installed;
-  installed.executable_path = "C:\\Programs\\TESSARO\\viewer.exe";
-  InstallClassLibrary(*platform_, installed);
-  auto appl = MakeAppl();
-  std::string name, version;
-  EXPECT_EQ(appl->InitApplication(name, version), 1);
-  EXPECT_EQ(name, "OrvaStub");
-  EXPECT_TRUE(desktop().StartedCommandLines().empty());
+TEST_F(AttachNativeTest, KnownExecutableIsStartedOnceMinimisedWithoutActivation) {
+  struct Case {
+    const char* path;
+    const char* command_line;  // a path with blanks is quoted
+  };
+  for (const Case& c : {Case{"C:\\Orvanta\\Orvanta.exe", "C:\\Orvanta\\Orvanta.exe /NOFP /NOLOGIN"},
+                        Case{"C:\\Program Files\\Orvanta\\Orvanta.exe",
+                             "\"C:\\Program Files\\Orvanta\\Orvanta.exe\" /NOFP /NOLOGIN"}}) {
+    SCOPED_TRACE(c.path);
+    TearDown();  // a fresh platform and thread-wide state for each case
+    SetUp();
+    Installation installed;
+    installed.executable_path = c.path;
+    InstallClassLibrary(*platform_, installed);
+    int launches = 0;
+    int show_command = -1;
+    desktop().RegisterProgram(c.path, [&](const std::string&, int show) {
+      ++launches;
+      show_command = show;
+      return true;  // started, but it never answers
+    });
+    auto appl = MakeAppl();
+    std::string name, version;
+    EXPECT_EQ(appl->InitApplication(name, version), -3);
+    EXPECT_EQ(launches, 1);
+    EXPECT_EQ(show_command, platform::kSwShowMinNoActive);
+    EXPECT_EQ(desktop().StartedCommandLines(), std::vector<std::string>{c.command_line});
+    EXPECT_FALSE(link::ThisThread().stub_mode);
+  }
 }
 
 TEST_F(AttachNativeTest, ProgramThatCannotStartShowsTheLaunchBox) {

@@ -2,111 +2,66 @@
 // which threads share input, every foreground change, and frame recalculations.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
 #include "appcontrol/force_fore.h"
 #include "appcontrol/window_state.h"
 #include "link/appl_core.h"
 #include "platform/desk/desktop.h"
 #include "support/link_fixture.h"
+#include "support/thread_runner.h"
 
 namespace orvabridge::testing {
 namespace {
 
 using platform::WindowHandle;
 
-// A window owned by a thread of its own, which lives until the test ends.
-class ForeignWindow {
- public:
-  explicit ForeignWindow(platform::WindowSystem& windows) {
-    thread_ = std::thread([this, &windows] {
-      platform::WindowSpec blueprint;
-      blueprint.class_name = "ForeignWindow";
-      blueprint.style = platform::kWsOverlappedWindow | platform::kWsVisible;
-      const WindowHandle made = windows.MakeWindow(
-          blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
-      std::unique_lock lock(mutex_);
-      window_ = made;
-      changed_.notify_all();
-      changed_.wait(lock, [this] { return done_; });
-    });
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return static_cast<bool>(window_); });
-  }
-  ~ForeignWindow() {
-    {
-      std::lock_guard lock(mutex_);
-      done_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-  WindowHandle window() const { return window_; }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  WindowHandle window_;
-  bool done_ = false;
-  std::thread thread_;
-};
-
 class ForceForeNativeTest : public LinkTest {
  protected:
   platform::desk::Desktop& desktop() { return static_cast<platform::desk::Desktop&>(*platform_); }
   platform::WindowSystem& windows() { return platform_->Windows(); }
-  WindowHandle OwnWindow(WindowHandle parent = WindowHandle(), uint32_t style = 0) {
+  WindowHandle OwnWindow(WindowHandle parent = WindowHandle(),
+                         uint32_t style = platform::kWsOverlappedWindow | platform::kWsVisible) {
     platform::WindowSpec blueprint;
-    blueprint.class_name = "OwnWindow";
     blueprint.parent = parent;
-    blueprint.style = style ? style : platform::kWsOverlappedWindow | platform::kWsVisible;
-    return windows().MakeWindow(
-        blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
+    blueprint.style = style;
+    return windows().MakeWindow(blueprint, nullptr);
   }
 };
 
 TEST_F(ForceForeNativeTest, TakesTheForegroundFromAnotherThreadAndDetachesAgain) {
-  ForeignWindow foreign(windows());
+  ThreadRunner peer(windows());
+  const WindowHandle foreign = peer.Call([&] { return OwnWindow(); });
   const WindowHandle own = OwnWindow();
   windows().ShowWindow(own, platform::kSwMinimize);
-  desktop().ForceForeground(foreign.window());
+  desktop().ForceForeground(foreign);
 
   EXPECT_TRUE(appcontrol::ForceForegroundWindow(windows(), own));
   EXPECT_EQ(windows().ForegroundWindow(), own);
   EXPECT_FALSE(windows().IsIconic(own));
-  EXPECT_FALSE(desktop().InputAttached(windows().WindowThread(foreign.window()),
-                                       windows().WindowThread(own)));
+  EXPECT_FALSE(desktop().InputAttached(peer.thread_id(), windows().CurrentThread()));
 }
 
 TEST_F(ForceForeNativeTest, RefusedRequestIsReportedAndTheThreadsAreDetached) {
   // Foreground and target both belong to other threads: the system refuses this thread.
-  ForeignWindow holder(windows());
-  ForeignWindow target(windows());
-  desktop().ForceForeground(holder.window());
-  EXPECT_FALSE(appcontrol::ForceForegroundWindow(windows(), target.window()));
-  EXPECT_EQ(windows().ForegroundWindow(), holder.window());
-  EXPECT_FALSE(desktop().InputAttached(windows().WindowThread(holder.window()),
-                                       windows().WindowThread(target.window())));
+  ThreadRunner holder(windows());
+  ThreadRunner target(windows());
+  const WindowHandle held = holder.Call([&] { return OwnWindow(); });
+  desktop().ForceForeground(held);
+  EXPECT_FALSE(
+      appcontrol::ForceForegroundWindow(windows(), target.Call([&] { return OwnWindow(); })));
+  EXPECT_EQ(windows().ForegroundWindow(), held);
+  EXPECT_FALSE(desktop().InputAttached(holder.thread_id(), target.thread_id()));
 }
 
-TEST_F(ForceForeNativeTest, WindowAlreadyInFrontIsLeftAsItIs) {
+TEST_F(ForceForeNativeTest, HiddenWindowOfTheSameThreadIsShownAndOneInFrontIsLeftAsItIs) {
   const WindowHandle own = OwnWindow();
-  desktop().ForceForeground(own);
-  const size_t changes = desktop().ForegroundChanges().size();
-  EXPECT_TRUE(appcontrol::ForceForegroundWindow(windows(), own));
-  EXPECT_EQ(desktop().ForegroundChanges().size(), changes);
-}
-
-TEST_F(ForceForeNativeTest, HiddenWindowOfTheSameThreadIsShown) {
-  const WindowHandle own = OwnWindow();
-  const WindowHandle other = OwnWindow();
-  desktop().ForceForeground(other);
+  desktop().ForceForeground(OwnWindow());
   windows().ShowWindow(own, platform::kSwHide);
   EXPECT_TRUE(appcontrol::ForceForegroundWindow(windows(), own));
   EXPECT_EQ(windows().ForegroundWindow(), own);
   EXPECT_TRUE(windows().IsVisible(own));
+  const size_t changes = desktop().ForegroundChanges().size();
+  EXPECT_TRUE(appcontrol::ForceForegroundWindow(windows(), own));
+  EXPECT_EQ(desktop().ForegroundChanges().size(), changes);
 }
 
 TEST_F(ForceForeNativeTest, EveryStyleChangeRecalculatesTheFrameOnce) {

@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "channel/records.h"
-#include "link/thread_state.h"
+#include "operations/attached_fixture.h"
 #include "platform/odbc_sqlite_file.h"
-#include "support/link_fixture.h"
-#include "support/scripted_peer.h"
 #include "support/test_platform.h"
 
 namespace orvabridge::testing {
@@ -19,10 +16,10 @@ namespace {
 
 namespace command = channel::command;
 
-class DatabaseLookupTest : public LinkTest {
+class DatabaseLookupTest : public AttachedTest {
  protected:
   void SetUp() override {
-    LinkTest::SetUp();
+    AttachedTest::SetUp();
     UseConnectionString(file_.ConnectionString());
     db_ = platform_->Databases().Connect(file_.ConnectionString());
     Exec("CREATE TABLE License_T (LicenseID INTEGER PRIMARY KEY, Name TEXT, DateInserted TEXT)");
@@ -30,21 +27,16 @@ class DatabaseLookupTest : public LinkTest {
     // No declared type: some tests store keys that are not integers.
     Exec("CREATE TABLE Patient_T (PatientID, PersonNr_CH TEXT)");
 
-    peer_ = std::make_unique<ScriptedPeer>(*platform_);
-    peer_->on_request = [this](const ScriptedPeer::Request& request) {
+    serve_ = [this](const Request& request) {
       if (request.code != command::kCurrentPatient || !answer_) return;
       std::vector<std::byte> record(channel::patient::kShortSize);
-      peer_->codec().WriteText(record, channel::patient::kId, open_patient_);
+      codec().WriteText(record, channel::patient::kId, open_patient_);
       peer_->Reply(request.reply_to, command::kCurrentPatient, record);
     };
-    appl_ = MakeAppl();
   }
-
   void TearDown() override {
-    appl_.reset();
-    peer_.reset();
     db_.reset();
-    LinkTest::TearDown();
+    AttachedTest::TearDown();
   }
 
   void UseConnectionString(const std::string& text) {
@@ -62,61 +54,26 @@ class DatabaseLookupTest : public LinkTest {
     Exec("INSERT INTO Patient_T (PatientID, PersonNr_CH) VALUES (" + key_sql + ", ?)",
          {patient_id});
   }
-  size_t CurrentPatientRequests() const {
-    size_t n = 0;
-    for (const auto& request : peer_->requests()) n += request.code == command::kCurrentPatient;
-    return n;
-  }
-
   std::string Folder() { return appl_->GetCurrentPatientFolder(); }
   std::string LicenceName() {
     ggis type = ggiLicName;
     return appl_->GetGeneralInfo(type);
   }
 
-  // The automation error that `call` raises.
-  template <class Call>
-  static AutomationError ErrorOf(Call&& call) {
-    try {
-      call();
-    } catch (const AutomationError& error) {
-      return error;
-    }
-    ADD_FAILURE() << "no automation error";
-    return AutomationError(0, "", "");
-  }
-
   SqliteTestFile file_;
   std::unique_ptr<platform::DbConnection> db_;
-  std::unique_ptr<ScriptedPeer> peer_;
-  std::unique_ptr<Appl> appl_;
   std::string open_patient_;  // empty: no patient open
   bool answer_ = true;
 };
 
-// ---- GetGeneralInfo ----
-
-TEST_F(DatabaseLookupTest, LicenceNameComesFromTheNewestRow) {
+TEST_F(DatabaseLookupTest, LicenceNameComesFromTheNewestRowAndFailuresKeepTheirNumber) {
   EXPECT_EQ(LicenceName(), "");  // an empty table
   Exec(
       "INSERT INTO License_T (Name, DateInserted) VALUES "
       "('Praxis Alt', '2019-03-01 08:00:00'), ('Clinique Émile', '2023-11-20 09:30:00'), "
       "('Middle', '2021-06-15 12:00:00')");
   EXPECT_EQ(LicenceName(), "Clinique Émile");
-}
 
-TEST_F(DatabaseLookupTest, OtherInfoTypesTouchNoDatabase) {
-  UseConnectionString("");  // no connection: any query would fail
-  ggis other = static_cast<ggis>(1);
-  EXPECT_EQ(appl_->GetGeneralInfo(other), "");
-  const AutomationError error = ErrorOf([&] { LicenceName(); });
-  EXPECT_EQ(error.number(), 3709);
-  EXPECT_EQ(error.description(),
-            "The connection cannot be used to perform this operation. It is either closed or "
-            "invalid in this context.");
-}
-
-TEST_F(DatabaseLookupTest, LicenceFailuresReachTheCallerWithTheirOwnNumber) {
   Exec("INSERT INTO License_T (Name, DateInserted) VALUES (NULL, '2024-01-01')");
   AutomationError error = ErrorOf([&] { LicenceName(); });
   EXPECT_EQ(error.number(), 94);
@@ -126,16 +83,22 @@ TEST_F(DatabaseLookupTest, LicenceFailuresReachTheCallerWithTheirOwnNumber) {
   error = ErrorOf([&] { LicenceName(); });
   EXPECT_NE(error.number(), 0);
   EXPECT_FALSE(error.description().empty());
-}
 
-// ---- GetCurrentPatientFolder ----
+  UseConnectionString("");  // no connection: any query would fail
+  ggis other = static_cast<ggis>(1);
+  EXPECT_EQ(appl_->GetGeneralInfo(other), "");  // other info types touch no database
+  error = ErrorOf([&] { LicenceName(); });
+  EXPECT_EQ(error.number(), 3709);
+  EXPECT_EQ(error.description(),
+            "The connection cannot be used to perform this operation. It is either closed or "
+            "invalid in this context.");
+}
 
 TEST_F(DatabaseLookupTest, FolderGroupsKeysIntoBucketsOf500) {
   AddRoot("D:\\Images");
   AddRoot("E:\\Inactive", 0);
   const struct {
-    const char* key;
-    const char* folder;
+    const char *key, *folder;
   } cases[] = {
       {"7", "D:\\Images\\0_\\7"},
       {"499", "D:\\Images\\0_\\499"},
@@ -158,21 +121,17 @@ TEST_F(DatabaseLookupTest, FolderGroupsKeysIntoBucketsOf500) {
   }
 }
 
-TEST_F(DatabaseLookupTest, FolderIsEmptyWithoutAKey) {
-  AddRoot("D:\\Images");
-  AddPatient("0", "P-0");
-  open_patient_ = "P-0";
-  EXPECT_EQ(Folder(), "");
-  open_patient_ = "P-unknown";
-  EXPECT_EQ(Folder(), "");
-}
-
-TEST_F(DatabaseLookupTest, RootIsJoinedAsItIs) {
+TEST_F(DatabaseLookupTest, RootIsJoinedAsItIsAndAMissingKeyGivesNoFolder) {
   AddPatient("7", "P-7");
+  AddPatient("0", "P-0");
   open_patient_ = "P-7";
   EXPECT_EQ(Folder(), "\\0_\\7");  // no active root
   AddRoot("D:\\Images\\");
   EXPECT_EQ(Folder(), "D:\\Images\\\\0_\\7");
+  open_patient_ = "P-0";
+  EXPECT_EQ(Folder(), "");
+  open_patient_ = "P-unknown";
+  EXPECT_EQ(Folder(), "");
 }
 
 TEST_F(DatabaseLookupTest, PatientIdIsMatchedAsAPatternNeverAsSql) {
@@ -196,28 +155,28 @@ TEST_F(DatabaseLookupTest, NoOpenPatientMeansNoPatientQuery) {
   AddRoot("D:\\Images");
   Exec("DROP TABLE Patient_T");  // a patient query would fail now
   EXPECT_EQ(Folder(), "");
-  EXPECT_EQ(CurrentPatientRequests(), 1u);
+  EXPECT_EQ(Sent(command::kCurrentPatient).size(), 1u);
   answer_ = false;  // GetCurrentPatient times out: no patient either
   EXPECT_EQ(Folder(), "");
+  UseConnectionString("");  // nothing to look up, so no connection is needed
+  answer_ = true;
+  EXPECT_EQ(Folder(), "");
+  open_patient_ = "P-7";
+  EXPECT_EQ(ErrorOf([&] { Folder(); }).number(), 3709);
 }
 
 TEST_F(DatabaseLookupTest, UnconvertibleValuesReachTheCallerWithTheirOwnNumber) {
   AddRoot("D:\\Images");
-  AddPatient("NULL", "P-null");
-  AddPatient("'abc'", "P-text");
-  AddPatient("'inf'", "P-inf");
-  AddPatient("3000000000", "P-big");
   const struct {
-    const char* id;
+    const char *key, *id;
     int32_t number;
     const char* description;
-  } cases[] = {
-      {"P-null", 94, "Invalid use of Null"},
-      {"P-text", 13, "Type mismatch"},
-      {"P-inf", 13, "Type mismatch"},
-      {"P-big", 6, "Overflow"},
-  };
+  } cases[] = {{"NULL", "P-null", 94, "Invalid use of Null"},
+               {"'abc'", "P-text", 13, "Type mismatch"},
+               {"'inf'", "P-inf", 13, "Type mismatch"},
+               {"3000000000", "P-big", 6, "Overflow"}};
   for (const auto& c : cases) {
+    AddPatient(c.key, c.id);
     open_patient_ = c.id;
     const AutomationError error = ErrorOf([&] { Folder(); });
     EXPECT_EQ(error.number(), c.number) << c.id;
@@ -230,20 +189,13 @@ TEST_F(DatabaseLookupTest, UnconvertibleValuesReachTheCallerWithTheirOwnNumber) 
   EXPECT_EQ(ErrorOf([&] { Folder(); }).number(), 94);
 }
 
-TEST_F(DatabaseLookupTest, WithoutConnectionOnlyAnOpenPatientFails) {
-  UseConnectionString("");
-  EXPECT_EQ(Folder(), "");  // no patient: nothing to look up
-  open_patient_ = "P-7";
-  EXPECT_EQ(ErrorOf([&] { Folder(); }).number(), 3709);
-}
-
 TEST_F(DatabaseLookupTest, StubModeAnswersTheTemporaryFolder) {
   UseConnectionString("Driver={No Such Orvabridge Driver};Database=nowhere");
   link::ThisThread().stub_mode = true;
   const std::string temp = platform_->System().Environment("TEMP").value_or("");
   EXPECT_FALSE(temp.empty());
   EXPECT_EQ(Folder(), temp);
-  EXPECT_EQ(CurrentPatientRequests(), 0u);
+  EXPECT_EQ(Sent(command::kCurrentPatient).size(), 0u);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// SearchImage, GetImage and FindImages: the records they send, how image replies end their waits,
-// time-outs, stale and malformed replies, and the guards of every image method.
+// SearchImage, GetImage, FindImages and the selected image: the records they send, how image
+// replies end their waits, time-outs, stale and malformed replies, guards and failures.
 #include <gtest/gtest.h>
 
-#include "operations/images_fixture.h"
+#include <tuple>
+
+#include "operations/attached_fixture.h"
 
 namespace orvabridge::testing {
 namespace {
@@ -10,42 +12,32 @@ namespace {
 namespace command = channel::command;
 using channel::Field;
 
-// Image record, at literal offsets so that a wrong layout cannot vouch for itself.
-struct ImageFields {
-  std::string patient{}, picture{}, date{}, tooth_groups{}, type{}, comment{}, original_path{},
-      group_name{}, xray{};
-};
-std::vector<std::byte> ImageRecordBytes(const channel::FieldCodec& codec, const ImageFields& f) {
-  auto record = SizedRecord(1540);
-  codec.WriteText(record, Field{4, 64}, f.patient);
-  codec.WriteText(record, Field{68, 256}, f.picture);
-  codec.WriteText(record, Field{324, 64}, f.date);
-  codec.WriteText(record, Field{388, 256}, f.tooth_groups);
-  codec.WriteText(record, Field{644, 256}, f.type);
-  codec.WriteText(record, Field{900, 256}, f.comment);
-  codec.WriteText(record, Field{1156, 256}, f.original_path);
-  codec.WriteText(record, Field{1412, 64}, f.group_name);
-  codec.WriteText(record, Field{1476, 64}, f.xray);
-  return record;
-}
-
 std::vector<std::byte> QueryRecord(const channel::FieldCodec& codec, const std::string& at4,
                                    const std::string& at68, const std::string& at132) {
   auto record = SizedRecord(388);
-  codec.WriteText(record, Field{4, 64}, at4);
-  codec.WriteText(record, Field{68, 64}, at68);
-  codec.WriteText(record, Field{132, 256}, at132);
+  WriteTexts(codec, record, {{4, 64}, {68, 64}, {132, 256}}, {at4, at68, at132});
   return record;
 }
 
-const ImageFields kPanorama{"P-1", "PIC-9",    "12/03/2024", "1-8",     "Panorama",
-                            "ok",  "C:\\o.dcm", "Upper",     "70kV"};
+const ImageFields kPanorama{"P-1", "PIC-9",     "12/03/2024", "1-8", "Panorama",
+                            "ok",  "C:\\o.dcm", "Upper",      "70kV"};
+// What a caller passes to GetSelectedImageInfo.
+const ImageFields kCallerInfo{"P-1", "PIC",         "01/02/2024", "11-18", "Intraoral",
+                              "c",   "C:\\org.dcm", "Upper",      "65kV"};
 
 class ImagesTest : public AttachedTest {
  protected:
   struct SearchOutputs {
     std::string picture = "p", date = "d", type = "t", group_name = "g", comment = "c",
                 tooth_groups = "tg", xray = "x";
+    auto Tie() const {
+      return std::tie(picture, date, type, group_name, comment, tooth_groups, xray);
+    }
+  };
+  struct Card {
+    int32_t id = 5;
+    std::string patient = "P-1", content = "<card/>", path = "C:\\cards";
+    bool images = true, originals = false;
   };
   int32_t Search(std::string patient, std::string date, SearchOutputs& out) {
     return appl_->SearchImage(patient, date, out.picture, out.date, out.type, out.group_name,
@@ -59,18 +51,25 @@ class ImagesTest : public AttachedTest {
                 comment = "note", groups = "31-38", xray = "60kV";
     return appl_->FindImages(picture, patient, from, to, type, group, comment, groups, xray);
   }
-  // Answers every request of `code` inside the send.
-  void AnswerImages(uint32_t code, std::function<std::vector<std::byte>()> reply) {
-    serve_ = [this, code, reply](const Request& request) {
-      if (request.code == code) peer_->Reply(request.reply_to, code, reply());
-    };
+  int32_t SelectedInfo(ImageFields& i) {
+    return appl_->GetSelectedImageInfo(i.picture, i.patient, i.date, i.type, i.original_path,
+                                       i.group_name, i.comment, i.tooth_groups, i.xray);
+  }
+  int32_t SelectedCard(Card& c) {
+    return appl_->GetSelectedImageCard(c.id, c.patient, c.content, c.path, c.images, c.originals);
+  }
+  std::vector<std::byte> CardRecord(const Card& c) const {
+    auto record = SizedRecord(20336);
+    channel::WriteI32(record, Field{4, 4}, c.id);
+    WriteTexts(codec(), record, {{8, 64}, {72, 20001}, {20073, 256}},
+               {c.patient, c.content, c.path});
+    channel::WriteI16(record, Field{20330, 2}, c.images ? 1 : 0);
+    channel::WriteI16(record, Field{20332, 2}, c.originals ? 1 : 0);
+    return record;
   }
 };
 
-// --- SearchImage -----------------------------------------------------------------------------
-
 TEST_F(ImagesTest, SearchSendsPatientAndDateAfterClearingTheReplyFields) {
-  Start();
   auto& record = core().holding().image_record;
   record.fill(std::byte{0x5A});
   serve_ = [&](const Request&) {
@@ -90,31 +89,23 @@ TEST_F(ImagesTest, SearchSendsPatientAndDateAfterClearingTheReplyFields) {
 }
 
 TEST_F(ImagesTest, SearchReplyFillsTheOutputs) {
-  Start();
-  AnswerImages(command::kSearchImage, [&] { return ImageRecordBytes(codec(), kPanorama); });
+  Answer(command::kSearchImage, [&] { return ImageRecordBytes(codec(), kPanorama); });
   SearchOutputs out;
   EXPECT_EQ(Search("P-1", "", out), 1);
-  EXPECT_EQ(out.picture, "PIC-9");
-  EXPECT_EQ(out.date, "12/03/2024");
-  EXPECT_EQ(out.type, "Panorama");
-  EXPECT_EQ(out.group_name, "Upper");
-  EXPECT_EQ(out.comment, "ok");
-  EXPECT_EQ(out.tooth_groups, "1-8");
-  EXPECT_EQ(out.xray, "70kV");
+  EXPECT_EQ(out.Tie(),
+            std::make_tuple("PIC-9", "12/03/2024", "Panorama", "Upper", "ok", "1-8", "70kV"));
   EXPECT_FALSE(core().holding().image_reply_flag);
 
   // No picture id means no image; the outputs are written all the same.
-  AnswerImages(command::kSearchImage, [&] { return ImageRecordBytes(codec(), {"P-1"}); });
+  Answer(command::kSearchImage, [&] { return ImageRecordBytes(codec(), {"P-1"}); });
   EXPECT_EQ(Search("P-1", "", out), 0);
-  EXPECT_EQ(out.picture, "");
-  EXPECT_EQ(out.xray, "");
+  EXPECT_EQ(out.Tie(), std::make_tuple("", "", "", "", "", "", ""));
 }
 
 TEST_F(ImagesTest, SearchIgnoresMisSizedAndStaleReplies) {
-  Start();
   SearchOutputs out;
   for (size_t size : {1539u, 1541u}) {
-    AnswerImages(command::kSearchImage, [&] {
+    Answer(command::kSearchImage, [&] {
       auto reply = ImageRecordBytes(codec(), kPanorama);
       reply.resize(size);
       return reply;
@@ -131,7 +122,6 @@ TEST_F(ImagesTest, SearchIgnoresMisSizedAndStaleReplies) {
 }
 
 TEST_F(ImagesTest, SearchOutcomesWithoutAnImage) {
-  Start();
   SearchOutputs out;
   logged_in_ = false;
   EXPECT_EQ(Search("", "", out), -12);  // the session check comes before the patient check
@@ -144,12 +134,9 @@ TEST_F(ImagesTest, SearchOutcomesWithoutAnImage) {
   EXPECT_EQ(out.picture, "p");
 }
 
-// --- GetImage --------------------------------------------------------------------------------
-
 TEST_F(ImagesTest, GetImageSendsAFolderEndingInOneBackslash) {
-  Start();
   std::string delivered = "C:\\temp\\17.jpg";
-  AnswerImages(command::kGetImage, [&] { return QueryRecord(codec(), "", "", delivered); });
+  Answer(command::kGetImage, [&] { return QueryRecord(codec(), "", "", delivered); });
   std::string path = "C:\\old.jpg";
   EXPECT_EQ(Fetch("17", "C:\\temp", path), 1);
   EXPECT_EQ(path, "C:\\temp\\17.jpg");
@@ -165,41 +152,33 @@ TEST_F(ImagesTest, GetImageSendsAFolderEndingInOneBackslash) {
   EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(ImagesTest, GetImageTimeOutShowsItsLimit) {
-  Start();
-  struct Case {
-    const char* picture;
-    const char* text;
-  };
-  for (const auto& [picture, text] : {Case{"17", "GetImage timed out after 5 seconds."},
-                                      Case{" -1 ", "GetImage timed out after 60 seconds."},
-                                      Case{"-1.0", "GetImage timed out after 60 seconds."}}) {
+// A picture id that is a number waits for the reply, -1 longer than others, and a time-out is
+// shown in a box; any other id fails once the request is out, without a box.
+TEST_F(ImagesTest, GetImageTimeOutOrPictureIdThatIsNoNumber) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"17", "5"},      {" -1 ", "60"},     {"-1.0", "60"},   {"", nullptr},
+      {"abc", nullptr}, {"12abc", nullptr}, {"1 2", nullptr}, {"-", nullptr}};
+  for (const auto& [picture, seconds] : cases) {
+    SCOPED_TRACE('"' + picture + '"');
     boxes_.clear();
     std::string path = "keep";
-    EXPECT_EQ(Fetch(picture, "C:\\t", path), 0) << picture;
+    EXPECT_EQ(Fetch(picture, "C:\\t", path), seconds ? 0 : -10);
     EXPECT_EQ(path, "keep");
-    ASSERT_EQ(boxes_.size(), 1u) << picture;
-    EXPECT_EQ(boxes_[0].text, text);
+    if (!seconds) {
+      EXPECT_TRUE(boxes_.empty());
+      continue;
+    }
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, std::string("GetImage timed out after ") + seconds + " seconds.");
     EXPECT_EQ(boxes_[0].caption, "");
     EXPECT_EQ(boxes_[0].style, platform::kMbOk);
   }
-}
-
-TEST_F(ImagesTest, GetImageWithAPictureIdThatIsNoNumberFailsAfterSending) {
-  Start();
-  for (const std::string picture : {"", "abc", "12abc", "1 2", "-"}) {
-    std::string path = "keep";
-    EXPECT_EQ(Fetch(picture, "C:\\t", path), -10) << '"' << picture << '"';
-    EXPECT_EQ(path, "keep");
-  }
-  EXPECT_EQ(Sent(command::kGetImage).size(), 5u);
-  EXPECT_TRUE(boxes_.empty());  // no wait, so no time-out box
+  EXPECT_EQ(Sent(command::kGetImage).size(), std::size(cases));
 }
 
 TEST_F(ImagesTest, GetImageIgnoresStaleAndMisSizedReplies) {
-  Start();
   peer_->Reply(core().reply_window, command::kGetImage, QueryRecord(codec(), "", "", "C:\\stale"));
-  AnswerImages(command::kGetImage, [&] {
+  Answer(command::kGetImage, [&] {
     auto reply = QueryRecord(codec(), "", "", "C:\\short");
     reply.pop_back();
     return reply;
@@ -211,7 +190,6 @@ TEST_F(ImagesTest, GetImageIgnoresStaleAndMisSizedReplies) {
 }
 
 TEST_F(ImagesTest, GetImageWaitAllowsANestedCall) {
-  Start();
   int32_t nested = 0;
   serve_ = [&](const Request& request) {
     if (request.code == command::kGeneric) {
@@ -232,26 +210,9 @@ TEST_F(ImagesTest, GetImageWaitAllowsANestedCall) {
   EXPECT_EQ(path, "C:\\t\\17.jpg");
 }
 
-// --- FindImages ------------------------------------------------------------------------------
-
-TEST_F(ImagesTest, FindImagesDateCriteria) {
-  Start();
-  struct Case {
-    const char* from;
-    const char* to;
-    const char* sent;
-  };
-  for (const auto& c : {Case{"01/03/2024", "31/03/2024", "01/03/2024#31/03/2024"},
-                        Case{"01/03/2024", "", "01/03/2024"},
-                        Case{"", "31/03/2024", " #31/03/2024"}, Case{"soon", "later", " "}}) {
-    EXPECT_EQ(Find(c.from, c.to), 0) << c.from << "|" << c.to;
-    EXPECT_EQ(codec().ReadText(Sent(command::kFindImages).back().bytes, Field{324, 64}), c.sent);
-  }
-}
-
 TEST_F(ImagesTest, FindImagesSendsItsCriteriaBesideTheLastOriginalPath) {
   StartOld();
-  AnswerImages(command::kSearchImage, [&] { return ImageRecordBytes(codec(), kPanorama); });
+  Answer(command::kSearchImage, [&] { return ImageRecordBytes(codec(), kPanorama); });
   SearchOutputs out;
   ASSERT_EQ(Search("P-1", "", out), 1);
 
@@ -263,10 +224,125 @@ TEST_F(ImagesTest, FindImagesSendsItsCriteriaBesideTheLastOriginalPath) {
                                        "note", "C:\\o.dcm", "Lower", "60kV"}));
   // Sent without waiting: the last reply code (the attach reply's) stays.
   EXPECT_EQ(core().holding().reply_code, command::kAttach);
+
+  struct Case {
+    const char *from, *to, *sent;
+  };
+  for (const auto& c : {Case{"01/03/2024", "", "01/03/2024"},
+                        Case{"", "31/03/2024", " #31/03/2024"}, Case{"soon", "later", " "}}) {
+    EXPECT_EQ(Find(c.from, c.to), 0) << c.from << "|" << c.to;
+    EXPECT_EQ(codec().ReadText(Sent(command::kFindImages).back().bytes, Field{324, 64}), c.sent);
+  }
 }
 
-TEST_F(ImagesTest, FailuresBecomeMinusTenOrABox) {
-  Start();
+TEST_F(ImagesTest, SelectedInfoSendsTheCallersNineValuesAndTakesTheSelection) {
+  core().holding().image_record.fill(std::byte{0x5A});  // every field is rewritten
+  const ImageFields selected{"P-9",  "PIC-7",     "03/04/2024", "31-38", "Panorama",
+                             "fine", "D:\\o.dcm", "Lower",      "70kV"};
+  Answer(command::kSelectedImage, [&] { return ImageRecordBytes(codec(), selected); });
+  ImageFields info = kCallerInfo;
+  EXPECT_EQ(SelectedInfo(info), 1);
+  EXPECT_EQ(Sent(command::kSelectedImage).back().bytes, ImageRecordBytes(codec(), kCallerInfo));
+  EXPECT_EQ(ImageRecordBytes(codec(), info), ImageRecordBytes(codec(), selected));
+
+  ImageFields empty;
+  SelectedInfo(empty);
+  EXPECT_EQ(Sent(command::kSelectedImage).back().bytes, SizedRecord(1540));
+}
+
+TEST_F(ImagesTest, SelectedCardSendsFlagsAsSixteenBitOnesAndContentWithoutTerminator) {
+  Card request;
+  request.id = -3;
+  SelectedCard(request);
+  EXPECT_EQ(Sent(command::kSelectedImageCard).back().bytes, CardRecord(request));
+  EXPECT_EQ(Sent(command::kSelectedImageCard).back().bytes[20330], std::byte{1});
+
+  request.content = std::string(20001, 'x');
+  request.path = "";
+  SelectedCard(request);
+  request.content += "overflow";  // longer texts are cut at the field
+  SelectedCard(request);
+  const auto sent = Sent(command::kSelectedImageCard);
+  ASSERT_EQ(sent.size(), 3u);
+  for (size_t n : {1u, 2u}) {
+    EXPECT_EQ(sent[n].bytes[72 + 20000], std::byte{'x'});
+    EXPECT_EQ(sent[n].bytes[20073], std::byte{0});
+  }
+  EXPECT_EQ(sent[2].bytes, sent[1].bytes);
+
+  // The reply replaces the arguments; the flags are only sent.
+  Answer(command::kSelectedImageCard, [&] {
+    return CardRecord({123, "P-9", "<card id='123'/>", "E:\\img", false, false});
+  });
+  Card mine;
+  EXPECT_EQ(SelectedCard(mine), 1);
+  EXPECT_EQ(std::tie(mine.id, mine.patient, mine.content, mine.path, mine.images),
+            std::make_tuple(123, "P-9", "<card id='123'/>", "E:\\img", true));
+}
+
+TEST_F(ImagesTest, SelectedOutcomesThatLeaveTheArgumentsAlone) {
+  struct Case {
+    const char* what;
+    std::function<void(const Request&)> serve;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {"nothing selected",
+       [this](const Request& request) {
+         peer_->Reply(
+             request.reply_to, request.code,
+             request.code == command::kSelectedImage
+                 ? ImageRecordBytes(codec(), {"P-9", "", "x", "x", "x", "x", "x", "x", "x"})
+                 : CardRecord({77, "", "x", "x"}));
+       },
+       0},
+      {"no reply", nullptr, -6},
+      {"the other reply",
+       [this](const Request& request) {
+         const bool info = request.code == command::kSelectedImage;
+         peer_->Reply(request.reply_to,
+                      info ? command::kSelectedImageCard : command::kSelectedImage,
+                      info ? CardRecord(Card{}) : ImageRecordBytes(codec(), kCallerInfo));
+       },
+       -7},
+      {"window gone", [this](const Request&) { CloseApplicationLater(); }, -4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Start();
+    serve_ = c.serve;
+    ImageFields info = kCallerInfo;
+    EXPECT_EQ(SelectedInfo(info), c.result);
+    EXPECT_EQ(ImageRecordBytes(codec(), info), ImageRecordBytes(codec(), kCallerInfo));
+    Start();  // a fresh application for the card, in case the first one went away
+    serve_ = c.serve;
+    Card mine;
+    EXPECT_EQ(SelectedCard(mine), c.result);
+    EXPECT_EQ(CardRecord(mine), CardRecord(Card{}));
+  }
+  // The window went away while waiting: reported, but forgotten only by the next call.
+  EXPECT_EQ(core().thread().target_window, peer_->control_window());
+}
+
+TEST_F(ImagesTest, EveryImageMethodRunsTheGuards) {
+  SearchOutputs out;
+  std::string path;
+  ImageFields info;
+  Card card;
+  const std::pair<const char*, std::function<int32_t()>> methods[] = {
+      {"SearchImage", [&] { return Search("P-1", "", out); }},
+      {"GetImage", [&] { return Fetch("17", "C:\\t", path); }},
+      {"FindImages", [&] { return Find("", ""); }},
+      {"GetSelectedImageInfo", [&] { return SelectedInfo(info); }},
+      {"GetSelectedImageCard", [&] { return SelectedCard(card); }},
+  };
+  for (const auto& [name, call] : methods) {
+    SCOPED_TRACE(name);
+    ExpectGuards(call);
+  }
+}
+
+TEST_F(ImagesTest, SessionFailuresBecomeMinusTenABoxOrARaisedError) {
   BreakSessionReplies();
   SearchOutputs out;
   EXPECT_EQ(Search("P-1", "", out), -10);
@@ -274,69 +350,23 @@ TEST_F(ImagesTest, FailuresBecomeMinusTenOrABox) {
   EXPECT_EQ(Fetch("17", "C:\\t", path), -10);
   EXPECT_TRUE(boxes_.empty());
   EXPECT_EQ(Find("", ""), 0);
-  ASSERT_EQ(boxes_.size(), 1u);
-  EXPECT_EQ(boxes_[0].text, "FindImages: -100 Orvabridge.Appl.GetSessionInfo error 6\r\nOverflow");
-  EXPECT_EQ(peer_->requests().size(), 3u);  // three session queries, nothing else
-}
+  ImageFields info = kCallerInfo;
+  EXPECT_EQ(SelectedInfo(info), 0);
+  ASSERT_EQ(boxes_.size(), 2u);
+  const std::string cause = "-100 Orvabridge.Appl.GetSessionInfo error 6\r\nOverflow";
+  EXPECT_EQ(boxes_[0].text, "FindImages: " + cause);
+  EXPECT_EQ(boxes_[1].text, "GetSelectedImageInfo: " + cause);
+  EXPECT_EQ(boxes_[1].style, platform::kMbOk);
 
-// --- Guards of all image methods -------------------------------------------------------------
-
-class ImageGuardsTest : public ImagesTest {
- protected:
-  std::vector<std::pair<const char*, std::function<int32_t()>>> Methods() {
-    return {
-        {"SearchImage", [this] { SearchOutputs out; return Search("P-1", "", out); }},
-        {"GetImage", [this] { std::string path; return Fetch("17", "C:\\t", path); }},
-        {"FindImages", [this] { return Find("", ""); }},
-        {"GetSelectedImageInfo",
-         [this] {
-           std::string a, b, c, d, e, f, g, h, i;
-           return appl_->GetSelectedImageInfo(a, b, c, d, e, f, g, h, i);
-         }},
-        {"GetSelectedImageCard",
-         [this] {
-           int32_t card = 0;
-           std::string a, b, c;
-           bool images = false, originals = false;
-           return appl_->GetSelectedImageCard(card, a, b, c, images, originals);
-         }},
-    };
-  }
-};
-
-TEST_F(ImageGuardsTest, NoApplicationWindowGoneOrNobodyLoggedIn) {
-  for (const auto& [name, call] : Methods()) {
-    peer_.reset();
-    appl_ = MakeAppl();  // nothing to attach to
-    EXPECT_EQ(call(), -4) << name;
-    Start();
-    peer_->DestroyWindows();
-    EXPECT_EQ(call(), -4) << name;
-    EXPECT_FALSE(core().thread().target_window) << name;
-    Start();
-    logged_in_ = false;
-    EXPECT_EQ(call(), -12) << name;
-    logged_in_ = true;
-    EXPECT_EQ(peer_->requests().size(), 1u) << name;  // the session query alone
-  }
-}
-
-TEST_F(ImageGuardsTest, LinkChecksOnAnApplicationTooOldForSessions) {
-  StartOld();
-  for (const auto& [name, call] : Methods()) {
-    core().form_loaded = false;
-    EXPECT_EQ(call(), -1) << name;
-    core().form_loaded = true;
-    const auto reply_window = core().reply_window;
-    core().reply_window = platform::WindowHandle();
-    EXPECT_EQ(call(), -2) << name;
-    core().reply_window = reply_window;
-    const auto message = core().thread().control_message_id;
-    core().thread().control_message_id = 0;
-    EXPECT_EQ(call(), -3) << name;
-    core().thread().control_message_id = message;
-  }
-  EXPECT_TRUE(peer_->requests().empty());
+  Card card;
+  const auto error = ErrorOf([&] { SelectedCard(card); });
+  EXPECT_EQ(error.number(), -100);
+  EXPECT_EQ(error.source(), "Orvabridge.Appl.GetSelectedImageCard");
+  EXPECT_EQ(error.description(),
+            "Orvabridge.Appl.GetSelectedImageCard error: -100\r\n"
+            "Orvabridge.Appl.GetSessionInfo error 6\r\nOverflow");
+  EXPECT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(peer_->requests().size(), 5u);  // five session queries, nothing else
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 // mapping, the argument checks, text-out lines and failures.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <limits>
-#include <random>
+#include <tuple>
 
 #include "environment/call_log.h"
-#include "operations/images_fixture.h"
+#include "operations/attached_fixture.h"
 
 namespace orvabridge::testing {
 namespace {
@@ -30,15 +31,12 @@ class UsersTest : public AttachedTest {
   std::vector<std::byte> LoginReply(int32_t result, const Names& names) const {
     auto record = SizedRecord(2144);
     channel::WriteI32(record, kResult, result);
-    codec().WriteText(record, kPrefix, names.prefix);
-    codec().WriteText(record, kFirst, names.first);
-    codec().WriteText(record, kLast, names.last);
+    WriteTexts(codec(), record, {kPrefix, kFirst, kLast}, {names.prefix, names.first, names.last});
     return record;
   }
   void AnswerLogins(std::vector<std::byte> reply, uint32_t reply_code = 0) {
-    serve_ = [this, reply, reply_code](const Request& request) {
-      peer_->Reply(request.reply_to, reply_code != 0 ? reply_code : request.code, reply);
-    };
+    Answer(
+        0, [reply] { return reply; }, reply_code);
   }
   int32_t LoginEx(std::string name, int32_t rights, Names& names, int32_t change_rights = 0) {
     std::string password = "pw";
@@ -57,10 +55,7 @@ class UsersTest : public AttachedTest {
   }
 };
 
-// --- Request records -------------------------------------------------------------------------
-
 TEST_F(UsersTest, UserLoginSendsEveryFieldOfItsForm) {
-  Start();
   std::string name = " ann ", password = "secret", admin = "root", admin_password = "toor",
               prefix = "Dr", first = "Ann", last = "Berg", workstation = "WS-1";
   int32_t change_rights = UseSpecifiedRights;
@@ -70,35 +65,15 @@ TEST_F(UsersTest, UserLoginSendsEveryFieldOfItsForm) {
   const auto sent = Sent(command::kUserLogin);
   ASSERT_EQ(sent.size(), 1u);
   auto expected = SizedRecord(2144);
-  codec().WriteText(expected, Field{4, 256}, " ann ");  // sent untrimmed
-  codec().WriteText(expected, Field{260, 256}, "secret");
-  codec().WriteText(expected, Field{516, 256}, "root");
-  codec().WriteText(expected, Field{772, 256}, "toor");
-  codec().WriteText(expected, kPrefix, "Dr");
-  codec().WriteText(expected, kFirst, "Ann");
-  codec().WriteText(expected, kLast, "Berg");
-  codec().WriteText(expected, kWorkstation, "WS-1");
+  WriteTexts(codec(), expected,
+             {{4, 256}, {260, 256}, {516, 256}, {772, 256}, kPrefix, kFirst, kLast, kWorkstation},
+             {" ann ", "secret", "root", "toor", "Dr", "Ann", "Berg", "WS-1"});  // name untrimmed
   channel::WriteI32(expected, kResult, 2);
   channel::WriteI16(expected, kFlagFields[0], 1);
   EXPECT_EQ(sent[0].bytes, expected);
 }
 
-TEST_F(UsersTest, RightsMaskSetsTheFlagsOfItsBits) {
-  Start();
-  Names names;
-  LoginEx("ann", 267, names);  // 1 + 2 + 8 + 256
-  LoginEx("ann", 0x7FFFFE00 | 16 | 128, names);
-  const auto sent = Sent(command::kUserLogin);
-  ASSERT_EQ(sent.size(), 2u);
-  // admin, approve, delete, edit, print, export, import, capture, ninth
-  EXPECT_EQ(Flags(sent[0].bytes), (std::vector<int16_t>{1, 1, 0, 1, 0, 0, 0, 0, 1}));
-  EXPECT_EQ(channel::ReadI32(sent[0].bytes, kMask), 267);
-  EXPECT_EQ(Flags(sent[1].bytes), (std::vector<int16_t>{0, 0, 0, 0, 0, 0, 1, 1, 0}));
-  EXPECT_EQ(channel::ReadI32(sent[1].bytes, kMask), 0x7FFFFE00 | 16 | 128);
-}
-
-TEST_F(UsersTest, FieldsAFormDoesNotSetKeepTheLastExchangesBytes) {
-  Start();
+TEST_F(UsersTest, RightsMaskSetsItsFlagsAndFieldsAFormDoesNotSetKeepTheLastExchangesBytes) {
   // Each reply leaves a mark in the alignment gap that no request writes.
   serve_ = [this](const Request& request) {
     auto reply = request.bytes;
@@ -107,7 +82,13 @@ TEST_F(UsersTest, FieldsAFormDoesNotSetKeepTheLastExchangesBytes) {
     peer_->Reply(request.reply_to, request.code, reply);
   };
   Names names;
-  LoginEx("ann", 267, names);
+  LoginEx("ann", 0x7FFFFE00 | 16 | 128, names);
+  const auto mask = Sent(command::kUserLogin);
+  ASSERT_EQ(mask.size(), 1u);
+  // admin, approve, delete, edit, print, export, import, capture, ninth
+  EXPECT_EQ(Flags(mask[0].bytes), (std::vector<int16_t>{0, 0, 0, 0, 0, 0, 1, 1, 0}));
+  EXPECT_EQ(channel::ReadI32(mask[0].bytes, kMask), 0x7FFFFE00 | 16 | 128);
+  LoginEx("ann", 267, names);  // 1 + 2 + 8 + 256
   GroupLogin("bob", "Dentists", names);
   const auto group = Sent(command::kUserGroupLogin);
   ASSERT_EQ(group.size(), 1u);
@@ -121,21 +102,18 @@ TEST_F(UsersTest, FieldsAFormDoesNotSetKeepTheLastExchangesBytes) {
   bool yes = true;
   appl_->UserLogin(name, password, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &yes);
   const auto plain = Sent(command::kUserLogin);
-  ASSERT_EQ(plain.size(), 2u);
+  ASSERT_EQ(plain.size(), 3u);
   // Eight flags from the booleans; the ninth, the mask and the group stay as they were.
-  EXPECT_EQ(Flags(plain[1].bytes), (std::vector<int16_t>{0, 1, 0, 0, 0, 0, 0, 0, 1}));
-  EXPECT_EQ(channel::ReadI32(plain[1].bytes, kMask), 267);
-  EXPECT_EQ(codec().ReadText(plain[1].bytes, kGroup), "Dentists");
-  EXPECT_EQ(plain[1].bytes[1883], std::byte{0xCD});
+  EXPECT_EQ(Flags(plain[2].bytes), (std::vector<int16_t>{0, 1, 0, 0, 0, 0, 0, 0, 1}));
+  EXPECT_EQ(channel::ReadI32(plain[2].bytes, kMask), 267);
+  EXPECT_EQ(codec().ReadText(plain[2].bytes, kGroup), "Dentists");
+  EXPECT_EQ(plain[2].bytes[1883], std::byte{0xCD});
   // Omitted texts go out empty.
-  EXPECT_EQ(codec().ReadText(plain[1].bytes, kPrefix), "");
-  EXPECT_EQ(codec().ReadText(plain[1].bytes, kWorkstation), "");
+  EXPECT_EQ(codec().ReadText(plain[2].bytes, kPrefix), "");
+  EXPECT_EQ(codec().ReadText(plain[2].bytes, kWorkstation), "");
 }
 
-// --- Argument checks and guards --------------------------------------------------------------
-
 TEST_F(UsersTest, BlankLoginNameAndUnknownChangeRightsAreRefused) {
-  Start();
   Names names;
   EXPECT_EQ(LoginEx("   ", 0, names), -5);
   EXPECT_EQ(LoginEx("", 0, names), -5);
@@ -149,38 +127,21 @@ TEST_F(UsersTest, BlankLoginNameAndUnknownChangeRightsAreRefused) {
   EXPECT_EQ(names.first, "Tom");
 }
 
-TEST_F(UsersTest, LinkGuards) {
+TEST_F(UsersTest, GuardsComeBeforeTheArgumentChecksAndNoSessionIsAsked) {
   Names names;
-  appl_ = MakeAppl();
-  EXPECT_EQ(LoginEx("ann", 0, names), -4);
-  EXPECT_EQ(appl_->UserLogout(), -4);
-  Start();
-  core().form_loaded = false;
-  EXPECT_EQ(LoginEx("", 0, names), -1);  // the link guards come before the argument checks
-  EXPECT_EQ(appl_->UserLogout(), -1);
-  core().form_loaded = true;
-  core().reply_window = platform::WindowHandle();
-  EXPECT_EQ(GroupLogin("ann", "g", names), -2);
-  EXPECT_EQ(appl_->UserLogout(), -2);
-  Start();
-  core().thread().control_message_id = 0;
-  EXPECT_EQ(LoginEx("ann", 0, names), -3);
-  EXPECT_EQ(appl_->UserLogout(), -3);
-  EXPECT_TRUE(peer_->requests().empty());
+  ExpectGuards([&] { return LoginEx("", 0, names); }, false);
+  ExpectGuards([&] { return GroupLogin("ann", "g", names); }, false);
+  ExpectGuards([this] { return appl_->UserLogout(); }, false);
 }
 
-// --- Reply mapping ---------------------------------------------------------------------------
-
 TEST_F(UsersTest, ReplyResultAndNamesComeBackWithoutASessionCheck) {
-  Start();
   logged_in_ = false;  // logins do not ask who is logged in
   for (int32_t result : {1, 0, -42}) {
     AnswerLogins(LoginReply(result, {"Dr", "Ann", "Berg"}));
     Names names;
     EXPECT_EQ(LoginEx("ann", 0, names), result);
-    EXPECT_EQ(names.prefix, "Dr");
-    EXPECT_EQ(names.first, "Ann");
-    EXPECT_EQ(names.last, "Berg");
+    EXPECT_EQ(std::tie(names.prefix, names.first, names.last),
+              std::make_tuple("Dr", "Ann", "Berg"));
     Names group;
     EXPECT_EQ(GroupLogin("ann", "", group), result);  // an empty group is no empty argument
     EXPECT_EQ(group.last, "Berg");
@@ -192,7 +153,6 @@ TEST_F(UsersTest, ReplyResultAndNamesComeBackWithoutASessionCheck) {
 }
 
 TEST_F(UsersTest, OtherRepliesTimeOutsAndVanishingWindows) {
-  Start();
   Names names;
   AnswerLogins(LoginReply(1, {"X", "Y", "Z"}), command::kUserGroupLogin);
   EXPECT_EQ(LoginEx("ann", 0, names), 0);
@@ -214,7 +174,6 @@ TEST_F(UsersTest, OtherRepliesTimeOutsAndVanishingWindows) {
 }
 
 TEST_F(UsersTest, LogoutSendsNothingButItsCode) {
-  Start();
   std::vector<std::byte> reply = LoginReply(7, {});
   AnswerLogins(reply);
   EXPECT_EQ(appl_->UserLogout(), 7);
@@ -240,7 +199,6 @@ TEST_F(UsersTest, LogoutSendsNothingButItsCode) {
 }
 
 TEST_F(UsersTest, LoginReplyWhileAnotherCallWaits) {
-  Start();
   // The application handles a login by first asking for the responsible person; the nested
   // exchange runs inside the login's send, and the login still gets its own answer.
   int32_t person = 0;
@@ -262,20 +220,12 @@ TEST_F(UsersTest, LoginReplyWhileAnotherCallWaits) {
   EXPECT_EQ(names.first, "A");
 }
 
-// --- Text-out mode ---------------------------------------------------------------------------
-
 class UsersTextOutTest : public UsersTest {
  protected:
   void SetUp() override {
     UsersTest::SetUp();
-    const std::string folder = "C:\\txtout-users-" + std::to_string(std::random_device{}());
-    platform_->Files().CreateFolder(folder);
-    SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder);
-    appl_ = MakeAppl();
-  }
-  std::vector<std::string> Lines() {
-    const auto& lines = core().call_log->lines();
-    return {lines.begin(), lines.end()};
+    EnterTextOutMode();
+    Detach();
   }
 };
 
@@ -300,8 +250,8 @@ TEST_F(UsersTextOutTest, EachCallLogsItsLineAndSucceeds) {
   int32_t lowest = std::numeric_limits<int32_t>::min();
   EXPECT_EQ(appl_->UserLogin(name, password, nullptr, nullptr, nullptr, nullptr, nullptr, &lowest),
             1);
-  EXPECT_EQ(Lines(),
-            (std::vector<std::string>{
+  EXPECT_EQ(core().call_log->lines(),
+            (std::deque<std::string>{
                 "UserLogin ; ann ; secret ; root ; toor ; Dr ; Ann ; Berg ; 2 ; 1 ; 0 ; 1 ; 0 ; "
                 "0 ; 0 ; 0 ; 1 ; WS-1",
                 "UserLoginEx ; ann ; secret ; root ; toor ; Dr ; Ann ; Berg ; -2 ; 267 ; WS-1",

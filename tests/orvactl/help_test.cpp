@@ -31,7 +31,7 @@ TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
   EXPECT_NE(text.find("Where the calls go."), std::string::npos);
 }
 
-TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputWithItsParameter) {
+TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputAndShowsEnumerationsAndResults) {
   for (const CommandSpec& command : Commands()) {
     const std::string text = CommandHelp(command);
     for (const ParamSpec& param : command.params) {
@@ -43,9 +43,7 @@ TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputWithItsParameter) {
           << command.name << " " << param.name;
     }
   }
-}
 
-TEST(OrvactlHelp, CommandHelpShowsEnumerationWordsAndResults) {
   const std::string show_object = CommandHelp(*FindCommand("show-object"));
   EXPECT_NE(show_object.find("[patient, series, imagecard, image]"), std::string::npos)
       << show_object;

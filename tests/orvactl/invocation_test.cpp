@@ -39,14 +39,12 @@ TEST(OrvactlInvocation, OptionsBecomeTypedValuesOfTheirParameters) {
                    45352.5);
 }
 
-TEST(OrvactlInvocation, ATextValueMayLookLikeAnOption) {
+TEST(OrvactlInvocation, ATextValueMayLookLikeAnOptionAndABooleanNeedsNone) {
   const Invocation add = Parse({"add-patient", "--pat-id", "7", "--comments", "--json"});
   EXPECT_EQ(ValueOf<std::string>(add, "Comments"), "--json");
   EXPECT_FALSE(add.json);
   EXPECT_EQ(ValueOf<std::string>(Parse({"add-patient", "--comments="}), "Comments"), "");
-}
 
-TEST(OrvactlInvocation, ABooleanOptionWithoutValueMeansTrue) {
   const Invocation login = Parse({"login", "--edit-rights", "--admin-rights", "no",
                                   "--delete-rights", "-1", "--approve-rights"});
   EXPECT_TRUE(ValueOf<bool>(login, "EditRights"));
@@ -55,7 +53,7 @@ TEST(OrvactlInvocation, ABooleanOptionWithoutValueMeansTrue) {
   EXPECT_TRUE(ValueOf<bool>(login, "ApproveRights"));
 }
 
-TEST(OrvactlInvocation, GlobalSwitchesStandAnywhere) {
+TEST(OrvactlInvocation, GlobalSwitchesStandAnywhereAndHelpIsGrantedBesideBadOptions) {
   const Invocation before = Parse({"--json", "--logged-out", "session"});
   EXPECT_TRUE(before.json);
   EXPECT_TRUE(before.logged_out);
@@ -64,9 +62,7 @@ TEST(OrvactlInvocation, GlobalSwitchesStandAnywhere) {
   EXPECT_TRUE(after.json);
   EXPECT_TRUE(Parse({"demo"}).found == nullptr);
   EXPECT_TRUE(Parse({}).command.empty());
-}
 
-TEST(OrvactlInvocation, HelpIsGrantedEvenBesideBadOptions) {
   const Invocation help = Parse({"find-patient", "--no-such", "--help"});
   EXPECT_TRUE(help.help);
   EXPECT_EQ(help.command, "find-patient");

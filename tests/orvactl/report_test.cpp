@@ -20,15 +20,13 @@ CallOutcome Outcome(std::string_view command, Returned returned,
   return outcome;
 }
 
-TEST(OrvactlReport, JsonStringsEscapeQuotesBackslashesAndControls) {
+TEST(OrvactlReport, JsonEscapesTextsAndCarriesResultMeaningAndTypedOutputs) {
   EXPECT_EQ(JsonString("C:\\Temp\\\"a\""), R"("C:\\Temp\\\"a\"")");
   EXPECT_EQ(JsonString("line\r\nnext\t\x01"), R"("line\r\nnext\t\u0001")");
   EXPECT_EQ(JsonString("M\xC3\xBCller"), "\"M\xC3\xBCller\"");  // UTF-8 passes through
   EXPECT_EQ(JsonValue(Value(int16_t{-12})), "-12");
   EXPECT_EQ(JsonValue(Value(true)), "true");
-}
 
-TEST(OrvactlReport, JsonCarriesResultMeaningAndTypedOutputs) {
   std::ostringstream out;
   PrintJson(Outcome("session", int32_t{1},
                     {{"UserID", int32_t{7}}, {"UserLogin", std::string("demo")},
@@ -40,7 +38,7 @@ TEST(OrvactlReport, JsonCarriesResultMeaningAndTypedOutputs) {
             "\"UserLogin\":\"demo\",\"IsLoggedIn\":true}}\n");
 }
 
-TEST(OrvactlReport, AutomationErrorsShowNumberSourceAndDescription) {
+TEST(OrvactlReport, TableAndJsonShowTheResultOutputsAndAutomationErrors) {
   CallOutcome failed = Outcome("add-patient-ex", std::monostate{});
   failed.failure = CallFailure{-100, "Orvabridge.Appl.AddPatientEx",
                                "Orvabridge.Appl.AddPatientEx error 5\r\nInvalid call"};
@@ -63,14 +61,12 @@ TEST(OrvactlReport, AutomationErrorsShowNumberSourceAndDescription) {
       << table.str();
   EXPECT_EQ(DetailItems(failed), std::vector<std::string>{
                                      "Orvabridge.Appl.AddPatientEx error 5  Invalid call"});
-}
 
-TEST(OrvactlReport, TableShowsTheResultWithItsMeaningAndEveryOutput) {
-  std::ostringstream table;
+  std::ostringstream found;
   PrintTable(Outcome("find-patient", int32_t{-12},
                      {{"FName", std::string()}, {"LName", std::string()}}),
-             table);
-  EXPECT_EQ(table.str(),
+             found);
+  EXPECT_EQ(found.str(),
             "FindPatient\n"
             "  result       -12  nobody is logged in\n"
             "  FName        \n"
@@ -80,7 +76,7 @@ TEST(OrvactlReport, TableShowsTheResultWithItsMeaningAndEveryOutput) {
   EXPECT_NE(text.str().find("value        \"Demo Practice\""), std::string::npos) << text.str();
 }
 
-TEST(OrvactlResults, MeaningsFollowTheMembersOwnNumbering) {
+TEST(OrvactlResults, MeaningsAndSuccessFollowTheMembersOwnNumbering) {
   EXPECT_EQ(ResultMeaning("InitApplication", -3), "no imaging application answered");
   EXPECT_EQ(ResultMeaning("InitApplication", -5), "class library not installed");
   EXPECT_EQ(ResultMeaning("FindPatient", -3), "attach message not registered");
@@ -89,9 +85,7 @@ TEST(OrvactlResults, MeaningsFollowTheMembersOwnNumbering) {
   EXPECT_EQ(ResultMeaning("SetWindowState", 91), "failed with error number 91");
   EXPECT_EQ(ResultMeaning("FindPatient", 17), "unexpected result");
   EXPECT_EQ(ResultMeaning("MWLQuery", 12), "the imaging application's answer (a count)");
-}
 
-TEST(OrvactlResults, SuccessIsTheMembersOwnGoodResult) {
   EXPECT_TRUE(Outcome("find-patient", int32_t{1}).Succeeded());
   EXPECT_FALSE(Outcome("find-patient", int32_t{0}).Succeeded());
   // No answer is awaited: 0 means the request went out.

@@ -14,10 +14,11 @@ constexpr auto kMachine = RegistryRoot::kLocalMachine;
 constexpr auto kUser = RegistryRoot::kCurrentUser;
 
 std::vector<std::byte> Bytes(std::string_view text) {
-  std::vector<std::byte> out;
-  for (char c : text) out.push_back(static_cast<std::byte>(c));
-  return out;
+  const auto bytes = std::as_bytes(std::span(text));
+  return {bytes.begin(), bytes.end()};
 }
+// A REG_SZ value as stored: the text and its terminating zero.
+std::vector<std::byte> Sz(std::string text) { return Bytes(text + '\0'); }
 
 class DeskRegistryKeys : public ::testing::Test {
  protected:
@@ -25,20 +26,17 @@ class DeskRegistryKeys : public ::testing::Test {
   std::shared_ptr<Desktop> desktop_ = Desktop::Create();
 };
 
-TEST_F(DeskRegistryKeys, OpenKeyFindsExistingKeysCaseInsensitively) {
+TEST_F(DeskRegistryKeys, OpenKeyFindsKeysCaseInsensitivelyByWindowsPathRules) {
   desktop_->SetRegistryString(kMachine, "Software\\Orvadent\\Orvanta", "Value", "x");
   EXPECT_NE(reg().OpenKey(kMachine, "Software\\Orvadent\\Orvanta", kKeyRead), nullptr);
   EXPECT_NE(reg().OpenKey(kMachine, "SOFTWARE\\orvadent\\ORVANTA", kKeyRead), nullptr);
   EXPECT_NE(reg().OpenKey(kMachine, "Software\\Orvadent", kKeyRead), nullptr);
   EXPECT_EQ(reg().OpenKey(kMachine, "Software\\Missing", kKeyRead), nullptr);
   EXPECT_EQ(reg().OpenKey(kUser, "Software\\Orvadent\\Orvanta", kKeyRead), nullptr);
-}
-
-TEST_F(DeskRegistryKeys, KeyPathsFollowWindowsRules) {
-  desktop_->SetRegistryString(kMachine, "Software\\A", "V", "x");
-  EXPECT_NE(reg().OpenKey(kMachine, "Software\\A\\", kKeyRead), nullptr);  // trailing: ignored
-  EXPECT_EQ(reg().OpenKey(kMachine, "\\Software\\A", kKeyRead), nullptr);  // leading: fails
-  EXPECT_EQ(reg().OpenKey(kMachine, "Software\\\\A", kKeyRead), nullptr);  // empty component
+  EXPECT_NE(reg().OpenKey(kMachine, "Software\\Orvadent\\", kKeyRead),
+            nullptr);  // trailing: ignored
+  EXPECT_EQ(reg().OpenKey(kMachine, "\\Software\\Orvadent", kKeyRead), nullptr);  // leading: fails
+  EXPECT_EQ(reg().OpenKey(kMachine, "Software\\\\Orvadent", kKeyRead), nullptr);  // empty component
   EXPECT_EQ(reg().CreateKey(kMachine, "Software\\\\B", "1", kKeyCreate), nullptr);
 }
 
@@ -72,7 +70,7 @@ TEST_F(DeskRegistryKeys, CreateKeyMakesMissingParentsAndWritesNeedTheRight) {
   auto created = reg().CreateKey(kUser, "Software\\Orvadent\\Orvanta\\Section", "1", kKeyCreate);
   ASSERT_NE(created, nullptr);
   EXPECT_TRUE(desktop_->RegistryKeyExists(kUser, "Software\\Orvadent"));
-  const auto value = Bytes(std::string("abc") + '\0');
+  const auto value = Sz("abc");
   EXPECT_EQ(created->SetValue("Name", kRegSz, value), RegStatus::kOk);
   uint32_t type = 0;
   EXPECT_EQ(desktop_->RegistryValue(kUser, "software\\orvadent\\orvanta\\section", "name", &type),
@@ -90,7 +88,7 @@ TEST_F(DeskRegistryKeys, CreateKeyMakesMissingParentsAndWritesNeedTheRight) {
   EXPECT_EQ(length, 4u);
 }
 
-TEST_F(DeskRegistryKeys, DeniedKeysCannotBeOpenedOrCreated) {
+TEST_F(DeskRegistryKeys, DeniedOrDeletedKeysCannotBeReached) {
   desktop_->SetRegistryString(kMachine, "Software\\Locked", "V", "x");
   desktop_->DenyRegistryKey(kMachine, "Software\\Locked", true);
   EXPECT_EQ(reg().OpenKey(kMachine, "Software\\Locked", kKeyRead), nullptr);
@@ -98,9 +96,8 @@ TEST_F(DeskRegistryKeys, DeniedKeysCannotBeOpenedOrCreated) {
   EXPECT_EQ(reg().CreateKey(kMachine, "Software\\Locked\\Below", "1", kKeyCreate), nullptr);
   desktop_->DenyRegistryKey(kMachine, "Software\\Locked", false);
   EXPECT_NE(reg().OpenKey(kMachine, "Software\\Locked", kKeyRead), nullptr);
-}
 
-TEST_F(DeskRegistryKeys, DeletedKeyFailsThroughAnOpenHandle) {
+  // A deleted key fails through a handle opened before.
   desktop_->SetRegistryString(kMachine, "Software\\Gone\\Sub", "V", "x");
   auto key = reg().OpenKey(kMachine, "Software\\Gone\\Sub", kKeyRead);
   desktop_->DeleteRegistryKey(kMachine, "Software\\Gone");
@@ -127,17 +124,12 @@ TEST_F(DeskRegistryKeys, RegFileLoaderReadsRegedit4Text) {
 [HKEY_CURRENT_USER\Software\Orvadent\Orvanta\Section]
 "Per user"="yes"
 )");
-  auto text = [&](RegistryRoot root, std::string_view key, std::string_view name) {
-    auto value = desktop_->RegistryValue(root, key, name);
-    if (!value) return std::string("<absent>");
-    return std::string(reinterpret_cast<const char*>(value->data()), value->size());
-  };
   const std::string key = "Software\\Orvaclass";
-  EXPECT_EQ(text(kMachine, key, "VendorKey"), std::string("Orvadent") + '\0');
-  EXPECT_EQ(text(kMachine, key, "ExecutablePath"),
-            std::string("C:\\Program Files\\Orvanta\\Orvanta.exe") + '\0');
-  EXPECT_EQ(text(kMachine, key, "Quoted"), std::string("say \"hi\"") + '\0');
-  EXPECT_EQ(text(kMachine, key, ""), std::string("default text") + '\0');
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "VendorKey"), Sz("Orvadent"));
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "ExecutablePath"),
+            Sz("C:\\Program Files\\Orvanta\\Orvanta.exe"));
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "Quoted"), Sz("say \"hi\""));
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, ""), Sz("default text"));
   uint32_t type = 0;
   EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "Count", &type),
             (std::vector<std::byte>{std::byte{10}, std::byte{0}, std::byte{0}, std::byte{0}}));
@@ -145,21 +137,17 @@ TEST_F(DeskRegistryKeys, RegFileLoaderReadsRegedit4Text) {
   EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "Blob", &type),
             (std::vector<std::byte>{std::byte{1}, std::byte{0xFF}, std::byte{0x10}}));
   EXPECT_EQ(type, kRegBinary);
-  EXPECT_EQ(text(kMachine, key, "Exceptions"), std::string("A\0B\0\0", 5));
-  desktop_->RegistryValue(kMachine, key, "Exceptions", &type);
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, key, "Exceptions", &type),
+            Bytes(std::string_view("A\0B\0\0", 5)));
   EXPECT_EQ(type, kRegMultiSz);
-  EXPECT_EQ(text(kUser, "Software\\Orvadent\\Orvanta\\Section", "per user"),
-            std::string("yes") + '\0');
+  EXPECT_EQ(desktop_->RegistryValue(kUser, "Software\\Orvadent\\Orvanta\\Section", "per user"),
+            Sz("yes"));
 }
 
-TEST_F(DeskRegistryKeys, RegFileTextIsStoredInTheAnsiCodePage) {
+TEST_F(DeskRegistryKeys, RegTextIsStoredInTheAnsiCodePageAndVersion5MultiStringsAreUtf16) {
   desktop_->LoadRegText(
       "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\A]\n\"City\"=\"Z\xC3\xBCrich\"\n");
-  EXPECT_EQ(desktop_->RegistryValue(kMachine, "Software\\A", "City"),
-            Bytes(std::string("Z\xFCrich") + '\0'));
-}
-
-TEST_F(DeskRegistryKeys, Version5TextHoldsMultiStringsAsUtf16) {
+  EXPECT_EQ(desktop_->RegistryValue(kMachine, "Software\\A", "City"), Sz("Z\xFCrich"));
   desktop_->LoadRegText(
       "Windows Registry Editor Version 5.00\r\n\r\n"
       "[HKEY_LOCAL_MACHINE\\Software\\A]\r\n"
@@ -202,8 +190,7 @@ TEST_F(DeskRegistryKeys, RegFileMayBeUtf16AsRegeditWritesIt) {
   const auto file = desktop_->HostPath("C:\\Temp\\settings.reg");
   std::ofstream(file, std::ios::binary) << utf16;
   desktop_->LoadRegFile(file);
-  EXPECT_EQ(desktop_->RegistryValue(kUser, "Software\\U", "Name"),
-            Bytes(std::string("value") + '\0'));
+  EXPECT_EQ(desktop_->RegistryValue(kUser, "Software\\U", "Name"), Sz("value"));
 }
 
 }  // namespace

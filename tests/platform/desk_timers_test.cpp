@@ -37,96 +37,67 @@ class DeskTimers : public ::testing::Test {
   WindowHandle window_;
 };
 
-TEST_F(DeskTimers, TicksOnlyWhileTheThreadPumpsAndOncePerPumpCall) {
+TEST_F(DeskTimers, TicksOnlyWhileTheThreadPumpsOncePerPumpCallAndWakeTheWait) {
   ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
   std::this_thread::sleep_for(40ms);  // several periods pass without pumping
   EXPECT_EQ(ticks[1], 0);
   windows().PumpMessages();
   EXPECT_EQ(ticks[1], 1);  // no catch-up burst
   EXPECT_EQ(tick_windows, std::vector<WindowHandle>{window_});
-}
 
-TEST_F(DeskTimers, KeepsTickingWhileTheThreadPumps) {
-  ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
-  EXPECT_TRUE(PumpUntil(windows(), [] { return ticks[1] >= 3; }));
-}
-
-TEST_F(DeskTimers, WaitForMessageWakesWhenATimerIsDue) {
-  ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
+  // A due timer wakes WaitForMessage.
   const auto before = Clock::now();
   windows().WaitForMessage(before + 20s);
   EXPECT_LT(Clock::now() - before, 20s);
   windows().PumpMessages();
-  EXPECT_EQ(ticks[1], 1);
+  EXPECT_EQ(ticks[1], 2);
 }
 
-TEST_F(DeskTimers, NoTickAfterStopTimer) {
+TEST_F(DeskTimers, TimersOfOneWindowAreIndependentAndNoneTicksAfterStopTimer) {
   ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
-  ASSERT_TRUE(PumpUntil(windows(), [] { return ticks[1] >= 1; }));
+  ASSERT_TRUE(windows().StartTimer(window_, 2, 10ms, &CountTick));
+  EXPECT_TRUE(PumpUntil(windows(), [] { return ticks[1] >= 2 && ticks[2] >= 2; }));
   windows().StopTimer(window_, 1);
   const int at_stop = ticks[1];
-  std::this_thread::sleep_for(30ms);
-  windows().PumpMessages();
+  EXPECT_TRUE(PumpUntil(windows(), [] { return ticks[2] >= 4; }));
   EXPECT_EQ(ticks[1], at_stop);
   windows().StopTimer(window_, 1);   // stopping again is harmless
   windows().StopTimer(window_, 99);  // so is stopping a timer that never ran
 }
 
-TEST_F(DeskTimers, NoTickAfterTheWindowIsDestroyed) {
-  ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
-  windows().DestroyWindow(window_);
-  std::this_thread::sleep_for(30ms);
-  windows().PumpMessages();
-  EXPECT_EQ(ticks[1], 0);
-}
-
-TEST_F(DeskTimers, RestartingTheSameTimerReplacesIt) {
+TEST_F(DeskTimers, RestartingReplacesTheTimerAndDestroyingTheWindowEndsIt) {
   ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
   ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
   std::this_thread::sleep_for(30ms);
   windows().PumpMessages();
   EXPECT_EQ(ticks[1], 1);  // one timer, not two
+  windows().DestroyWindow(window_);
+  std::this_thread::sleep_for(30ms);
+  windows().PumpMessages();
+  EXPECT_EQ(ticks[1], 1);
 }
 
-TEST_F(DeskTimers, TimersOfOneWindowAreIndependent) {
-  ASSERT_TRUE(windows().StartTimer(window_, 1, 10ms, &CountTick));
-  ASSERT_TRUE(windows().StartTimer(window_, 2, 10ms, &CountTick));
-  EXPECT_TRUE(PumpUntil(windows(), [] { return ticks[1] >= 2 && ticks[2] >= 2; }));
-  windows().StopTimer(window_, 1);
-  const int first = ticks[1];
-  EXPECT_TRUE(PumpUntil(windows(), [] { return ticks[2] >= 4; }));
-  EXPECT_EQ(ticks[1], first);
-}
-
-TEST_F(DeskTimers, StartTimerNeedsAWindowOfTheCallingThread) {
+TEST_F(DeskTimers, StartsOnlyForAWindowOfTheCallingThreadAndTicksThere) {
   EXPECT_FALSE(windows().StartTimer(WindowHandle(), 1, 10ms, &CountTick));
   EXPECT_FALSE(windows().StartTimer(WindowHandle(0x7FFFFFF0), 1, 10ms, &CountTick));
   ThreadRunner peer(windows());
   const WindowHandle theirs =
       peer.Call([&] { return windows().MakeWindow(WindowSpec{}, nullptr); });
   EXPECT_FALSE(windows().StartTimer(theirs, 1, 10ms, &CountTick));
-  EXPECT_TRUE(peer.Call([&] { return windows().StartTimer(theirs, 1, 10ms, &CountTick); }));
-}
-
-TEST_F(DeskTimers, TicksOnTheOwningThreadOnly) {
-  ThreadRunner peer(windows());
   std::promise<void> ticked;
   static std::promise<void>* signal = nullptr;
   signal = &ticked;
-  const WindowHandle theirs = peer.Call([&] {
-    const WindowHandle w = windows().MakeWindow(WindowSpec{}, nullptr);
-    windows().StartTimer(w, 7, 10ms, [](WindowHandle, uintptr_t) {
+  EXPECT_TRUE(peer.Call([&] {
+    return windows().StartTimer(theirs, 7, 10ms, [](WindowHandle, uintptr_t) {
       if (signal) {
         signal->set_value();
         signal = nullptr;
       }
     });
-    return w;
-  });
+  }));
   // The runner pumps, so its timer ticks there while this thread does nothing.
   EXPECT_EQ(ticked.get_future().wait_for(20s), std::future_status::ready);
   peer.Call([&] { windows().StopTimer(theirs, 7); });
-  EXPECT_EQ(ticks[7], 0);
 }
 
 }  // namespace

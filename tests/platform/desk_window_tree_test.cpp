@@ -14,30 +14,27 @@ namespace {
 
 using testing::ThreadRunner;
 
+constexpr WindowHandle kMissing(0x7FFFFFF0);
+
+using Handles = std::vector<WindowHandle>;
+
 class DeskWindowTree : public ::testing::Test {
  protected:
   WindowHandle Top(std::string title = "", uint32_t style = 0, uint32_t ex_style = 0) {
-    WindowSpec blueprint;
-    blueprint.class_name = "TopClass";
-    blueprint.title = std::move(title);
-    blueprint.style = style;
-    blueprint.ex_style = ex_style;
-    return windows().MakeWindow(blueprint, nullptr);
+    return windows().MakeWindow({"TopClass", std::move(title), WindowHandle(), style, ex_style},
+                                nullptr);
   }
-  WindowHandle Child(WindowHandle parent, std::string class_name = "ChildClass") {
-    WindowSpec blueprint;
-    blueprint.class_name = std::move(class_name);
-    blueprint.parent = parent;
-    blueprint.style = kWsChild;
-    return windows().MakeWindow(blueprint, nullptr);
+  WindowHandle Make(WindowHandle parent, uint32_t style = 0) {
+    return windows().MakeWindow({"", "", parent, style}, nullptr);
   }
-  std::vector<WindowHandle> TopLevel() {
-    std::vector<WindowHandle> out;
+  WindowHandle Child(WindowHandle parent) { return Make(parent, kWsChild); }
+  Handles TopLevel() {
+    Handles out;
     windows().ForEachTopLevel([&](WindowHandle w) { out.push_back(w); });
     return out;
   }
-  std::vector<WindowHandle> Descendants(WindowHandle window) {
-    std::vector<WindowHandle> out;
+  Handles Descendants(WindowHandle window) {
+    Handles out;
     windows().ForEachDescendant(window, [&](WindowHandle w) { out.push_back(w); });
     return out;
   }
@@ -46,18 +43,6 @@ class DeskWindowTree : public ::testing::Test {
   std::shared_ptr<Desktop> desktop_ = Desktop::Create();
 };
 
-using Handles = std::vector<WindowHandle>;
-
-TEST_F(DeskWindowTree, HandlesAreDistinctNonZeroAndNeverReused) {
-  const WindowHandle a = Top();
-  windows().DestroyWindow(a);
-  const WindowHandle b = Top();
-  EXPECT_TRUE(a);
-  EXPECT_TRUE(b);
-  EXPECT_NE(a, b);
-  EXPECT_FALSE(windows().IsWindow(a));
-}
-
 TEST_F(DeskWindowTree, TopLevelWindowsEnumerateNewestFirstWithTopmostOnesAhead) {
   const WindowHandle a = Top();
   const WindowHandle pinned = Top("", 0, kWsExTopMost);
@@ -65,9 +50,15 @@ TEST_F(DeskWindowTree, TopLevelWindowsEnumerateNewestFirstWithTopmostOnesAhead) 
   windows().MakeMessageWindow(nullptr);  // never enumerated
   Child(a);                              // not top-level
   EXPECT_EQ(TopLevel(), (Handles{pinned, b, a}));
+  // Handles are never zero and never reused.
+  windows().DestroyWindow(b);
+  const WindowHandle c = Top();
+  EXPECT_TRUE(a);
+  EXPECT_NE(c, b);
+  EXPECT_FALSE(windows().IsWindow(b));
 }
 
-TEST_F(DeskWindowTree, DescendantsAreEnumeratedDepthFirstInCreationOrder) {
+TEST_F(DeskWindowTree, DescendantsAreEnumeratedDepthFirstInCreationOrderUpToTheDesktop) {
   const WindowHandle root = Top();
   const WindowHandle c1 = Child(root);
   const WindowHandle c2 = Child(root);
@@ -76,7 +67,18 @@ TEST_F(DeskWindowTree, DescendantsAreEnumeratedDepthFirstInCreationOrder) {
   const WindowHandle gg = Child(g1);
   EXPECT_EQ(Descendants(root), (Handles{c1, g1, gg, g2, c2}));
   EXPECT_EQ(Descendants(c2), Handles{});
-  EXPECT_EQ(Descendants(WindowHandle(0x7FFFFFF0)), Handles{});
+  EXPECT_EQ(Descendants(kMissing), Handles{});
+
+  // The desktop window holds every top-level window, newest first.
+  const WindowHandle later = Top();
+  EXPECT_EQ(Descendants(kDesktopWindow), (Handles{later, root, c1, g1, gg, g2, c2}));
+  EXPECT_EQ(windows().ClassName(kDesktopWindow), "#32769");
+  EXPECT_TRUE(windows().IsVisible(kDesktopWindow));
+  EXPECT_EQ(windows().Parent(kDesktopWindow), WindowHandle());
+  EXPECT_EQ(windows().SetParent(kDesktopWindow, root), WindowHandle());
+  const WindowHandle top = Make(kDesktopWindow);
+  EXPECT_EQ(windows().Owner(top), WindowHandle());
+  EXPECT_EQ(TopLevel().front(), top);
 }
 
 TEST_F(DeskWindowTree, ThreadWindowsAreTheTopLevelWindowsOfThatThread) {
@@ -86,13 +88,12 @@ TEST_F(DeskWindowTree, ThreadWindowsAreTheTopLevelWindowsOfThatThread) {
   ThreadRunner peer(windows());
   const WindowHandle theirs = peer.Call([&] { return Top(); });
 
-  std::vector<WindowHandle> seen;
-  windows().ForEachThreadWindow(windows().CurrentThread(),
-                                [&](WindowHandle w) { seen.push_back(w); });
-  EXPECT_EQ(seen, Handles{mine});
-  seen.clear();
-  windows().ForEachThreadWindow(peer.thread_id(), [&](WindowHandle w) { seen.push_back(w); });
-  EXPECT_EQ(seen, Handles{theirs});
+  for (const auto& [thread, expected] :
+       {std::pair{windows().CurrentThread(), mine}, std::pair{peer.thread_id(), theirs}}) {
+    Handles seen;
+    windows().ForEachThreadWindow(thread, [&](WindowHandle w) { seen.push_back(w); });
+    EXPECT_EQ(seen, Handles{expected});
+  }
   EXPECT_EQ(windows().WindowThread(theirs), peer.thread_id());
   EXPECT_EQ(windows().WindowThread(mine), windows().CurrentThread());
 }
@@ -130,26 +131,26 @@ TEST_F(DeskWindowTree, AParentMakesAChildWithTheChildStyleAndAnOwnedWindowWithou
   EXPECT_EQ(windows().Owner(child), WindowHandle());
   EXPECT_EQ(Descendants(frame), Handles{child});
 
-  WindowSpec blueprint;
-  blueprint.parent = child;  // no kWsChild: owned by the top-level ancestor of `child`
-  const WindowHandle owned = windows().MakeWindow(blueprint, nullptr);
+  // No kWsChild: owned by the top-level ancestor of `child`.
+  const WindowHandle owned = Make(child);
   EXPECT_EQ(windows().Owner(owned), frame);
   EXPECT_EQ(windows().Parent(owned), WindowHandle());  // GetParent: not a popup, not a child
   EXPECT_EQ(TopLevel().front(), owned);
-  blueprint.style = kWsPopup;
-  const WindowHandle popup = windows().MakeWindow(blueprint, nullptr);
+  const WindowHandle popup = Make(child, kWsPopup);
   EXPECT_EQ(windows().Parent(popup), frame);  // GetParent answers a popup's owner
 
   EXPECT_EQ(windows().Parent(frame), WindowHandle());
-  WindowSpec orphan;
-  orphan.parent = WindowHandle(0x7FFFFFF0);
-  EXPECT_EQ(windows().MakeWindow(orphan, nullptr), WindowHandle());
-  WindowSpec parentless_child;
-  parentless_child.style = kWsChild;
-  EXPECT_EQ(windows().MakeWindow(parentless_child, nullptr), WindowHandle());
+  EXPECT_EQ(Make(kMissing), WindowHandle());
+  EXPECT_EQ(Make(WindowHandle(), kWsChild), WindowHandle());
+
+  const WindowHandle owned_later = Top();
+  EXPECT_TRUE(desktop_->SetOwner(owned_later, frame));
+  EXPECT_EQ(windows().Owner(owned_later), frame);
+  EXPECT_EQ(windows().Parent(owned_later), WindowHandle());
+  EXPECT_FALSE(desktop_->SetOwner(child, frame));  // children have parents, not owners
 }
 
-TEST_F(DeskWindowTree, SetParentEmbedsATopLevelWindowAndTheDesktopReleasesIt) {
+TEST_F(DeskWindowTree, SetParentEmbedsMovesAndReleasesButRefusesCyclesAndMissingWindows) {
   const WindowHandle host = Top();
   const WindowHandle other_host = Top();
   const WindowHandle imaging = Top("", kWsCaption);
@@ -167,42 +168,17 @@ TEST_F(DeskWindowTree, SetParentEmbedsATopLevelWindowAndTheDesktopReleasesIt) {
   EXPECT_EQ(windows().SetParent(imaging, previous), other_host);
   EXPECT_EQ(TopLevel().front(), imaging);
   EXPECT_EQ(windows().SetParent(imaging, WindowHandle()), kDesktopWindow);
-}
 
-TEST_F(DeskWindowTree, SetParentMovesAChildWindowBetweenParents) {
-  const WindowHandle frame = Top();
-  const WindowHandle host = Top();
-  const WindowHandle window = Child(frame);
-  EXPECT_EQ(windows().SetParent(window, host), frame);
-  EXPECT_EQ(windows().Parent(window), host);
-  EXPECT_EQ(windows().SetParent(window, frame), host);
-  EXPECT_EQ(windows().Parent(window), frame);
-}
-
-TEST_F(DeskWindowTree, TheDesktopWindowHoldsEveryTopLevelWindow) {
-  const WindowHandle a = Top();
-  const WindowHandle child = Child(a);
-  const WindowHandle b = Top();
-  EXPECT_EQ(Descendants(kDesktopWindow), (Handles{b, a, child}));
-  EXPECT_EQ(windows().ClassName(kDesktopWindow), "#32769");
-  EXPECT_TRUE(windows().IsVisible(kDesktopWindow));
-  EXPECT_EQ(windows().Parent(kDesktopWindow), WindowHandle());
-  EXPECT_EQ(windows().SetParent(kDesktopWindow, a), WindowHandle());
-  WindowSpec blueprint;
-  blueprint.parent = kDesktopWindow;
-  const WindowHandle top = windows().MakeWindow(blueprint, nullptr);
-  EXPECT_EQ(windows().Owner(top), WindowHandle());
-  EXPECT_EQ(TopLevel().front(), top);
-}
-
-TEST_F(DeskWindowTree, SetParentRefusesCyclesAndMissingWindows) {
-  const WindowHandle a = Top();
-  const WindowHandle b = Child(a);
-  EXPECT_EQ(windows().SetParent(a, b), WindowHandle());
-  EXPECT_EQ(windows().SetParent(a, a), WindowHandle());
-  EXPECT_EQ(windows().Parent(a), WindowHandle());
-  EXPECT_EQ(windows().SetParent(a, WindowHandle(0x7FFFFFF0)), WindowHandle());
-  EXPECT_EQ(windows().SetParent(WindowHandle(0x7FFFFFF0), a), WindowHandle());
+  const WindowHandle child = Child(host);
+  EXPECT_EQ(windows().SetParent(child, other_host), host);
+  EXPECT_EQ(windows().Parent(child), other_host);
+  EXPECT_EQ(windows().SetParent(child, host), other_host);
+  EXPECT_EQ(windows().Parent(child), host);
+  EXPECT_EQ(windows().SetParent(host, child), WindowHandle());
+  EXPECT_EQ(windows().SetParent(host, host), WindowHandle());
+  EXPECT_EQ(windows().Parent(host), WindowHandle());
+  EXPECT_EQ(windows().SetParent(host, kMissing), WindowHandle());
+  EXPECT_EQ(windows().SetParent(kMissing, host), WindowHandle());
 }
 
 TEST_F(DeskWindowTree, StyleWordsReturnThePreviousValue) {
@@ -213,27 +189,32 @@ TEST_F(DeskWindowTree, StyleWordsReturnThePreviousValue) {
   EXPECT_EQ(windows().GetStyle(w, kGwlStyle), style & ~kWsCaption);
   EXPECT_EQ(windows().SetStyle(w, kGwlExStyle, 0x100), 0u);
   EXPECT_EQ(windows().GetStyle(w, kGwlExStyle), 0x100u);
-  EXPECT_EQ(windows().GetStyle(WindowHandle(0x7FFFFFF0), kGwlStyle), 0u);
-}
-
-TEST_F(DeskWindowTree, TopmostChangesOnlyThroughSetWindowPos) {
-  const WindowHandle w = Top();
+  EXPECT_EQ(windows().GetStyle(kMissing, kGwlStyle), 0u);
+  // The topmost bit changes only through SetWindowPos.
   windows().SetStyle(w, kGwlExStyle, kWsExTopMost);
   EXPECT_FALSE(windows().GetStyle(w, kGwlExStyle) & kWsExTopMost);
 }
 
 TEST_F(DeskWindowTree, VisibilityFollowsTheStyleAndTheAncestors) {
   const WindowHandle parent = Top("", kWsVisible);
-  WindowSpec blueprint;
-  blueprint.parent = parent;
-  blueprint.style = kWsChild | kWsVisible;
-  const WindowHandle child = windows().MakeWindow(blueprint, nullptr);
+  const WindowHandle child = Make(parent, kWsChild | kWsVisible);
   EXPECT_TRUE(windows().IsVisible(child));
   windows().ShowWindow(parent, kSwHide);
   EXPECT_FALSE(windows().IsVisible(child));
   EXPECT_TRUE(windows().GetStyle(child, kGwlStyle) & kWsVisible);
   EXPECT_FALSE(windows().IsVisible(Top()));
   EXPECT_FALSE(windows().IsVisible(windows().MakeMessageWindow(nullptr)));
+
+  // Read the style, hide, store the new style (read while visible), show: the window stays
+  // visible, because the stored word carries the visible bit, as in Win32.
+  const WindowHandle w = Top("", kWsOverlappedWindow | kWsVisible);
+  const uint32_t style = windows().GetStyle(w, kGwlStyle);
+  windows().ShowWindow(w, kSwHide);
+  windows().SetStyle(w, kGwlStyle, style & ~kWsCaption);
+  EXPECT_TRUE(windows().IsVisible(w));
+  EXPECT_TRUE(windows().ShowWindow(w, kSwShow));
+  windows().SetWindowPos(w, 0, 0, 0, 0, 0, 0x27);
+  EXPECT_EQ(desktop_->FrameChanges(w), 1);
 }
 
 TEST_F(DeskWindowTree, ShowWindowSetsTheShowStateAndReturnsThePreviousVisibility) {
@@ -260,28 +241,13 @@ TEST_F(DeskWindowTree, ShowWindowSetsTheShowStateAndReturnsThePreviousVisibility
   EXPECT_TRUE(windows().IsVisible(w));
   EXPECT_TRUE(windows().ShowWindowAsync(w, kSwMinimize));
   EXPECT_TRUE(windows().IsIconic(w));
-  EXPECT_FALSE(windows().ShowWindow(WindowHandle(0x7FFFFFF0), kSwShow));
-}
-
-TEST_F(DeskWindowTree, HidingWhileChangingTheStyleKeepsTheWindowVisible) {
-  // SetWindowStyleBits: read the style, hide, store the new style (read while visible), show.
-  const WindowHandle w = Top("", kWsOverlappedWindow | kWsVisible);
-  const uint32_t style = windows().GetStyle(w, kGwlStyle);
-  windows().ShowWindow(w, kSwHide);
-  windows().SetStyle(w, kGwlStyle, style & ~kWsCaption);
-  EXPECT_TRUE(windows().IsVisible(w));  // the stored word carries the visible bit, as in Win32
-  EXPECT_TRUE(windows().ShowWindow(w, kSwShow));
-  windows().SetWindowPos(w, 0, 0, 0, 0, 0, 0x27);
-  EXPECT_EQ(desktop_->FrameChanges(w), 1);
+  EXPECT_FALSE(windows().ShowWindow(kMissing, kSwShow));
 }
 
 TEST_F(DeskWindowTree, SetWindowPosMovesAndSizesUnlessAskedToKeep) {
-  WindowSpec blueprint;
-  blueprint.x = 1;
-  blueprint.y = 2;
-  blueprint.width = 3;
-  blueprint.height = 4;
-  const WindowHandle w = windows().MakeWindow(blueprint, nullptr);
+  const WindowHandle w = windows().MakeWindow(
+      {.class_name = "", .title = "", .parent = {}, .x = 1, .y = 2, .width = 3, .height = 4},
+      nullptr);
   EXPECT_EQ(windows().RectOf(w), (WindowRect{1, 2, 3, 4}));
   EXPECT_TRUE(windows().SetWindowPos(w, kHwndNoTopMost, 10, 20, 300, 400, kSwpNoZOrder));
   EXPECT_EQ(windows().RectOf(w), (WindowRect{10, 20, 300, 400}));
@@ -294,8 +260,8 @@ TEST_F(DeskWindowTree, SetWindowPosMovesAndSizesUnlessAskedToKeep) {
                          kSwpNoSize | kSwpNoMove | kSwpNoZOrder | kSwpFrameChanged);
   EXPECT_EQ(windows().RectOf(w), (WindowRect{5, 6, 300, 400}));
   EXPECT_EQ(desktop_->FrameChanges(w), 1);
-  EXPECT_FALSE(windows().SetWindowPos(WindowHandle(0x7FFFFFF0), 0, 0, 0, 0, 0, 0));
-  EXPECT_EQ(windows().RectOf(WindowHandle(0x7FFFFFF0)), WindowRect{});
+  EXPECT_FALSE(windows().SetWindowPos(kMissing, 0, 0, 0, 0, 0, 0));
+  EXPECT_EQ(windows().RectOf(kMissing), WindowRect{});
 }
 
 TEST_F(DeskWindowTree, SetWindowPosMovesWindowsInAndOutOfTheTopmostBand) {
@@ -330,19 +296,6 @@ TEST_F(DeskWindowTree, SetWindowPosMovesWindowsInAndOutOfTheTopmostBand) {
   EXPECT_FALSE(windows().GetStyle(c, kGwlExStyle) & kWsExTopMost);
 }
 
-TEST_F(DeskWindowTree, SetWindowStateTopMostSequenceEndsTopmost) {
-  // SetWindowState's iState 3: not-top-most, then top-most; other states: not-top-most only.
-  const WindowHandle imaging = Top();
-  const WindowHandle other = Top();
-  windows().SetWindowPos(imaging, kHwndNoTopMost, 100, 100, 800, 600, 0);
-  windows().SetWindowPos(imaging, kHwndTopMost, 100, 100, 800, 600, 0);
-  EXPECT_TRUE(windows().GetStyle(imaging, kGwlExStyle) & kWsExTopMost);
-  EXPECT_EQ(TopLevel().front(), imaging);
-  windows().SetWindowPos(imaging, kHwndNoTopMost, 0, 0, 0, 0, kSwpNoMove | kSwpNoSize);
-  EXPECT_FALSE(windows().GetStyle(imaging, kGwlExStyle) & kWsExTopMost);
-  EXPECT_EQ(TopLevel(), (Handles{imaging, other}));
-}
-
 TEST_F(DeskWindowTree, RegisteredMessagesAreCaseInsensitiveAndAboveC000) {
   const MessageId id = windows().RegisterMessage("OrvantaControlInterface0");
   EXPECT_GE(id, 0xC000u);
@@ -352,29 +305,21 @@ TEST_F(DeskWindowTree, RegisteredMessagesAreCaseInsensitiveAndAboveC000) {
   EXPECT_EQ(windows().RegisterMessage(""), 0u);
 }
 
-TEST_F(DeskWindowTree, ClassNameAndWindowText) {
-  const WindowHandle w = Top("Orvanta Imaging");
-  EXPECT_EQ(windows().ClassName(w), "TopClass");
-  EXPECT_EQ(windows().WindowText(w), "Orvanta Imaging");
-  EXPECT_EQ(windows().ClassName(WindowHandle(0x7FFFFFF0)), "");
-  EXPECT_EQ(windows().WindowText(WindowHandle(0x7FFFFFF0)), "");
+TEST_F(DeskWindowTree, ClassNameAndWindowTextTheWindowAnswersOnItsOwnThread) {
+  EXPECT_EQ(windows().ClassName(Top()), "TopClass");
+  EXPECT_EQ(windows().ClassName(kMissing), "");
+  EXPECT_EQ(windows().WindowText(kMissing), "");
   EXPECT_EQ(windows().WindowText(Top()), "");
-}
-
-TEST_F(DeskWindowTree, WindowTextAsksTheWindowOnItsOwnThread) {
   ThreadRunner peer(windows());
   std::atomic<ThreadId> asked_on{0};
   const WindowHandle plain = peer.Call([&] { return Top("Plain title"); });
-  WindowSpec blueprint;
-  blueprint.title = "Stored title";
   const WindowHandle custom = peer.Call([&] {
-    return windows().MakeWindow(blueprint, [&](const WindowMessage& m) -> std::optional<intptr_t> {
-      if (m.id != kWmGetText) return std::nullopt;
+    return windows().MakeWindow({"", "Stored title", WindowHandle()}, [&](const WindowMessage& m) {
+      if (m.id != kWmGetText) return std::optional<intptr_t>();
       asked_on = windows().CurrentThread();
       const char answer[] = "Answered title";
-      auto* buffer = reinterpret_cast<char*>(m.lparam);
-      std::memcpy(buffer, answer, sizeof(answer));
-      return static_cast<intptr_t>(sizeof(answer) - 1);
+      std::memcpy(reinterpret_cast<char*>(m.lparam), answer, sizeof(answer));
+      return std::optional<intptr_t>(sizeof(answer) - 1);
     });
   });
   EXPECT_EQ(windows().WindowText(plain), "Plain title");
@@ -382,32 +327,18 @@ TEST_F(DeskWindowTree, WindowTextAsksTheWindowOnItsOwnThread) {
   EXPECT_EQ(asked_on, peer.thread_id());
 }
 
-TEST_F(DeskWindowTree, OwnerIsSetThroughTheDesktop) {
-  const WindowHandle owner = Top();
-  const WindowHandle owned = Top();
-  EXPECT_EQ(windows().Owner(owned), WindowHandle());
-  EXPECT_TRUE(desktop_->SetOwner(owned, owner));
-  EXPECT_EQ(windows().Owner(owned), owner);
-  EXPECT_EQ(windows().Parent(owned), WindowHandle());
-  EXPECT_FALSE(desktop_->SetOwner(Child(owner), owner));  // children have parents, not owners
-}
-
-// ---- foreground ----
-
-TEST_F(DeskWindowTree, ForegroundCanBeTakenWhenNobodyHasIt) {
-  const WindowHandle w = Top("", kWsVisible);
+TEST_F(DeskWindowTree, ForegroundIsFreeToTakeAndTheForegroundThreadMayHandItOn) {
+  const WindowHandle mine = Top("", kWsVisible);
   EXPECT_EQ(windows().ForegroundWindow(), WindowHandle());
-  EXPECT_TRUE(windows().SetForegroundWindow(w));
-  EXPECT_EQ(windows().ForegroundWindow(), w);
-  EXPECT_TRUE(windows().SetForegroundWindow(w));  // already foreground
-  EXPECT_EQ(desktop_->ForegroundChanges(), Handles{w});
-}
+  EXPECT_FALSE(windows().SetForegroundWindow(Child(mine)));
+  EXPECT_FALSE(windows().SetForegroundWindow(windows().MakeMessageWindow(nullptr)));
+  EXPECT_FALSE(windows().SetForegroundWindow(kMissing));
+  EXPECT_TRUE(windows().SetForegroundWindow(mine));
+  EXPECT_TRUE(windows().SetForegroundWindow(mine));  // already foreground: no change recorded
+  EXPECT_EQ(windows().ForegroundWindow(), mine);
 
-TEST_F(DeskWindowTree, TheForegroundThreadMayHandTheForegroundToAnotherThread) {
-  const WindowHandle mine = Top();
   ThreadRunner peer(windows());
   const WindowHandle theirs = peer.Call([&] { return Top(); });
-  desktop_->ForceForeground(mine);
   EXPECT_TRUE(windows().SetForegroundWindow(theirs));
   EXPECT_EQ(windows().ForegroundWindow(), theirs);
   EXPECT_EQ(desktop_->ForegroundChanges(), (Handles{mine, theirs}));
@@ -435,46 +366,16 @@ TEST_F(DeskWindowTree, ABackgroundThreadNeedsAttachedInputToTakeTheForeground) {
   EXPECT_FALSE(windows().AttachThreadInput(me, 0, true));
 }
 
-TEST_F(DeskWindowTree, ForceForegroundSequenceOfTheLibrary) {
-  // ForceForegroundWindow: attach the foreground thread's input to the window's thread, set the
-  // foreground, detach, then restore a minimised window.
-  const WindowHandle host = Top("", kWsVisible);
-  desktop_->ForceForeground(host);
-  ThreadRunner imaging(windows());
-  const WindowHandle window = imaging.Call([&] { return Top("", kWsVisible); });
-  imaging.Call([&] { windows().ShowWindow(window, kSwMinimize); });
-
-  const ThreadId foreground_thread = windows().WindowThread(windows().ForegroundWindow());
-  const ThreadId window_thread = windows().WindowThread(window);
-  ASSERT_NE(foreground_thread, window_thread);
-  EXPECT_TRUE(windows().AttachThreadInput(foreground_thread, window_thread, true));
-  EXPECT_TRUE(windows().SetForegroundWindow(window));
-  EXPECT_TRUE(windows().AttachThreadInput(foreground_thread, window_thread, false));
-  if (windows().IsIconic(window)) windows().ShowWindow(window, kSwRestore);
-
-  EXPECT_EQ(windows().ForegroundWindow(), window);
-  EXPECT_FALSE(windows().IsIconic(window));
-  EXPECT_FALSE(desktop_->InputAttached(foreground_thread, window_thread));
-}
-
 TEST_F(DeskWindowTree, HidingMinimisingOrDestroyingTheForegroundWindowClearsTheForeground) {
   const WindowHandle a = Top("", kWsVisible);
-  desktop_->ForceForeground(a);
-  windows().ShowWindow(a, kSwMinimize);
-  EXPECT_EQ(windows().ForegroundWindow(), WindowHandle());
-  desktop_->ForceForeground(a);
-  windows().ShowWindow(a, kSwHide);
-  EXPECT_EQ(windows().ForegroundWindow(), WindowHandle());
+  for (const int command : {kSwMinimize, kSwHide}) {
+    desktop_->ForceForeground(a);
+    windows().ShowWindow(a, command);
+    EXPECT_EQ(windows().ForegroundWindow(), WindowHandle()) << command;
+  }
   desktop_->ForceForeground(a);
   windows().DestroyWindow(a);
   EXPECT_EQ(windows().ForegroundWindow(), WindowHandle());
-}
-
-TEST_F(DeskWindowTree, ChildWindowsAndMessageOnlyWindowsCannotBeForeground) {
-  const WindowHandle parent = Top();
-  EXPECT_FALSE(windows().SetForegroundWindow(Child(parent)));
-  EXPECT_FALSE(windows().SetForegroundWindow(windows().MakeMessageWindow(nullptr)));
-  EXPECT_FALSE(windows().SetForegroundWindow(WindowHandle(0x7FFFFFF0)));
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ TEST(SimCommandLineTest, TheEnvironmentComesFirstAndTheCommandLineWins) {
       << "the application's own command line, without the environment's part";
 }
 
-TEST(SimCommandLineTest, MistakesAreReportedWithTheArgumentAtFault) {
+TEST(SimCommandLineTest, MistakesAreReportedWithTheArgumentAndItsOrigin) {
   EXPECT_THAT(ErrorOf({"--no-such-option"}), HasSubstr("unknown option '--no-such-option'"));
   EXPECT_THAT(ErrorOf({"NOFP"}), HasSubstr("unexpected argument 'NOFP'"));
   EXPECT_THAT(ErrorOf({"/"}), HasSubstr("unexpected argument '/'"));
@@ -112,9 +112,7 @@ TEST(SimCommandLineTest, NumbersAndVersionsMustBeWholeAndInRange) {
   for (const char* bad : {"3.1", "3.1.1199.5", "3..1199", "a.b.c", "3.1.", "3.1.2147483648"}) {
     EXPECT_THAT(ErrorOf({"--version", bad}), HasSubstr("--version:")) << bad;
   }
-}
 
-TEST(SimCommandLineTest, AMistakeInTheEnvironmentNamesTheVariable) {
   EXPECT_THAT(ErrorOf({"/NOFP", "/NOLOGIN"}, {"--reply-delay-ms", "soon"}),
               HasSubstr("ORVA_SIM_ARGS: --reply-delay-ms: 'soon' is not a whole number"));
 }

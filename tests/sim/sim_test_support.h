@@ -108,6 +108,12 @@ class SimulatorTest : public ::testing::Test {
     return catcher_->caught()[before].bytes;
   }
 
+  // The attach broadcast as the library sends it, to the main window.
+  void SendAttach() {
+    const platform::MessageId attach = windows().RegisterMessage("OrvantaControlInterface0");
+    windows().Notify(simulator_->main_window(), attach, catcher_->window().value, 0);
+  }
+
   std::vector<std::byte> SessionRequest(std::string_view extra) {
     auto record = NewRecord<channel::generic::kSize>();
     channel::WriteI32(record, channel::generic::kSubCommand, channel::generic::kSessionInfo);

@@ -41,11 +41,6 @@ class SimulatorFaultsTest : public SimulatorTest {
     sent.get();
     return finished;
   }
-
-  void SendAttach() {
-    const platform::MessageId attach = windows().RegisterMessage("OrvantaControlInterface0");
-    windows().Notify(simulator_->main_window(), attach, catcher_->window().value, 0);
-  }
 };
 
 TEST_F(SimulatorFaultsTest, RepliesComeInsideTheSendByDefault) {
@@ -55,52 +50,40 @@ TEST_F(SimulatorFaultsTest, RepliesComeInsideTheSendByDefault) {
   EXPECT_EQ(catcher_->caught()[0].sender, simulator_->control_window());
 }
 
-TEST_F(SimulatorFaultsTest, FromPumpRepliesAfterTheSendHasReturned) {
-  simulator_->SetFaults({.timing = sim::ReplyTiming::kFromPump});
-  ASSERT_TRUE(SendFromHelperThread(cmd::kFindPatient, FindRequest()));
-  EXPECT_TRUE(catcher_->caught().empty());
-  ASSERT_TRUE(catcher_->WaitForCount(1));
-  EXPECT_EQ(catcher_->caught()[0].code, cmd::kFindPatient);
-  EXPECT_EQ(channel::ReadI32(catcher_->caught()[0].bytes, fp::kFound), 1);
+TEST_F(SimulatorFaultsTest, FromPumpAndDelayedRepliesComeAfterTheSendHasReturned) {
+  const sim::FaultSwitches faults[] = {{.timing = sim::ReplyTiming::kFromPump},
+                                       {.reply_delay = std::chrono::milliseconds(30)}};
+  for (const sim::FaultSwitches& fault : faults) {
+    SCOPED_TRACE(fault.reply_delay.count());
+    const size_t before = catcher_->caught().size();
+    simulator_->SetFaults(fault);
+    ASSERT_TRUE(SendFromHelperThread(cmd::kFindPatient, FindRequest()));
+    EXPECT_EQ(catcher_->caught().size(), before);
+    ASSERT_TRUE(catcher_->WaitForCount(before + 1));
+    EXPECT_EQ(catcher_->caught()[before].code, cmd::kFindPatient);
+    EXPECT_EQ(channel::ReadI32(catcher_->caught()[before].bytes, fp::kFound), 1);
+  }
 }
 
-TEST_F(SimulatorFaultsTest, DelayedReplyComesFromTheLoopLater) {
-  simulator_->SetFaults({.reply_delay = std::chrono::milliseconds(30)});
-  ASSERT_TRUE(SendFromHelperThread(cmd::kFindPatient, FindRequest()));
-  EXPECT_TRUE(catcher_->caught().empty());
-  ASSERT_TRUE(catcher_->WaitForCount(1));
-  EXPECT_EQ(catcher_->caught()[0].code, cmd::kFindPatient);
-}
-
-TEST_F(SimulatorFaultsTest, NoReplyAnswersNothingButRecordsTheRequest) {
-  simulator_->SetFaults({.no_reply = true});
-  catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
-  windows().PumpMessages();
-  EXPECT_TRUE(catcher_->caught().empty());
-  EXPECT_EQ(simulator_->Requests().size(), 1u);
-}
-
-TEST_F(SimulatorFaultsTest, WrongCodeKeepsTheRightRecord) {
+TEST_F(SimulatorFaultsTest, WrongCodeAndReplySizeReshapeTheRightAnswer) {
   simulator_->SetFaults({.reply_code = 4242u});
   catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
   ASSERT_TRUE(catcher_->WaitForCount(1));
   EXPECT_EQ(catcher_->caught()[0].code, 4242u);
   EXPECT_EQ(codec_.ReadText(catcher_->caught()[0].bytes, fp::kFirstName), "Ada");
-}
 
-TEST_F(SimulatorFaultsTest, ReplySizeCutsOrZeroPadsTheRecord) {
   simulator_->SetFaults({.reply_size = size_t{100}});
   catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
-  ASSERT_TRUE(catcher_->WaitForCount(1));
-  const auto& cut = catcher_->caught()[0].bytes;
+  ASSERT_TRUE(catcher_->WaitForCount(2));
+  const auto& cut = catcher_->caught()[1].bytes;
   ASSERT_EQ(cut.size(), 100u);
   const channel::Field cut_first_name{fp::kFirstName.offset, cut.size() - fp::kFirstName.offset};
   EXPECT_EQ(codec_.ReadText(cut, cut_first_name), "Ada");
 
   simulator_->SetFaults({.reply_size = fp::kSize + 16});
   catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
-  ASSERT_TRUE(catcher_->WaitForCount(2));
-  const auto& padded = catcher_->caught()[1].bytes;
+  ASSERT_TRUE(catcher_->WaitForCount(3));
+  const auto& padded = catcher_->caught()[2].bytes;
   ASSERT_EQ(padded.size(), fp::kSize + 16);
   EXPECT_EQ(channel::ReadI32(padded, fp::kFound), 1);
   EXPECT_TRUE(std::all_of(padded.begin() + fp::kSize, padded.end(),
@@ -119,7 +102,7 @@ TEST_F(SimulatorFaultsTest, ControlWindowDiesMidRequestWithoutAnswering) {
   EXPECT_TRUE(windows().IsWindow(simulator_->main_window()));
 }
 
-TEST_F(SimulatorFaultsTest, OnlyForCommandLeavesOtherCommandsAlone) {
+TEST_F(SimulatorFaultsTest, NoReplyLimitedToOneCommandStillRecordsItsRequest) {
   simulator_->SetFaults({.no_reply = true, .only_for_command = cmd::kCurrentPatient});
   catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
   EXPECT_EQ(catcher_->caught().size(), 1u);
@@ -127,26 +110,24 @@ TEST_F(SimulatorFaultsTest, OnlyForCommandLeavesOtherCommandsAlone) {
   catcher_->Send(simulator_->control_window(), cmd::kCurrentPatient, current);
   windows().PumpMessages();
   EXPECT_EQ(catcher_->caught().size(), 1u);
+  EXPECT_EQ(simulator_->Requests().size(), 2u);
 }
 
-TEST_F(SimulatorFaultsTest, IgnoreAttachLeavesTheBroadcastUnanswered) {
+TEST_F(SimulatorFaultsTest, AttachCanBeIgnoredAndTheSwitchesApplyToItsAnswer) {
   simulator_->SetFaults({.ignore_attach = true});
   SendAttach();
   ASSERT_TRUE(simulator_->WaitForAttachCount(1, kGenerous));
   windows().PumpMessages();
   EXPECT_TRUE(catcher_->caught().empty());
-
   // Requests are still answered.
   catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
   EXPECT_EQ(catcher_->caught().size(), 1u);
-}
 
-TEST_F(SimulatorFaultsTest, SwitchesApplyToTheAttachAnswerToo) {
   simulator_->SetFaults({.reply_size = size_t{40}, .only_for_command = cmd::kAttach});
   SendAttach();
-  ASSERT_TRUE(catcher_->WaitForCount(1));
-  EXPECT_EQ(catcher_->caught()[0].code, cmd::kAttach);
-  EXPECT_EQ(catcher_->caught()[0].bytes.size(), 40u);
+  ASSERT_TRUE(catcher_->WaitForCount(2));
+  EXPECT_EQ(catcher_->caught()[1].code, cmd::kAttach);
+  EXPECT_EQ(catcher_->caught()[1].bytes.size(), 40u);
 }
 
 }  // namespace

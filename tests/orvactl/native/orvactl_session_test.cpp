@@ -93,17 +93,5 @@ TEST_F(OrvactlSession, EveryCommandMakesItsCall) {
   }
 }
 
-TEST_F(OrvactlSession, DemoFinishesAndShowsTheTextOutFile) {
-  EXPECT_EQ(Run({"demo"}), exit_status::kSuccess) << err_.str();
-  const std::string shown = out_.str();
-  EXPECT_NE(shown.find("InitApplication"), std::string::npos);
-  EXPECT_NE(shown.find("AppName=Orvanta"), std::string::npos) << shown;
-  EXPECT_NE(shown.find("Text-out file: C:\\Temp\\OrvactlTextOut\\DESKPC\\DESKPC.TXT"),
-            std::string::npos)
-      << shown;
-  EXPECT_NE(shown.find("  | FindPatient ; 1001 ;  ; "), std::string::npos) << shown;
-  EXPECT_NE(shown.find("  | ShowPatientEx ; 2002 ; 1"), std::string::npos) << shown;
-}
-
 }  // namespace
 }  // namespace orvabridge::orvactl

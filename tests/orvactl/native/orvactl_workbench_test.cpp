@@ -68,13 +68,22 @@ TEST_F(OrvactlWorkbench, MachineTextsTravelInTheAnsiCodePage) {
   EXPECT_EQ(ReadMachineText(*desktop_, kKey, "Number"), std::nullopt);
 }
 
-TEST_F(OrvactlWorkbench, DemoLeavesTheTextOutSettingAsItFoundIt) {
+TEST_F(OrvactlWorkbench, DemoShowsTheTextOutFileAndLeavesTheSettingAsItFoundIt) {
   std::ostringstream out, err;
   const std::vector<std::string> args{"demo"};
   auto desktop = desktop_;
   ASSERT_EQ(RunOrvactl(args, out, err, [desktop] { return MakeDeskWorkbench(desktop); }),
             exit_status::kSuccess)
       << err.str();
+  const std::string shown = out.str();
+  EXPECT_NE(shown.find("InitApplication"), std::string::npos);
+  EXPECT_NE(shown.find("AppName=Orvanta"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Text-out file: C:\\Temp\\OrvactlTextOut\\DESKPC\\DESKPC.TXT"),
+            std::string::npos)
+      << shown;
+  EXPECT_NE(shown.find("  | FindPatient ; 1001 ;  ; "), std::string::npos) << shown;
+  EXPECT_NE(shown.find("  | ShowPatientEx ; 2002 ; 1"), std::string::npos) << shown;
+
   EXPECT_EQ(ReadMachineText(*desktop_, kKey, "OrvabridgeTXTOUT"), "");
   // What the library wrote is on the desktop's file system, where the demo read it.
   EXPECT_TRUE(std::filesystem::exists(

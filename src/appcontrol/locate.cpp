@@ -69,9 +69,11 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
     auto& windows = core.windows();
     auto& holding = core.holding();
     const auto search_end = core.exchanger().DeadlineIn(limits.overall_seconds);
-    for (;;) {
-      // The overall limit is tested only here, so a pass that has begun always completes.
-      if (!AppName.empty() || platform::Clock::now() >= search_end) break;
+    for (bool first_pass = true;; first_pass = false) {
+      // The overall limit is tested only here, so a pass that has begun always completes. The
+      // first pass always runs: a thread that was held up for longer than the limit (a busy
+      // machine, and the no-launch limit is short) must still look before it reports nothing.
+      if (!AppName.empty() || (!first_pass && platform::Clock::now() >= search_end)) break;
       windows.PumpMessages();
       core.form_loaded = true;
       if (!core.reply_window) return result::kInitNoReplyWindow;

@@ -26,6 +26,15 @@ TEST_F(AttachTest, RunningApplicationIsFoundOnTheFirstPass) {
   EXPECT_EQ(peer.attach_requests(), 1u);
 }
 
+TEST_F(AttachTest, ASearchLooksOnceEvenWhenItsTimeIsAlreadyUp) {
+  ScriptedPeer peer(*platform_);
+  auto appl = MakeAppl(0.0);  // every limit is over as soon as it is set
+  std::string name, version = "NoLaunch";
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(name, "Orvanta");
+  EXPECT_EQ(peer.attach_requests(), 1u);
+}
+
 TEST_F(AttachTest, NoLaunchWithoutApplicationSearchesOnceAndFails) {
   auto appl = MakeAppl();
   std::string name = "stale", version = "NoLaunch";

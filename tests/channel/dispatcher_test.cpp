@@ -30,11 +30,6 @@ class DispatcherTest : public ::testing::Test {
 };
 
 TEST_F(DispatcherTest, ImageRepliesAreTakenOnlyAtTheirExactSize) {
-  for (size_t size : {image::kSize - 1, image::kSize + 1, size_t{0}}) {
-    std::vector<std::byte> reply(size, std::byte{'x'});
-    EXPECT_TRUE(Deliver(command::kSearchImage, reply));
-    EXPECT_FALSE(holding_.image_reply_flag) << size;
-  }
   for (size_t size : {image_query::kSize - 1, image_query::kSize + 1}) {
     EXPECT_TRUE(Deliver(command::kGetImage, std::vector<std::byte>(size, std::byte{'x'})));
     EXPECT_FALSE(holding_.image_reply_flag) << size;
@@ -80,33 +75,6 @@ TEST_F(DispatcherTest, ShortRepliesKeepTheRestOfTheObjectsRecords) {
   EXPECT_EQ(holding_.reply_text[0], "");  // the reply covered the start of field 0 with zeros
   EXPECT_EQ(holding_.reply_text[1], std::string(256, 'k'));
   EXPECT_EQ(holding_.reply_code, command::kGeneric);
-}
-
-TEST_F(DispatcherTest, LoginRepliesCarryTheirResultAsTheMarker) {
-  std::vector<std::byte> reply(login::kSize);
-  WriteI32(reply, login::kChangeRightsOrResult, -3);
-  codec_.WriteText(reply, login::kUserFirstname, "Ann");
-  EXPECT_TRUE(Deliver(command::kUserLogin, reply));
-  EXPECT_EQ(holding_.reply_text[0], "-3");
-  EXPECT_EQ(holding_.reply_text[2], "Ann");
-
-  holding_.reply_text[2] = "untouched";
-  EXPECT_TRUE(Deliver(command::kUserLogout, std::vector<std::byte>(4)));
-  EXPECT_EQ(holding_.reply_text[0], "-3");  // the short logout reply left the old result
-  EXPECT_EQ(holding_.reply_text[2], "untouched");
-  EXPECT_EQ(holding_.reply_code, command::kUserLogout);
-}
-
-TEST_F(DispatcherTest, CardReplyReadsTheOddOffsets) {
-  std::vector<std::byte> reply(image_card::kSize);
-  WriteI32(reply, image_card::kCardId, 123);
-  codec_.WriteText(reply, image_card::kPatientId, "P-5");
-  codec_.WriteText(reply, image_card::kImagePath, "C:\\cards\\5");
-  EXPECT_TRUE(Deliver(command::kSelectedImageCard, reply));
-  EXPECT_EQ(holding_.reply_text[0], "-");
-  EXPECT_EQ(holding_.reply_text[1], "P-5");
-  EXPECT_EQ(holding_.reply_text[2], "C:\\cards\\5");
-  EXPECT_EQ(holding_.reply_text[4], "123");
 }
 
 }  // namespace

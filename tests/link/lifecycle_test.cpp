@@ -1,7 +1,6 @@
 // Creation and destruction of Appl objects and the values their thread shares.
 #include <gtest/gtest.h>
 
-#include "environment/call_log.h"
 #include "link/appl_core.h"
 #include "support/link_fixture.h"
 #include "support/scripted_peer.h"
@@ -36,38 +35,6 @@ TEST_F(LifecycleTest, ObjectsOfOneThreadShareTheLinkAndDestroyingOneDropsIt) {
   EXPECT_NE(second->core().reply_window, before);
   EXPECT_FALSE(platform_->Windows().IsWindow(before));
   EXPECT_TRUE(second->core().extended_record_flag);
-}
-
-TEST_F(LifecycleTest, NoApplicationGivesMinusFourAfterOneQuietSearch) {
-  auto appl = MakeAppl();
-  std::string id = "P1", first, last;
-  EXPECT_EQ(appl->FindPatient(id, first, last), -4);
-  EXPECT_FALSE(link::ThisThread().stub_mode);  // the quiet search never launches
-}
-
-TEST_F(LifecycleTest, DestroyingRestoresAReparentedWindowOnlyWhenOneWasSaved) {
-  ScriptedPeer peer(*platform_);
-  auto& windows = platform_->Windows();
-  {
-    auto appl = MakeAppl();
-    std::string name, version;
-    ASSERT_EQ(appl->InitApplication(name, version), 1);
-  }
-  EXPECT_EQ(windows.Parent(peer.control_window()), peer.main_window());
-
-  platform::WindowSpec blueprint;
-  blueprint.class_name = "Saved";
-  const auto saved = windows.MakeWindow(
-      blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>{}; });
-  {
-    auto appl = MakeAppl();
-    std::string name, version;
-    ASSERT_EQ(appl->InitApplication(name, version), 1);
-    link::ThisThread().saved_parent = saved;
-  }
-  EXPECT_EQ(windows.Parent(peer.control_window()), saved);
-  windows.SetParent(peer.control_window(), peer.main_window());
-  windows.DestroyWindow(saved);
 }
 
 TEST_F(LifecycleTest, ToFileFollowsTheTextOutSetting) {

@@ -26,19 +26,13 @@ class SessionTest : public LinkTest {
 TEST_F(SessionTest, VersionGate) {
   auto appl = MakeAppl();
   auto& core = appl->core();
-  struct Case {
-    const char* version;
-    bool new_enough;
+  const std::pair<const char*, bool> cases[] = {
+      {"3.1.1199", true},  {"3.01.1199", true},     {"3.1.1199.0.5", true}, {"10.0.0", true},
+      {"3.2", true},       {" 3 . 1 . 1199", true}, {"3.1.1199beta", true}, {"3.1.1198", false},
+      {"3.0.9999", false}, {"3.1", false},          {"", false},            {"x.y.z", false},
   };
-  const Case cases[] = {
-      {"3.1.1199", true},      {"3.1.1200", true},     {"3.2", true},    {"4", true},
-      {"3.01.1199", true},     {"3.1.1199.0.5", true}, {"10.0.0", true}, {"3.1.1198", false},
-      {"3.1", false},          {"3.0.9999", false},    {"", false},      {"1.0.0", false},
-      {" 3 . 1 . 1199", true}, {"3.1.1199beta", true}, {"x.y.z", false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(operations::NewerVersionAvailable(core, c.version, "3.1.1199"), c.new_enough)
-        << c.version;
+  for (const auto& [version, new_enough] : cases) {
+    EXPECT_EQ(operations::NewerVersionAvailable(core, version, "3.1.1199"), new_enough) << version;
   }
   EXPECT_TRUE(boxes_.empty());
 

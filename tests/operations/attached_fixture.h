@@ -1,11 +1,9 @@
-// An Appl attached to a scripted imaging application that answers session queries (started by
-// SetUp), plus a host window on the test thread through which work can be slipped into a running
-// wait. Shared by the operation tests.
+// An Appl attached to a scripted imaging application that answers session queries, plus a host
+// window through which the application can be closed during a wait.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -30,13 +28,11 @@ class AttachedTest : public LinkTest {
   void SetUp() override {
     LinkTest::SetUp();
     auto& windows = platform_->Windows();
-    run_later_message_ = windows.RegisterMessage("OperationsTestRunLater");
+    close_message_ = windows.RegisterMessage("OperationsTestClose");
     host_window_ = windows.MakeMessageWindow(
         [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
-          if (message.id != run_later_message_) return std::nullopt;
-          auto work = std::move(later_.front());
-          later_.pop_front();
-          work();
+          if (message.id != close_message_) return std::nullopt;
+          peer_->DestroyWindows();
           return 0;
         });
     Start();
@@ -49,8 +45,8 @@ class AttachedTest : public LinkTest {
     LinkTest::TearDown();
   }
 
-  // Starts the scripted application and attaches a fresh Appl to it. Session queries are
-  // answered with `logged_in_`; every other request goes to `serve_`.
+  // Attaches a fresh Appl to a new scripted application. Session queries are answered with
+  // `logged_in_`; every other request goes to `serve_`.
   void Start(ScriptedPeer::Options options = {}, double scale = 0.001) {
     appl_.reset();
     peer_ = std::make_unique<ScriptedPeer>(*platform_, options);
@@ -68,35 +64,26 @@ class AttachedTest : public LinkTest {
     ASSERT_EQ(appl_->InitApplication(name, version), 1);
   }
 
-  // An application too old for session queries: the session check lets every call through
-  // without asking, so the link guards behind it can be seen.
+  // An application too old for session queries: calls pass the session check without asking.
   void StartOld() {
     ScriptedPeer::Options old;
     old.version[2] = 1000;
     Start(old);
   }
 
-  // A fresh Appl with no imaging application to attach to.
   void Detach() {
     appl_.reset();
     peer_.reset();
     appl_ = MakeAppl();
   }
 
-  // Every call is only written to the call log from now on.
   void EnterTextOutMode() {
     const std::string folder = "C:\\txtout-" + std::to_string(std::random_device{}());
     platform_->Files().CreateFolder(folder);
     SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder);
   }
 
-  // Runs `work` when the test thread next pumps messages, i.e. inside a running wait.
-  void RunLater(std::function<void()> work) {
-    later_.push_back(std::move(work));
-    platform_->Windows().Post(host_window_, run_later_message_, 0, 0);
-  }
-
-  // Requests (with `code`, if given) that reached the application, session queries excluded.
+  // Requests (of `code`, if given) that reached the application, session queries excluded.
   std::vector<Request> Sent(std::optional<uint32_t> code = std::nullopt) const {
     std::vector<Request> found;
     for (const auto& request : peer_->requests()) {
@@ -105,8 +92,7 @@ class AttachedTest : public LinkTest {
     return found;
   }
 
-  // Answers every request of `code` (0: of any code) inside the send, as `reply_code` (default:
-  // the request's code).
+  // Answers every request of `code` (0: any) inside the send, as `reply_code` (0: its own).
   void Answer(uint32_t code, std::function<std::vector<std::byte>()> reply,
               uint32_t reply_code = 0) {
     serve_ = [this, code, reply, reply_code](const Request& request) {
@@ -125,15 +111,12 @@ class AttachedTest : public LinkTest {
     };
   }
 
-  // Closes the imaging application while the library waits for its answer.
-  void CloseApplicationLater() {
-    RunLater([this] { peer_->DestroyWindows(); });
-  }
+  // Closes the imaging application once the test thread pumps messages, i.e. inside a wait.
+  void CloseApplicationLater() { platform_->Windows().Post(host_window_, close_message_, 0, 0); }
 
-  // The guard sequence of a method, each step on a fresh application: -4 with nothing to attach
-  // to and when the window has gone (which is then forgotten), -12 when nobody is logged in (only
-  // the session query goes out), then -1, -2 and -3 from the link checks on an application too
-  // old for session queries. Nothing is sent and nothing is brought to the front.
+  // The guard sequence: -4 with nothing to attach to and when the window has gone (which is then
+  // forgotten), -12 when nobody is logged in, then -1, -2 and -3 from the link checks. Nothing
+  // else is sent and nothing is brought to the front.
   void ExpectGuards(const std::function<int32_t()>& call, bool session_checked = true) {
     Detach();
     EXPECT_EQ(call(), -4);
@@ -178,9 +161,8 @@ class AttachedTest : public LinkTest {
                channel::generic::kSessionInfo;
   }
 
-  platform::MessageId run_later_message_ = 0;
+  platform::MessageId close_message_ = 0;
   platform::WindowHandle host_window_;
-  std::deque<std::function<void()>> later_;
 };
 
 // A record of `size` bytes with its size field set, as a request or reply carries it.
@@ -190,8 +172,8 @@ inline std::vector<std::byte> SizedRecord(size_t size) {
   return record;
 }
 
-// Writes each text at its field. Tests give the fields as literal offsets, so that a wrong layout
-// cannot vouch for itself.
+// Writes each text at its field. Tests give literal offsets, so a wrong layout cannot vouch for
+// itself.
 inline void WriteTexts(const channel::FieldCodec& codec, std::vector<std::byte>& record,
                        std::initializer_list<channel::Field> fields,
                        std::initializer_list<std::string> texts) {

@@ -28,7 +28,6 @@ TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
         << command.member;
   }
   EXPECT_NE(text.find("  demo "), std::string::npos);
-  EXPECT_NE(text.find("Where the calls go."), std::string::npos);
 }
 
 TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputAndShowsEnumerationsAndResults) {
@@ -47,21 +46,13 @@ TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputAndShowsEnumerationsAndRes
   const std::string show_object = CommandHelp(*FindCommand("show-object"));
   EXPECT_NE(show_object.find("[patient, series, imagecard, image]"), std::string::npos)
       << show_object;
-  EXPECT_EQ(show_object.find("otPatient"), std::string::npos);  // accepted, not listed
   EXPECT_NE(show_object.find("-6    no reply within 30 seconds"), std::string::npos);
-
-  const std::string init = CommandHelp(*FindCommand("init"));
-  EXPECT_NE(init.find("-5    class library not installed"), std::string::npos) << init;
-  EXPECT_NE(CommandHelp(*FindCommand("window-state")).find("any other value"), std::string::npos);
-  EXPECT_NE(CommandHelp(*FindCommand("to-file")).find("Returns true or false."),
-            std::string::npos);
 }
 
 TEST(OrvactlTextLayout, FillsItemsIntoLinesThatFit) {
   EXPECT_EQ(FillLines({"aaa", "bbb", "ccc"}, 2, 10, " "), "  aaa bbb\n  ccc\n");
   // An item longer than a line stands alone rather than being cut.
   EXPECT_EQ(FillLines({"a", "0123456789ABC", "b"}, 0, 8, "  "), "a\n0123456789ABC\nb\n");
-  EXPECT_EQ(FillLines({}, 4, 10), "");
   EXPECT_EQ(FillWords("  one  two   three ", 1, 9), " one two\n three\n");
 }
 

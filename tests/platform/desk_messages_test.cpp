@@ -1,12 +1,11 @@
 // The in-process desktop's messages: synchronous sends across threads (with replies sent back
-// into the blocked sender), notifications and posts that do not block, queue order, destruction
-// while a send waits, waiting for messages.
+// into the blocked sender), notifications and posts that do not block, destruction while a send
+// waits.
 #include <gtest/gtest.h>
 
 #include <future>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/desk/desktop.h"
@@ -20,7 +19,6 @@ using namespace std::chrono_literals;
 
 constexpr MessageId kPing = kWmUser + 1;
 constexpr MessageId kOther = kWmUser + 2;
-constexpr WindowHandle kMissing(0x7FFFFFF0);
 // Bounds a test that would otherwise hang; never a timing expectation.
 constexpr auto kPatience = 20s;
 
@@ -48,15 +46,6 @@ class DeskMessages : public ::testing::Test {
 
   std::shared_ptr<Desktop> desktop_ = Desktop::Create();
 };
-
-TEST_F(DeskMessages, SendToNoWindowOrOneThatLeavesItToTheDefaultGivesZero) {
-  ThreadRunner peer(windows());
-  EXPECT_EQ(windows().Send(kMissing, kPing, 1, 1), 0);
-  EXPECT_EQ(windows().SendCopyData(WindowHandle(), WindowHandle(), 1, Bytes("x")), 0);
-  const WindowHandle silent = Plain();
-  EXPECT_EQ(windows().Send(silent, kPing, 1, 1), 0);
-  EXPECT_EQ(windows().SendCopyData(peer.Call([&] { return Plain(); }), silent, 1, Bytes("x")), 0);
-}
 
 TEST_F(DeskMessages, ReplySentIntoTheBlockedSenderIsHandledDuringItsSend) {
   // This thread sends copy-data to B's window; B's handler sends copy-data back to this thread's
@@ -98,37 +87,6 @@ TEST_F(DeskMessages, NestedSendsAcrossThreadsDoNotDeadlock) {
   // B(5) -> A(4) -> B(3) -> A(2) -> B(1) -> A(0): each thread blocked in a send while it
   // handles the next one; A(0) answers 1000 and each of the five hops adds one.
   EXPECT_EQ(windows().Send(b_window, kPing, 5, 0), 1005);
-}
-
-TEST_F(DeskMessages, CopyDataHandsTheReceiverItsOwnCopyOfTheRecord) {
-  ThreadRunner peer(windows());
-  const auto record = Bytes("record bytes");
-  for (const bool same_thread : {true, false}) {
-    SCOPED_TRACE(same_thread ? "same thread" : "other thread");
-    std::string seen;  // code, sender and text
-    const std::byte* seen_address = nullptr;
-    auto make = [&] {
-      return On(kWmCopyData, [&](const WindowMessage& m) -> intptr_t {
-        seen = std::to_string(m.copy_data->code) + " " + std::to_string(m.wparam) + " " +
-               Text(m.copy_data->bytes);
-        seen_address = m.copy_data->bytes.data();
-        return 5;
-      });
-    };
-    const WindowHandle target = same_thread ? make() : peer.Call(make);
-    const WindowHandle from = Plain();
-    EXPECT_EQ(windows().SendCopyData(target, from, 1500, record), 5);
-    EXPECT_EQ(seen, "1500 " + std::to_string(from.value) + " record bytes");
-    EXPECT_NE(seen_address, record.data());
-  }
-  // Sent without a block, copy-data arrives with an empty one rather than none.
-  std::optional<size_t> size;
-  const WindowHandle target = On(kWmCopyData, [&](const WindowMessage& m) -> intptr_t {
-    size = m.copy_data ? m.copy_data->bytes.size() : 99;
-    return 1;
-  });
-  EXPECT_EQ(windows().Send(target, kWmCopyData, 0, 0), 1);
-  EXPECT_EQ(size, 0u);
 }
 
 TEST_F(DeskMessages, HandlerFailureLeavesThroughTheDispatchingCallAndAWindowMayEndItself) {
@@ -174,25 +132,6 @@ TEST_F(DeskMessages, NotifyAndPostToAnotherThreadReturnAtOnceAndRunThere) {
   }
 }
 
-TEST_F(DeskMessages, NotifyOnTheOwnThreadRunsAtOnceAndThePumpTakesSentBeforePosted) {
-  std::vector<uintptr_t> handled;
-  const WindowHandle target = On(kPing, [&](const WindowMessage& m) -> intptr_t {
-    handled.push_back(m.wparam);
-    return 0;
-  });
-  EXPECT_TRUE(windows().Post(target, kPing, 1, 0));
-  EXPECT_TRUE(windows().Post(target, kPing, 2, 0));
-  EXPECT_TRUE(handled.empty());
-  EXPECT_TRUE(windows().Notify(target, kPing, 3, 0));
-  EXPECT_EQ(handled, std::vector<uintptr_t>{3});
-  ThreadRunner peer(windows());
-  peer.Call([&] { windows().Notify(target, kPing, 4, 0); });  // queued as a sent message
-  EXPECT_TRUE(windows().PumpMessages());
-  EXPECT_EQ(handled, (std::vector<uintptr_t>{3, 4, 1, 2}));
-  EXPECT_FALSE(windows().Notify(kMissing, kPing, 0, 0));
-  EXPECT_FALSE(windows().Post(kMissing, kPing, 0, 0));
-}
-
 TEST_F(DeskMessages, AQuitEndsEveryLaterPumpAfterEarlierPostsAreHandled) {
   // On a thread of its own: the quit request stays with its thread, as on Win32.
   ThreadRunner peer(windows());
@@ -209,26 +148,6 @@ TEST_F(DeskMessages, AQuitEndsEveryLaterPumpAfterEarlierPostsAreHandled) {
   });
   EXPECT_EQ(seen, (std::vector<int>{false, 1, false}));
   peer.Stop();  // its loop sees the quit too
-}
-
-TEST_F(DeskMessages, OnlyTheOwningThreadDestroysAWindowAndEveryThreadSeesItGoAtOnce) {
-  auto peer = std::make_unique<ThreadRunner>(windows());
-  const WindowHandle mine = Plain();
-  const WindowHandle theirs = peer->Call([&] { return Plain(); });
-  EXPECT_TRUE(peer->Call([&] { return windows().IsWindow(mine); }));
-  windows().DestroyWindow(mine);
-  EXPECT_FALSE(windows().IsWindow(mine));
-  EXPECT_FALSE(peer->Call([&] { return windows().IsWindow(mine); }));
-
-  windows().DestroyWindow(theirs);  // refused, as in Win32
-  EXPECT_TRUE(windows().IsWindow(theirs));
-  peer->Call([&] { windows().DestroyWindow(theirs); });
-  EXPECT_FALSE(windows().IsWindow(theirs));
-
-  // The windows a thread still has go when it ends.
-  const WindowHandle left = peer->Call([&] { return Plain(); });
-  peer.reset();
-  EXPECT_FALSE(windows().IsWindow(left));
 }
 
 TEST_F(DeskMessages, DestroyDropsQueuedMessagesAndAnswersAPendingSendWithZero) {
@@ -259,12 +178,9 @@ TEST_F(DeskMessages, DestroyingAWindowDestroysItsChildrenAndOwnedWindows) {
   const WindowHandle grandchild = windows().MakeWindow({"", "", child, kWsChild}, nullptr);
   // No kWsChild: owned by the top-level ancestor, `parent`.
   const WindowHandle owned = windows().MakeWindow({"", "", child}, nullptr);
-  ASSERT_EQ(windows().Owner(owned), parent);
-  const WindowHandle owned_later = Plain();
-  ASSERT_TRUE(desktop_->SetOwner(owned_later, parent));
 
   windows().DestroyWindow(parent);
-  for (const WindowHandle gone : {child, grandchild, owned, owned_later}) {
+  for (const WindowHandle gone : {child, grandchild, owned}) {
     EXPECT_FALSE(windows().IsWindow(gone)) << gone.value;
   }
 }
@@ -287,32 +203,6 @@ TEST_F(DeskMessages, HandlerReentersTheWindowSystem) {
   ThreadRunner peer(windows());
   EXPECT_EQ(peer.Call([&] { return windows().Send(target, kPing, 0, 0); }), 11);
   EXPECT_EQ(inner, 1);
-}
-
-TEST_F(DeskMessages, WaitForMessageWakesForAMessageAndOtherwiseWaitsForTheDeadline) {
-  int handled = 0;
-  const WindowHandle target =
-      On(kPing, [&](const WindowMessage&) -> intptr_t { return ++handled; });
-  windows().Post(target, kPing, 0, 0);  // already waiting: no wait at all
-  auto before = Clock::now();
-  windows().WaitForMessage(before + kPatience);
-  EXPECT_LT(Clock::now() - before, kPatience);
-  windows().PumpMessages();
-
-  const auto deadline = Clock::now() + 5ms;
-  windows().WaitForMessage(deadline);
-  EXPECT_GE(Clock::now(), deadline);
-
-  ThreadRunner peer(windows());
-  peer.Run([&] {
-    std::this_thread::sleep_for(20ms);
-    windows().Post(target, kPing, 0, 0);
-  });
-  before = Clock::now();
-  windows().WaitForMessage(before + kPatience);
-  EXPECT_LT(Clock::now() - before, kPatience);  // woken, not timed out
-  windows().PumpMessages();
-  EXPECT_EQ(handled, 2);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// Driving a Simulator the way the library does: a message-only reply window on the test's thread
-// catches the answers, and the test pumps its own messages until they arrive. Deadlines are only
-// guards against a hang; no test asserts how long anything took.
+// Driving a Simulator the way the library does: a reply window on the test's thread catches the
+// answers while the test pumps its messages. Deadlines only guard against a hang.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -48,14 +47,12 @@ class ReplyCatcher {
   platform::WindowHandle window() const { return window_; }
   const std::vector<Caught>& caught() const { return caught_; }
 
-  // A copy-data request from this window, as the library sends it.
   void Send(platform::WindowHandle to, uint32_t code, std::span<const std::byte> record) {
     sending_ = true;
     windows_.SendCopyData(to, window_, code, record);
     sending_ = false;
   }
 
-  // Pumps this thread's messages until `count` answers have arrived or the guard deadline passes.
   bool WaitForCount(size_t count) {
     const platform::Deadline deadline = platform::Clock::now() + kGenerous;
     for (;;) {
@@ -73,7 +70,6 @@ class ReplyCatcher {
   bool sending_ = false;
 };
 
-// A running simulator on a fresh platform, a reply window, and record builders.
 class SimulatorTest : public ::testing::Test {
  protected:
   SimulatorTest()
@@ -97,8 +93,7 @@ class SimulatorTest : public ::testing::Test {
     return record;
   }
 
-  // Sends a request to the control window and returns the one answer it gets (fails the test
-  // when none arrives).
+  // Sends a request to the control window and returns its one answer.
   std::vector<std::byte> Ask(uint32_t code, std::span<const std::byte> record) {
     const size_t before = catcher_->caught().size();
     catcher_->Send(simulator_->control_window(), code, record);
@@ -108,17 +103,9 @@ class SimulatorTest : public ::testing::Test {
     return catcher_->caught()[before].bytes;
   }
 
-  // The attach broadcast as the library sends it, to the main window.
   void SendAttach() {
     const platform::MessageId attach = windows().RegisterMessage("OrvantaControlInterface0");
     windows().Notify(simulator_->main_window(), attach, catcher_->window().value, 0);
-  }
-
-  std::vector<std::byte> SessionRequest(std::string_view extra) {
-    auto record = NewRecord<channel::generic::kSize>();
-    channel::WriteI32(record, channel::generic::kSubCommand, channel::generic::kSessionInfo);
-    codec_.WriteText(record, channel::generic::kText[5], extra);
-    return Ask(channel::command::kGeneric, record);
   }
 
   std::shared_ptr<platform::Platform> platform_;

@@ -15,35 +15,14 @@ class SimulatorCommandsTest : public SimulatorTest {
  protected:
   void SetUp() override {
     SimulatorTest::SetUp();
-    simulator_->AddPatient({.id = "P1",
-                            .first_name = "Ada",
-                            .last_name = "Lovelace",
-                            .other_ids = "X-7",
-                            .db_id = 11});
+    simulator_->AddPatient({.id = "P1", .first_name = "Ada", .last_name = "Lovelace", .db_id = 11});
     simulator_->AddPatient({.id = "P2", .first_name = "Alan", .last_name = "Turing"});
     simulator_->AddImage(
         {.patient_id = "P1", .picture_id = "17", .date = "01.02.2023", .type = "Bitewing"});
-    simulator_->AddImage({.patient_id = "P1",
-                          .picture_id = "18",
-                          .date = "05.06.2024",
-                          .type = "Panoramic",
-                          .file_name = "pano.png"});
-    simulator_->AddUser({.id = 4,
-                         .login = "anna",
-                         .password = "secret",
-                         .prefix = "Dr.",
-                         .first_name = "Anna",
-                         .last_name = "Berg",
-                         .group = "Dentists",
-                         .workstation = "WS1",
-                         .login_method = 2,
-                         .rights = 9});
-  }
-
-  std::vector<std::byte> Find(std::string_view id) {
-    auto record = NewRecord<channel::find_patient::kSize>();
-    codec_.WriteText(record, channel::find_patient::kPatientId, id);
-    return Ask(cmd::kFindPatient, record);
+    simulator_->AddImage({.patient_id = "P1", .picture_id = "18", .date = "05.06.2024",
+                          .type = "Panoramic", .file_name = "pano.png"});
+    simulator_->AddUser(
+        {.id = 4, .login = "anna", .password = "secret", .first_name = "Anna", .rights = 9});
   }
 
   void Show(std::string_view id, std::string_view options) {
@@ -51,11 +30,6 @@ class SimulatorCommandsTest : public SimulatorTest {
     codec_.WriteText(record, channel::find_patient::kPatientId, id);
     codec_.WriteText(record, channel::find_patient::kOptions, options);
     catcher_->Send(simulator_->control_window(), cmd::kShowPatient, record);
-  }
-
-  std::vector<std::byte> CurrentPatient() {
-    auto record = NewRecord<channel::patient::kShortSize>();
-    return Ask(cmd::kCurrentPatient, record);
   }
 
   std::vector<std::byte> ImageQuery(uint32_t code, std::string_view id,
@@ -68,20 +42,18 @@ class SimulatorCommandsTest : public SimulatorTest {
     return Ask(code, record);
   }
 
-  std::vector<std::byte> Login(uint32_t code, std::string_view login, std::string_view password,
-                               int32_t change_rights = 0, std::string_view admin = "",
-                               std::string_view admin_password = "") {
+  int32_t Login(std::string_view login, std::string_view password, int32_t change_rights = 0,
+                std::string_view admin = "", std::string_view admin_password = "") {
     auto record = NewRecord<lg::kSize>();
     codec_.WriteText(record, lg::kLoginName, login);
     codec_.WriteText(record, lg::kPassword, password);
     codec_.WriteText(record, lg::kAdminLoginName, admin);
     codec_.WriteText(record, lg::kAdminPassword, admin_password);
     codec_.WriteText(record, lg::kUserFirstname, "Given");
-    codec_.WriteText(record, lg::kUserGroup, "Hygienists");
     channel::WriteI32(record, lg::kChangeRightsOrResult, change_rights);
     channel::WriteI16(record, lg::kEditRights, 1);
     channel::WriteI16(record, lg::kExportDcmRights, 1);
-    return Ask(code, record);
+    return channel::ReadI32(Ask(cmd::kUserLogin, record), lg::kChangeRightsOrResult);
   }
 
   std::vector<std::byte> Generic(int32_t sub_command, std::string_view text0 = "",
@@ -95,28 +67,13 @@ class SimulatorCommandsTest : public SimulatorTest {
   }
 };
 
-// ---- Patients -------------------------------------------------------------------------------
-
-TEST_F(SimulatorCommandsTest, FindReportsTheFoundFlagAndShowSwitchesOnlyToKnownPatients) {
-  const auto found = Find("P1");
-  EXPECT_EQ(channel::ReadI32(found, channel::find_patient::kFound), 1);
-  EXPECT_EQ(codec_.ReadText(found, channel::find_patient::kFirstName), "Ada");
-  EXPECT_EQ(codec_.ReadText(found, channel::find_patient::kLastName), "Lovelace");
-
-  const auto missing = Find("nobody");
-  EXPECT_EQ(channel::ReadI32(missing, channel::find_patient::kFound), 0);
-  EXPECT_EQ(codec_.ReadText(missing, channel::find_patient::kFirstName), "");
-
-  EXPECT_EQ(codec_.ReadText(CurrentPatient(), channel::patient::kId), "");
+TEST_F(SimulatorCommandsTest, ShowSwitchesOnlyToKnownPatientsAndIsNeverAnswered) {
   Show("P1", "7");
-  const auto current = CurrentPatient();
-  ASSERT_EQ(current.size(), channel::patient::kShortSize);
-  EXPECT_EQ(codec_.ReadText(current, channel::patient::kId), "P1");
-  EXPECT_EQ(codec_.ReadText(current, channel::patient::kLastName), "Lovelace");
+  EXPECT_EQ(simulator_->CurrentPatientId(), "P1");
   EXPECT_EQ(simulator_->Model().last_show_options, 7);
   Show("nobody", "0");
   EXPECT_EQ(simulator_->CurrentPatientId(), "P1");
-  EXPECT_EQ(catcher_->caught().size(), 4u);  // shows are never answered
+  EXPECT_TRUE(catcher_->caught().empty());
 }
 
 TEST_F(SimulatorCommandsTest, AddAndChangeUpdateTheRegister) {
@@ -127,7 +84,6 @@ TEST_F(SimulatorCommandsTest, AddAndChangeUpdateTheRegister) {
   codec_.WriteText(extended, pt::kOtherIds, "OLD-3");
   catcher_->Send(simulator_->control_window(), cmd::kAddPatientExtended, extended);
   ASSERT_TRUE(simulator_->Patient("P3"));
-  EXPECT_EQ(simulator_->Patient("P3")->other_ids, "OLD-3");
 
   // Adding an identifier in use changes nothing.
   codec_.WriteText(extended, pt::kFirstName, "Impostor");
@@ -137,7 +93,6 @@ TEST_F(SimulatorCommandsTest, AddAndChangeUpdateTheRegister) {
   // A short change keeps what only the extended form carries.
   auto change = NewRecord<pt::kShortSize>();
   codec_.WriteText(change, pt::kId, "P3");
-  codec_.WriteText(change, pt::kFirstName, "Grace");
   codec_.WriteText(change, pt::kLastName, "Hopper");
   catcher_->Send(simulator_->control_window(), cmd::kChangePatientShort, change);
   EXPECT_EQ(simulator_->Patient("P3")->last_name, "Hopper");
@@ -145,125 +100,62 @@ TEST_F(SimulatorCommandsTest, AddAndChangeUpdateTheRegister) {
   EXPECT_TRUE(catcher_->caught().empty());
 }
 
-// ---- Images ---------------------------------------------------------------------------------
-
 TEST_F(SimulatorCommandsTest, ImageQueriesAnswerFromTheRegisterAndTheSelection) {
-  // Nothing selected yet: empty identifiers.
-  namespace ic = channel::image_card;
-  auto image_request = NewRecord<channel::image::kSize>();
-  EXPECT_EQ(codec_.ReadText(Ask(cmd::kSelectedImage, image_request), channel::image::kPictureId),
-            "");
-  auto card_request = NewRecord<ic::kSize>();
-  channel::WriteI16(card_request, ic::kGetImages, 1);
-  auto card = Ask(cmd::kSelectedImageCard, card_request);
-  EXPECT_EQ(codec_.ReadText(card, ic::kPatientId), "");
-
   namespace iq = channel::image_query;
+  namespace im = channel::image;
+  namespace ic = channel::image_card;
+
   auto reply = ImageQuery(cmd::kGetImage, "17", "", "C:\\Temp\\");
   ASSERT_EQ(reply.size(), iq::kSize);
   EXPECT_EQ(codec_.ReadText(reply, iq::kFolderOrResult), "C:\\Temp\\17.jpg");
-
   simulator_->SelectImage("18");
   reply = ImageQuery(cmd::kGetImage, "-1", "", "D:\\out\\");
   EXPECT_EQ(codec_.ReadText(reply, iq::kFolderOrResult), "D:\\out\\pano.png");
-
   reply = ImageQuery(cmd::kGetImage, "99", "", "C:\\Temp\\");
   EXPECT_EQ(codec_.ReadText(reply, iq::kFolderOrResult), "");
 
-  namespace im = channel::image;
   reply = ImageQuery(cmd::kSearchImage, "P1", " ", "");
   ASSERT_EQ(reply.size(), im::kSize);
   EXPECT_EQ(codec_.ReadText(reply, im::kPictureId), "17");
-
   reply = ImageQuery(cmd::kSearchImage, "P1", "05.06.2024", "");
   EXPECT_EQ(codec_.ReadText(reply, im::kImageType), "Panoramic");
-
   reply = ImageQuery(cmd::kSearchImage, "P2", " ", "");
   EXPECT_EQ(codec_.ReadText(reply, im::kPictureId), "");
 
-  simulator_->SelectImage("17");
+  auto image_request = NewRecord<im::kSize>();
+  EXPECT_EQ(codec_.ReadText(Ask(cmd::kSelectedImage, image_request), im::kImageDate),
+            "05.06.2024");
   simulator_->SetSelectedCard(sim::SimImageCard{
       .id = 123, .patient_id = "P1", .content = "<card/>", .image_path = "C:\\c"});
-  EXPECT_EQ(codec_.ReadText(Ask(cmd::kSelectedImage, image_request), channel::image::kImageDate),
-            "01.02.2023");
-  card = Ask(cmd::kSelectedImageCard, card_request);
+  auto card_request = NewRecord<ic::kSize>();
+  channel::WriteI16(card_request, ic::kGetImages, 1);
+  const auto card = Ask(cmd::kSelectedImageCard, card_request);
   ASSERT_EQ(card.size(), ic::kSize);
   EXPECT_EQ(channel::ReadI32(card, ic::kCardId), 123);
-  EXPECT_EQ(codec_.ReadText(card, ic::kPatientId), "P1");
   EXPECT_EQ(codec_.ReadText(card, ic::kImagePath), "C:\\c");
   EXPECT_EQ(channel::ReadI16(card, ic::kGetImages), 1);
-  EXPECT_EQ(channel::ReadI16(card, ic::kGetOriginals), 0);
 }
 
-// ---- Users and sessions ---------------------------------------------------------------------
-
-TEST_F(SimulatorCommandsTest, LoginChecksThePasswordAndCreatesUsersOnlyForAnAdministrator) {
-  auto reply = Login(cmd::kUserLogin, "anna", "wrong");
-  EXPECT_EQ(channel::ReadI32(reply, lg::kChangeRightsOrResult), 0);
+TEST_F(SimulatorCommandsTest, LoginCreatesUsersOnlyForAnAdministratorAndLogoutEndsTheSession) {
+  constexpr int32_t kUseGivenRights = 2;
+  EXPECT_EQ(Login("ben", "pw", kUseGivenRights, "anna", "wrong"), 0);
+  EXPECT_EQ(Login("ben", "pw", 0, "anna", "secret"), 0);
   EXPECT_FALSE(simulator_->LoggedInUser());
 
-  reply = Login(cmd::kUserLogin, "anna", "secret");
-  ASSERT_EQ(reply.size(), lg::kSize);
-  EXPECT_EQ(channel::ReadI32(reply, lg::kChangeRightsOrResult), 1);
-  EXPECT_EQ(codec_.ReadText(reply, lg::kUserPrefix), "Dr.");
-  EXPECT_EQ(codec_.ReadText(reply, lg::kUserFirstname), "Anna");
-  EXPECT_EQ(codec_.ReadText(reply, lg::kUserLastname), "Berg");
-  ASSERT_TRUE(simulator_->LoggedInUser());
-  EXPECT_EQ(simulator_->LoggedInUser()->login, "anna");
-
-  reply = Ask(cmd::kUserLogout, {});
-  EXPECT_EQ(channel::ReadI32(reply, lg::kChangeRightsOrResult), 1);
-  EXPECT_FALSE(simulator_->LoggedInUser());
-
-  // An unknown user is created only with valid administrator credentials.
-  constexpr int32_t kUseSpecifiedRights = 2;
-  reply = Login(cmd::kUserLogin, "ben", "pw", kUseSpecifiedRights, "anna", "wrong");
-  EXPECT_EQ(channel::ReadI32(reply, lg::kChangeRightsOrResult), 0);
-  reply = Login(cmd::kUserLogin, "ben", "pw", 0, "anna", "secret");
-  EXPECT_EQ(channel::ReadI32(reply, lg::kChangeRightsOrResult), 0);
-
-  reply = Login(cmd::kUserLogin, "ben", "pw", kUseSpecifiedRights, "anna", "secret");
-  EXPECT_EQ(channel::ReadI32(reply, lg::kChangeRightsOrResult), 1);
-  EXPECT_EQ(codec_.ReadText(reply, lg::kUserFirstname), "Given");
+  EXPECT_EQ(Login("ben", "pw", kUseGivenRights, "anna", "secret"), 1);
   const auto ben = simulator_->LoggedInUser();
   ASSERT_TRUE(ben);
   EXPECT_EQ(ben->login, "ben");
+  EXPECT_EQ(ben->first_name, "Given");
   EXPECT_EQ(ben->rights, sim::rights::kEdit | sim::rights::kExportDcm);
   EXPECT_EQ(ben->id, 5);
+
+  EXPECT_EQ(channel::ReadI32(Ask(cmd::kUserLogout, {}), lg::kChangeRightsOrResult), 1);
+  EXPECT_FALSE(simulator_->LoggedInUser());
+  EXPECT_EQ(channel::ReadI32(Generic(gn::kSessionInfo), gn::kNumber2), 0);
 }
 
-TEST_F(SimulatorCommandsTest, SessionReportsTheLoggedInUserAndEchoesTheExtraText) {
-  const auto nobody = SessionRequest("xyz");
-  EXPECT_EQ(channel::ReadI32(nobody, gn::kNumber2), 0);
-  EXPECT_EQ(codec_.ReadText(nobody, gn::kText[7]), "xyz");
-
-  simulator_->SetLoggedIn("anna");
-  const auto reply = SessionRequest("abc");
-  ASSERT_EQ(reply.size(), gn::kSize);
-  EXPECT_EQ(channel::ReadI32(reply, gn::kNumber0), 1);
-  EXPECT_EQ(channel::ReadI32(reply, gn::kNumber1), 4);
-  EXPECT_EQ(channel::ReadI32(reply, gn::kNumber2), 1);
-  EXPECT_EQ(channel::ReadI32(reply, gn::kNumber3), 2);
-  EXPECT_EQ(channel::ReadF64(reply, gn::kDouble), 9.0);
-  const char* expected[] = {"Dr.", "Anna", "Berg", "anna", "Dentists", "WS1", "abc"};
-  for (size_t n = 0; n < std::size(expected); ++n) {
-    EXPECT_EQ(codec_.ReadText(reply, gn::kText[n + 1]), expected[n]) << "text field " << n + 1;
-  }
-}
-
-// ---- The other generic sub-commands -----------------------------------------------------------
-
-TEST_F(SimulatorCommandsTest, WorklistCountsMatchingPatientsAndShowObjectShowsWhatExists) {
-  auto count_for = [&](std::string_view patient_id) {
-    auto record = NewRecord<gn::kSize>();
-    channel::WriteI32(record, gn::kSubCommand, gn::kWorklistQuery);
-    codec_.WriteText(record, gn::kText[2], patient_id);
-    return codec_.ReadText(Ask(cmd::kGeneric, record), gn::kText[0]);
-  };
-  EXPECT_EQ(count_for(""), "2");
-  EXPECT_EQ(count_for("P2"), "1");
-  EXPECT_EQ(count_for("nobody"), "0");
-
+TEST_F(SimulatorCommandsTest, ShowObjectShowsOnlyWhatExists) {
   constexpr int32_t kPatient = 0, kSeries = 1, kImage = 3;
   EXPECT_EQ(channel::ReadI32(Generic(gn::kShowObject, "", kPatient, 11), gn::kNumber0), 1);
   EXPECT_EQ(simulator_->CurrentPatientId(), "P1");

@@ -1,7 +1,6 @@
 // The fault switches: each makes the simulated application misbehave in one documented way.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <future>
 #include <thread>
 
@@ -43,14 +42,12 @@ class SimulatorFaultsTest : public SimulatorTest {
   }
 };
 
-TEST_F(SimulatorFaultsTest, RepliesComeInsideTheSendByDefault) {
+TEST_F(SimulatorFaultsTest, FromPumpAndDelayedRepliesComeAfterTheSendHasReturned) {
   catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
   ASSERT_EQ(catcher_->caught().size(), 1u);
-  EXPECT_TRUE(catcher_->caught()[0].during_send);
+  EXPECT_TRUE(catcher_->caught()[0].during_send) << "by default the answer comes inside the send";
   EXPECT_EQ(catcher_->caught()[0].sender, simulator_->control_window());
-}
 
-TEST_F(SimulatorFaultsTest, FromPumpAndDelayedRepliesComeAfterTheSendHasReturned) {
   const sim::FaultSwitches faults[] = {{.timing = sim::ReplyTiming::kFromPump},
                                        {.reply_delay = std::chrono::milliseconds(30)}};
   for (const sim::FaultSwitches& fault : faults) {
@@ -60,7 +57,6 @@ TEST_F(SimulatorFaultsTest, FromPumpAndDelayedRepliesComeAfterTheSendHasReturned
     ASSERT_TRUE(SendFromHelperThread(cmd::kFindPatient, FindRequest()));
     EXPECT_EQ(catcher_->caught().size(), before);
     ASSERT_TRUE(catcher_->WaitForCount(before + 1));
-    EXPECT_EQ(catcher_->caught()[before].code, cmd::kFindPatient);
     EXPECT_EQ(channel::ReadI32(catcher_->caught()[before].bytes, fp::kFound), 1);
   }
 }
@@ -79,15 +75,6 @@ TEST_F(SimulatorFaultsTest, WrongCodeAndReplySizeReshapeTheRightAnswer) {
   ASSERT_EQ(cut.size(), 100u);
   const channel::Field cut_first_name{fp::kFirstName.offset, cut.size() - fp::kFirstName.offset};
   EXPECT_EQ(codec_.ReadText(cut, cut_first_name), "Ada");
-
-  simulator_->SetFaults({.reply_size = fp::kSize + 16});
-  catcher_->Send(simulator_->control_window(), cmd::kFindPatient, FindRequest());
-  ASSERT_TRUE(catcher_->WaitForCount(3));
-  const auto& padded = catcher_->caught()[2].bytes;
-  ASSERT_EQ(padded.size(), fp::kSize + 16);
-  EXPECT_EQ(channel::ReadI32(padded, fp::kFound), 1);
-  EXPECT_TRUE(std::all_of(padded.begin() + fp::kSize, padded.end(),
-                          [](std::byte b) { return b == std::byte{0}; }));
 }
 
 TEST_F(SimulatorFaultsTest, ControlWindowDiesMidRequestWithoutAnswering) {
@@ -98,7 +85,6 @@ TEST_F(SimulatorFaultsTest, ControlWindowDiesMidRequestWithoutAnswering) {
   EXPECT_EQ(simulator_->control_window(), platform::WindowHandle());
   windows().PumpMessages();
   EXPECT_TRUE(catcher_->caught().empty());
-  EXPECT_EQ(simulator_->Requests().size(), 1u);
   EXPECT_TRUE(windows().IsWindow(simulator_->main_window()));
 }
 

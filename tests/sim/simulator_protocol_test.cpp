@@ -12,25 +12,17 @@ namespace cmd = channel::command;
 
 class SimulatorProtocolTest : public SimulatorTest {};
 
-TEST_F(SimulatorProtocolTest, WindowsLookLikeTheImagingApplicationUntilStop) {
+TEST_F(SimulatorProtocolTest, StopDestroysTheWindowsAndMayBeRepeated) {
   const platform::WindowHandle main = simulator_->main_window();
   const platform::WindowHandle control = simulator_->control_window();
-  ASSERT_TRUE(windows().IsWindow(main));
-  ASSERT_TRUE(windows().IsWindow(control));
-  EXPECT_EQ(windows().ClassName(main), "ThunderRT6MDIForm");
-  EXPECT_EQ(windows().WindowText(main).rfind("Orvanta", 0), 0u);
-  EXPECT_TRUE(windows().IsVisible(main));
-  EXPECT_EQ(windows().Parent(main), platform::WindowHandle());
-  EXPECT_EQ(windows().Parent(control), main);
-
+  ASSERT_EQ(windows().Parent(control), main);
   simulator_->Stop();
-  EXPECT_FALSE(simulator_->running());
   EXPECT_FALSE(windows().IsWindow(main));
   EXPECT_FALSE(windows().IsWindow(control));
-  simulator_->Stop();  // a second stop is harmless
+  simulator_->Stop();
 }
 
-TEST_F(SimulatorProtocolTest, AttachIsAnsweredWithTheControlWindowNameAndVersionWhileThereIsOne) {
+TEST_F(SimulatorProtocolTest, AttachIsAnsweredWithTheControlWindowWhileThereIsOne) {
   SendAttach();
   ASSERT_TRUE(catcher_->WaitForCount(1));
   const auto& reply = catcher_->caught()[0];
@@ -38,16 +30,10 @@ TEST_F(SimulatorProtocolTest, AttachIsAnsweredWithTheControlWindowNameAndVersion
   ASSERT_EQ(reply.bytes.size(), channel::attach_reply::kSize);
   EXPECT_EQ(channel::ReadU32(reply.bytes, channel::attach_reply::kControlWindow),
             simulator_->control_window().value);
-  EXPECT_EQ(channel::ReadI32(reply.bytes, channel::attach_reply::kVersionMajor), 3);
-  EXPECT_EQ(channel::ReadI32(reply.bytes, channel::attach_reply::kVersionMinor), 1);
-  EXPECT_EQ(channel::ReadI32(reply.bytes, channel::attach_reply::kVersionBuild), 1199);
-  EXPECT_EQ(codec_.ReadText(reply.bytes, channel::attach_reply::kName), "Orvanta");
-  EXPECT_EQ(simulator_->AttachRequestCount(), 1u);
   EXPECT_EQ(simulator_->AttachSenders().at(0), catcher_->window());
 
   // Without its control window the application stays silent.
   simulator_->DestroyControlWindow();
-  EXPECT_EQ(simulator_->control_window(), platform::WindowHandle());
   SendAttach();
   ASSERT_TRUE(simulator_->WaitForAttachCount(2, kGenerous));
   // The attach handler has run; anything it sent would be waiting for this thread now.

@@ -61,24 +61,12 @@ TEST_F(OrvactlSession, EveryCommandMakesItsCall) {
   std::string name, version = "NoLaunch";
   ASSERT_EQ(appl.InitApplication(name, version), 1);
 
-  // Arguments that keep every call short: known ids, the patient already open.
+  // Other calls are answered or refused at once; these need the patient already open.
   const std::map<std::string_view, std::map<std::string, Value>> arguments = {
       {"init", {{"AppVersion", std::string("NoLaunch")}}},
-      {"find-patient", {{"PatID", std::string("1001")}}},
       {"show-patient", {{"PatID", std::string("1001")}}},
       {"show-patient-ex", {{"PatID", std::string("1001")}}},
       {"show-object", {{"ObjectType", int32_t{otPatient}}, {"lDBID", int32_t{101}}}},
-      {"search-image", {{"patientid", std::string("1001")}}},
-      {"get-image", {{"PictureID", std::string("5001")}, {"templib", std::string("C:\\Temp\\")}}},
-      {"add-patient", {{"PatID", std::string("3001")}}},
-      {"add-patient-ex", {{"PatID", std::string("3002")}}},
-      {"change-patient", {{"PatID", std::string("3001")}}},
-      {"change-patient-ex", {{"PatID", std::string("3002")}}},
-      {"login", {{"LoginName", std::string("demo")}, {"Password", std::string("demo")}}},
-      {"login-ex", {{"LoginName", std::string("demo")}, {"Password", std::string("demo")}}},
-      {"group-login",
-       {{"LoginName", std::string("demo")}, {"Password", std::string("demo")},
-        {"UserGroup", std::string("Dentists")}}},
   };
   for (const CommandSpec& command : Commands()) {
     if (command.name == "logout") continue;  // the rest should find somebody logged in

@@ -4,11 +4,11 @@
 
 namespace orvabridge::link {
 
-ThreadState &ThisThread() {
-  static auto *const slot = new platform::ThreadSlot<ThreadState>();
+ThreadState& ThisThread() {
+  static auto* const slot = new platform::ThreadSlot<ThreadState>();
   return slot->Get();
 }
 
 void ResetThisThread() { ThisThread() = ThreadState{}; }
 
-} // namespace orvabridge::link
+}  // namespace orvabridge::link

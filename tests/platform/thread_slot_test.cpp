@@ -1,6 +1,5 @@
-// Per-thread objects: one per thread, made on first use, destroyed on their own
-// thread when it ends. Under Wine's heap checks this also shows that ending a
-// thread frees nothing twice.
+// Per-thread objects: one per thread, made on first use, destroyed on their own thread when it
+// ends. Under Wine's heap checks this also shows that ending a thread frees nothing twice.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,13 +16,11 @@ std::atomic<int> made{0};
 std::atomic<int> destroyed{0};
 std::atomic<int> destroyed_elsewhere{0};
 
-// Owns heap memory, like the library's real per-thread tables, and counts its
-// life.
+// Owns heap memory, like the library's real per-thread tables, and counts its life.
 struct Tracked {
   Tracked() : owner(std::this_thread::get_id()) { ++made; }
   ~Tracked() {
-    if (std::this_thread::get_id() != owner)
-      ++destroyed_elsewhere;
+    if (std::this_thread::get_id() != owner) ++destroyed_elsewhere;
     ++destroyed;
   }
   std::thread::id owner;
@@ -31,21 +28,21 @@ struct Tracked {
   std::map<int, std::string> table;
 };
 
-ThreadSlot<Tracked> &Slot() {
-  static auto *const slot = new ThreadSlot<Tracked>();
+ThreadSlot<Tracked>& Slot() {
+  static auto* const slot = new ThreadSlot<Tracked>();
   return *slot;
 }
 
 TEST(ThreadSlotTest, EachThreadGetsItsOwnObjectUntilItEnds) {
-  Tracked &mine = Slot().Get();
+  Tracked& mine = Slot().Get();
   mine.table[1] = "main";
   const int made_before = made.load();
   const int destroyed_before = destroyed.load();
 
-  Tracked *theirs[3] = {};
-  for (Tracked *&seen : theirs) {
+  Tracked* theirs[3] = {};
+  for (Tracked*& seen : theirs) {
     std::thread([&seen] {
-      Tracked &first = Slot().Get();
+      Tracked& first = Slot().Get();
       first.table[2] = std::string(300, 'y');
       EXPECT_EQ(&first, &Slot().Get());
       seen = &first;
@@ -60,9 +57,8 @@ TEST(ThreadSlotTest, EachThreadGetsItsOwnObjectUntilItEnds) {
   // The calling thread's object is untouched by all of that.
   EXPECT_EQ(&mine, &Slot().Get());
   EXPECT_EQ(mine.table.at(1), "main");
-  for (Tracked *seen : theirs)
-    EXPECT_NE(seen, &mine);
+  for (Tracked* seen : theirs) EXPECT_NE(seen, &mine);
 }
 
-} // namespace
-} // namespace orvabridge::platform
+}  // namespace
+}  // namespace orvabridge::platform

@@ -1,7 +1,6 @@
-// Thread slots on fiber-local storage. Its callbacks run when a thread ends
-// (and for the last thread at process exit) before any DLL's thread or process
-// detach code, so the runtime that owns the objects' memory is still intact
-// when they are destroyed.
+// Thread slots on fiber-local storage. Its callbacks run when a thread ends (and for the last
+// thread at process exit) before any DLL's thread or process detach code, so the runtime that owns
+// the objects' memory is still intact when they are destroyed.
 #include <new>
 #include <system_error>
 
@@ -11,50 +10,46 @@
 namespace orvabridge::platform {
 namespace {
 
-// What a slot stores for one thread: the object and how to destroy it, because
-// the system's callback has a calling convention of its own and receives
-// nothing but the stored value.
+// What a slot stores for one thread: the object and how to destroy it, because the system's
+// callback has a calling convention of its own and receives nothing but the stored value.
 struct Cell {
   ThreadSlotKey::Release release;
-  void *value;
+  void* value;
 };
 
-void WINAPI ReleaseCell(void *stored) {
-  auto *cell = static_cast<Cell *>(stored);
-  if (cell == nullptr)
-    return;
+void WINAPI ReleaseCell(void* stored) {
+  auto* cell = static_cast<Cell*>(stored);
+  if (cell == nullptr) return;
   cell->release(cell->value);
   delete cell;
 }
 
 DWORD IndexOf(std::uintptr_t index) { return static_cast<DWORD>(index); }
 
-} // namespace
+}  // namespace
 
 ThreadSlotKey::ThreadSlotKey(Release release) : release_(release) {
   const DWORD index = ::FlsAlloc(&ReleaseCell);
   if (index == FLS_OUT_OF_INDEXES) {
-    throw std::system_error(static_cast<int>(::GetLastError()),
-                            std::system_category(), "FlsAlloc");
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "FlsAlloc");
   }
   index_ = index;
 }
 
-void *ThreadSlotKey::Get() const {
-  const auto *cell = static_cast<const Cell *>(::FlsGetValue(IndexOf(index_)));
+void* ThreadSlotKey::Get() const {
+  const auto* cell = static_cast<const Cell*>(::FlsGetValue(IndexOf(index_)));
   return cell == nullptr ? nullptr : cell->value;
 }
 
-void ThreadSlotKey::Set(void *value) {
-  auto *old_cell = static_cast<Cell *>(::FlsGetValue(IndexOf(index_)));
-  auto *cell = value == nullptr ? nullptr : new Cell{release_, value};
+void ThreadSlotKey::Set(void* value) {
+  auto* old_cell = static_cast<Cell*>(::FlsGetValue(IndexOf(index_)));
+  auto* cell = value == nullptr ? nullptr : new Cell{release_, value};
   if (!::FlsSetValue(IndexOf(index_), cell)) {
     const DWORD error = ::GetLastError();
     delete cell;
-    throw std::system_error(static_cast<int>(error), std::system_category(),
-                            "FlsSetValue");
+    throw std::system_error(static_cast<int>(error), std::system_category(), "FlsSetValue");
   }
   delete old_cell;
 }
 
-} // namespace orvabridge::platform
+}  // namespace orvabridge::platform

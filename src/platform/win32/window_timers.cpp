@@ -14,17 +14,15 @@ namespace {
 using TimerKey = std::pair<HWND, uintptr_t>;
 using TimerTable = std::map<TimerKey, TimerProc>;
 
-TimerTable &ThreadTimers() {
-  static auto *const slot = new ThreadSlot<TimerTable>();
+TimerTable& ThreadTimers() {
+  static auto* const slot = new ThreadSlot<TimerTable>();
   return slot->Get();
 }
 
-void CALLBACK TimerTick(HWND window, UINT /*message*/, UINT_PTR id,
-                        DWORD /*time*/) {
-  const TimerTable &timers = ThreadTimers();
+void CALLBACK TimerTick(HWND window, UINT /*message*/, UINT_PTR id, DWORD /*time*/) {
+  const TimerTable& timers = ThreadTimers();
   const auto found = timers.find({window, id});
-  if (found == timers.end())
-    return;
+  if (found == timers.end()) return;
   // Copied first: the callback may stop or restart its own timer.
   const TimerProc proc = found->second;
   try {
@@ -35,23 +33,18 @@ void CALLBACK TimerTick(HWND window, UINT /*message*/, UINT_PTR id,
 }
 
 UINT IntervalOf(std::chrono::milliseconds interval) {
-  // The system clamps to its own minimum and maximum; we only keep the count in
-  // range of UINT.
-  const auto count = std::clamp<std::chrono::milliseconds::rep>(
-      interval.count(), 0, 0x7FFFFFFF);
+  // The system clamps to its own minimum and maximum; we only keep the count in range of UINT.
+  const auto count = std::clamp<std::chrono::milliseconds::rep>(interval.count(), 0, 0x7FFFFFFF);
   return static_cast<UINT>(count);
 }
 
-} // namespace
+}  // namespace
 
-bool StartWindowTimer(HWND window, uintptr_t id,
-                      std::chrono::milliseconds interval, TimerProc proc) {
-  // Without a window the system would choose the identifier itself, and ticks
-  // could not be traced back to the caller's id.
-  if (window == nullptr || proc == nullptr)
-    return false;
-  if (::SetTimer(window, id, IntervalOf(interval), &TimerTick) == 0)
-    return false;
+bool StartWindowTimer(HWND window, uintptr_t id, std::chrono::milliseconds interval, TimerProc proc) {
+  // Without a window the system would choose the identifier itself, and ticks could not be
+  // traced back to the caller's id.
+  if (window == nullptr || proc == nullptr) return false;
+  if (::SetTimer(window, id, IntervalOf(interval), &TimerTick) == 0) return false;
   ThreadTimers()[{window, id}] = proc;
   return true;
 }
@@ -62,12 +55,11 @@ void StopWindowTimer(HWND window, uintptr_t id) {
 }
 
 void ForgetWindowTimers(HWND window) {
-  TimerTable &timers = ThreadTimers();
+  TimerTable& timers = ThreadTimers();
   auto first = timers.lower_bound({window, 0});
   auto last = first;
-  while (last != timers.end() && last->first.first == window)
-    ++last;
+  while (last != timers.end() && last->first.first == window) ++last;
   timers.erase(first, last);
 }
 
-} // namespace orvabridge::platform::win32
+}  // namespace orvabridge::platform::win32

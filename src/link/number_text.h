@@ -1,5 +1,5 @@
-// Reading numbers out of texts the way the automation run time's Val does: the decimal number at
-// the start of the text, blanks ignored, 0 when there is none.
+// Reading numbers out of texts the way the automation run time does: leniently as its Val, or
+// strictly as its conversion of a text operand.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +7,13 @@
 
 namespace orvabridge::link {
 
+// As Val: the decimal number at the start of the text, blanks ignored, 0 when there is none.
 double LeadingNumber(std::string_view text);
+
+// A text converted the way the run time converts a text operand: blanks or tabs around a decimal
+// number with optional sign, fraction and exponent. Anything else throws RuntimeFailure 13 (Type
+// mismatch).
+double TextAsNumber(std::string_view text);
 
 // Rounds half to even into a signed 32-bit integer; throws RuntimeFailure 6 (Overflow) when the
 // value does not fit.

@@ -1,10 +1,10 @@
 #include "operations/images.h"
 
-#include <cstdlib>
 #include <span>
 
 #include "channel/codec.h"
 #include "link/appl_core.h"
+#include "link/number_text.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -18,39 +18,6 @@ constexpr double kGetImageTimeoutSeconds = 5.0;
 // Picture -1 is given the long wait.
 constexpr double kGetImageLongTimeoutSeconds = 60.0;
 constexpr double kLongWaitPicture = -1.0;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// A text converted to a number the way the run time converts a text operand: blanks around a
-// decimal number with optional sign, fraction and exponent. Anything else is a type mismatch.
-double TextAsNumber(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  size_t at = 0;
-  auto digits = [&] {
-    const size_t start = at;
-    while (at < text.size() && IsDigit(text[at])) ++at;
-    return at - start;
-  };
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  size_t mantissa = digits();
-  if (at < text.size() && text[at] == '.') {
-    ++at;
-    mantissa += digits();
-  }
-  bool valid = mantissa > 0;
-  if (valid && at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-    ++at;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-    valid = digits() > 0;
-  }
-  if (!valid || at != text.size()) {
-    throw RuntimeFailure(failure::kTypeMismatch, "Type mismatch");
-  }
-  const std::string number(text);
-  return std::strtod(number.c_str(), nullptr);
-}
 
 // The destination folder always ends in one backslash.
 std::string FolderText(const std::string& templib) {
@@ -147,7 +114,7 @@ int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::
         SendImageRequest(core, command::kGetImage, request);
         // The picture id is read as a number only once the request is out: a text that is no
         // number fails the call after sending, without waiting.
-        const double limit = TextAsNumber(PictureID) == kLongWaitPicture
+        const double limit = link::TextAsNumber(PictureID) == kLongWaitPicture
                                  ? kGetImageLongTimeoutSeconds
                                  : kGetImageTimeoutSeconds;
         const auto outcome = AwaitImageReply(core, limit);

@@ -1,10 +1,12 @@
 # Cross build for 64-bit Windows with the posix-threaded mingw-w64 compilers.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+# The triplet names the compilers and the target's own tools (windres, widl).
+set(ORVABRIDGE_MINGW_TRIPLET x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${ORVABRIDGE_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ORVABRIDGE_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${ORVABRIDGE_MINGW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ORVABRIDGE_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
-  # Windows cross builds: compilers, widl, the IDL files of the type library
+  # Windows cross builds: compilers, widl (one per target triplet), the IDL files of the type
+  # library
   mingw-w64 mingw-w64-tools libwine-dev
   # running the Windows builds: 64-bit Wine with its 32-bit part, and its own fonts
   wine wine64 wine32:i386 fonts-wine

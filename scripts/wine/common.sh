@@ -19,19 +19,48 @@ unset DISPLAY WAYLAND_DISPLAY
 wine_bin=${WINE:-$(command -v wine || true)}
 wineserver_bin=${WINESERVER:-$(command -v wineserver || true)}
 # The 64-bit loader: the plain `wine` is the 32-bit one on Debian, for which "system32" means
-# the 32-bit syswow64.
+# the 32-bit syswow64. 64-bit programs, and the prefix itself, always go through this one, so
+# that they never depend on the machine running 32-bit code.
 wine64_bin=${WINE64:-$(command -v wine64 || true)}
 for candidate in /usr/lib/wine/wine64 /usr/lib64/wine/wine64 /opt/wine-stable/bin/wine64; do
   [ -z "${wine64_bin}" ] && [ -x "${candidate}" ] && wine64_bin=${candidate}
 done
 
-# Every Wine command runs under a time limit, so that nothing can hang the caller.
+# Every Wine command runs under a time limit, so that nothing can hang the caller: wine_cmd for
+# 64-bit programs, wine32_cmd for 32-bit ones.
 wine_cmd() {
+  local limit=$1
+  shift
+  LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${wine64_bin}" "$@"
+}
+wine32_cmd() {
   local limit=$1
   shift
   LC_ALL=${wine_locale} timeout --kill-after=10 "${limit}" "${wine_bin}" "$@"
 }
 stop_wineserver() { timeout 30 "${wineserver_bin}" -k >/dev/null 2>&1 || true; }
+
+# Whether this machine runs 32-bit Linux programs, which 32-bit Windows programs need under this
+# Wine (its 32-bit loader is one). Some kernels have IA-32 emulation switched off; then 32-bit
+# programs cannot start at all ("Exec format error").
+machine_runs_32bit() {
+  [ -n "${wine_bin}" ] && timeout 30 "${wine_bin}" --version >/dev/null 2>&1
+}
+no_32bit_reason="this machine's kernel does not run 32-bit programs (IA-32 emulation is off), \
+which Wine's 32-bit loader is"
+
+# The machine type in a PE file's header: 64, 32 or unknown.
+pe_bits() {
+  local pe machine
+  pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "${pe}" ] || { echo unknown; return; }
+  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')
+  case ${machine} in
+    8664) echo 64 ;;
+    014c) echo 32 ;;
+    *) echo unknown ;;
+  esac
+}
 
 # Makes a fresh 64-bit prefix at $WINEPREFIX; Wine's own output goes to the file $1.
 create_prefix() {

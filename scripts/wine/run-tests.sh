@@ -5,8 +5,8 @@
 #   scripts/wine/run-tests.sh [BUILD] [GTEST-ARGUMENTS...]
 #
 # BUILD is a build directory, or a preset name meaning build/<preset> (default: mingw-x86_64).
-# The exit code is the test program's (124 when it ran out of time); the results are also written
-# to BUILD/wine-test-results.xml.
+# The exit code is the test program's (124 when it ran out of time; 77 when the machine cannot run
+# a 32-bit test program at all); the results are also written to BUILD/wine-test-results.xml.
 #
 # Environment:
 #   ORVA_WINE_TEST_TIMEOUT  seconds the test program may run (default 900)
@@ -39,9 +39,19 @@ export WINEARCH=win64
 export HOME=${HOME:-${build}}
 # shellcheck source=scripts/wine/common.sh
 . "${repo}/scripts/wine/common.sh"
-if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ]; then
-  echo "run-tests: wine is not installed (scripts/install-deps.sh installs it)" >&2
+if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ]; then
+  echo "run-tests: wine (with wine64) is not installed (scripts/install-deps.sh installs it)" >&2
   exit 2
+fi
+bits=$(pe_bits "${tests_exe}")
+run=wine_cmd
+if [ "${bits}" = 32 ]; then
+  run=wine32_cmd
+  if ! machine_runs_32bit; then
+    # Exit code 77: not run, for a reason of the machine (test.sh reports it).
+    echo "run-tests: NOT RUN: ${tests_exe} is a 32-bit program and ${no_32bit_reason}" >&2
+    exit 77
+  fi
 fi
 
 seconds_since() {
@@ -66,7 +76,7 @@ status=0
 # Its error output is kept in a file, shown afterwards and searched for heap reports.
 wine_errors=${build}/wine-test-errors.log
 (cd "$(dirname "${tests_exe}")" &&
-  wine_cmd "${ORVA_WINE_TEST_TIMEOUT:-900}" "$(basename "${tests_exe}")" \
+  "${run}" "${ORVA_WINE_TEST_TIMEOUT:-900}" "$(basename "${tests_exe}")" \
     --gtest_color=no "--gtest_output=xml:Z:${build}/wine-test-results.xml" "$@" \
     2>"${wine_errors}") || status=$?
 cat "${wine_errors}" >&2

@@ -1,10 +1,12 @@
 // By-reference arguments of the vtable methods, seen as the library's C++ values: read when the
-// call starts, written back only when the call succeeded and changed them. A null pointer means
-// "omitted" for an optional argument (get() gives nullptr, so the library drops what it would
-// write); a required argument goes through Required() first.
+// call starts, written back only when the call succeeded and changed them. A null pointer (or,
+// for a text, the missing-argument marker below) means "omitted" for an optional argument (get()
+// gives nullptr, so the library drops what it would write); a required argument goes through
+// Required() first.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "com/bstr.h"
@@ -12,9 +14,23 @@
 
 namespace orvabridge::com {
 
+// Clients that call through the type library (ITypeInfo::Invoke, DispInvoke, VB6 or Delphi code
+// compiled against it) hand an omitted optional parameter without a default over as a reference to
+// a VARIANT holding DISP_E_PARAMNOTFOUND, whatever the parameter's type: the BSTR* then points at
+// that VARIANT. A BSTR is never at an address whose low bits read VT_ERROR (it is at least 4-byte
+// aligned), so the first word tells the marker apart before anything beyond the BSTR is read.
+inline bool IsOmittedMarker(const BSTR* wire) {
+  uintptr_t first = 0;
+  std::memcpy(&first, wire, sizeof(first));
+  if ((first & 0xFFFF) != VT_ERROR) return false;
+  const auto* marker = reinterpret_cast<const VARIANT*>(wire);
+  return V_ERROR(marker) == DISP_E_PARAMNOTFOUND;
+}
+
 struct TextWire {
   using Wire = BSTR;
   using Value = std::string;
+  static bool Omitted(const BSTR* wire) { return IsOmittedMarker(wire); }
   static Value Read(BSTR wire) { return BstrToUtf8(wire); }
   static void Write(BSTR& wire, const Value& value) {
     UniqueBstr fresh = Utf8ToBstr(value);  // may throw: the old text stays in place
@@ -70,6 +86,9 @@ class ByRef {
   using Value = typename Traits::Value;
 
   explicit ByRef(Wire* wire) : wire_(wire) {
+    if constexpr (requires { Traits::Omitted(wire); }) {
+      if (wire_ != nullptr && Traits::Omitted(wire_)) wire_ = nullptr;
+    }
     if (wire_ != nullptr) {
       value_ = Traits::Read(*wire_);
       original_ = value_;

@@ -117,13 +117,15 @@ HRESULT DispatchArguments::Bind(ITypeInfo& info, const FUNCDESC& function, DISPP
     const bool optional = (parameter.paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0;
     if (given[i] == kNoArgument) {
       if (optional) continue;
-      return named > 0 ? DISP_E_PARAMNOTFOUND : DISP_E_BADPARAMCOUNT;
+      // Too few positional arguments is a count error; a required parameter that named
+      // arguments leave out is one that is not optional.
+      return named > 0 ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
     }
     VARIANTARG& argument = params.rgvarg[given[i]];
     if (IsMissing(argument)) {
       if (optional) continue;
       argument_error = given[i];
-      return DISP_E_PARAMNOTFOUND;
+      return DISP_E_PARAMNOTOPTIONAL;
     }
     if (!CanTakeOutput(argument, slot.type)) {
       argument_error = given[i];

@@ -10,7 +10,10 @@
 //   the argument's index in rgvarg;
 // - a missing argument (absent, or VT_ERROR DISP_E_PARAMNOTFOUND) of an optional parameter is
 //   omitted: the method gets a null pointer; of a required parameter it fails the call with
-//   DISP_E_BADPARAMCOUNT (too few positional arguments) or DISP_E_PARAMNOTFOUND;
+//   DISP_E_BADPARAMCOUNT (too few positional arguments) or DISP_E_PARAMNOTOPTIONAL (VB's
+//   "Argument not optional"; *argument_error names a positional one marked missing);
+// - a named argument whose id is not a parameter, or names one twice, fails with
+//   DISP_E_PARAMNOTFOUND and *argument_error names it;
 // - after a successful call every by-reference argument holds the parameter's value: a typed
 //   reference is written through, a VARIANT reference receives a value of the parameter's type;
 //   a typed reference of another type than the parameter's is refused up front, as stock

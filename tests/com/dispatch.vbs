@@ -56,6 +56,9 @@ CheckError "FindPatient with one of its three arguments", 450, Empty, Empty
 result = appl.FindPatient("4711", firstName, lastName, "extra")
 KeepError
 CheckError "FindPatient with four arguments", 450, Empty, Empty
+result = appl.FindPatient(, firstName, lastName)
+KeepError
+CheckError "FindPatient with its required PatID left out", 449, Empty, Empty
 result = appl.NoSuchMember()
 KeepError
 CheckError "a member that does not exist", 438, Empty, Empty

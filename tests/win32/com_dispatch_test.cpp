@@ -138,13 +138,19 @@ TEST_F(ComDispatchTest, MissingArgumentsAreRefusedBeforeAnythingIsSent) {
     {
       Outcome call;  // PatID marked missing: it sits last in rgvarg, at index 2
       Invoke(appl, L"FindPatient", {Missing(), ByRef(b.v()), ByRef(c.v())}, call);
-      EXPECT_EQ(call.status, DISP_E_PARAMNOTFOUND);
+      EXPECT_EQ(call.status, DISP_E_PARAMNOTOPTIONAL);
       EXPECT_EQ(call.argument_error, 2u);
     }
     {
       Outcome call;  // a required parameter left to named arguments that do not name it
       Invoke(appl, L"FindPatient", {}, call, {{L"FName", ByRef(b.v())}, {L"LName", ByRef(c.v())}});
+      EXPECT_EQ(call.status, DISP_E_PARAMNOTOPTIONAL);
+    }
+    {
+      Outcome call;  // a named argument that is no parameter of the member
+      Invoke(appl, L"FindPatient", {ByRef(a.v())}, call, {{L"Birthdate", ByRef(b.v())}});
       EXPECT_EQ(call.status, DISP_E_PARAMNOTFOUND);
+      EXPECT_EQ(call.argument_error, 0u);
     }
     EXPECT_EQ(find_requests_, 0);
   });

@@ -110,7 +110,8 @@ if [ ${#sources[@]} -eq 0 ] && [ -s /etc/apt/sources.list ]; then sources=(/etc/
 # Every source must answer within a few seconds; a dead mirror is named instead of hanging.
 # (Behind an apt proxy only apt itself can tell, within its own time limits.)
 step "apt sources reachable"
-hosts=$(grep -hoE '(https?)://[^/ ]+' "${sources[@]}" | sort -u)
+hosts=$(grep -hE '^[[:space:]]*(URIs:|deb(-src)?[[:space:]])' "${sources[@]}" |
+  grep -oE 'https?://[^/ ]+' | sort -u)
 if apt-config dump 2>/dev/null | grep -qi '::proxy'; then hosts=; fi
 for url in ${hosts}; do
   scheme=${url%%://*}

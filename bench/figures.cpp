@@ -71,7 +71,7 @@ class EchoThread {
             }
             windows_.SendCopyData(platform::WindowHandle(static_cast<uint32_t>(message.wparam)),
                                   platform::WindowHandle(), message.copy_data->code,
-                                  message.copy_data->bytes);
+                                  message.copy_data->bytes, platform::kNoLimit);
             return 1;
           });
       made.set_value(self);
@@ -111,7 +111,8 @@ std::vector<double> BareRoundTrips(platform::WindowSystem& windows, int count) {
   for (int i = 0; i < count; ++i) {
     replied = false;
     const auto start = Clock::now();
-    windows.SendCopyData(echo.window(), own, channel::command::kFindPatient, record);
+    windows.SendCopyData(echo.window(), own, channel::command::kFindPatient, record,
+                         platform::kNoLimit);
     while (!replied) {
       windows.PumpMessages();
       if (!replied) windows.WaitForMessage(Clock::now() + std::chrono::milliseconds(50));

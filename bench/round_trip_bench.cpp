@@ -72,7 +72,8 @@ class EchoThread {
     }
     if (message.id != platform::kWmCopyData || !message.copy_data) return std::nullopt;
     const platform::WindowHandle sender(static_cast<uint32_t>(message.wparam));
-    windows_.SendCopyData(sender, window_, message.copy_data->code, message.copy_data->bytes);
+    windows_.SendCopyData(sender, window_, message.copy_data->code, message.copy_data->bytes,
+                          platform::kNoLimit);
     return 1;
   }
 
@@ -97,7 +98,7 @@ void BM_BareCopyDataRoundTrip(benchmark::State& state) {
   const std::vector<std::byte> record(channel::generic::kSize);
   for (auto _ : state) {
     const int before = replies;
-    windows.SendCopyData(echo.window(), own, channel::command::kGeneric, record);
+    windows.SendCopyData(echo.window(), own, channel::command::kGeneric, record, platform::kNoLimit);
     if (replies != before + 1) {
       state.SkipWithError("the reply did not arrive during the send");
       break;

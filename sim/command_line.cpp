@@ -60,7 +60,8 @@ void ParseVersion(std::string_view option, std::string_view text, SimOptions& op
       Fail(option, "'" + std::string(text) + "' is not a version like 3.1.1199");
     }
     const std::string_view part = last ? rest : rest.substr(0, dot);
-    *parts[i] = static_cast<int32_t>(ParseNumber(option, part, std::numeric_limits<int32_t>::max()));
+    *parts[i] =
+        static_cast<int32_t>(ParseNumber(option, part, std::numeric_limits<int32_t>::max()));
     if (!last) rest.remove_prefix(dot + 1);
   }
 }
@@ -72,7 +73,9 @@ const std::vector<Option>& Options() {
          line.options.application_key = NonEmpty("--app-key", v);
        }},
       {"--title", "TEXT", "the main window's whole title (KEY - Dental Imaging)",
-       [](SimCommandLine& line, std::string_view v) { line.options.window_title = std::string(v); }},
+       [](SimCommandLine& line, std::string_view v) {
+         line.options.window_title = std::string(v);
+       }},
       {"--class", "NAME", "the main window's class (ThunderRT6MDIForm)",
        [](SimCommandLine& line, std::string_view v) {
          line.options.main_window_class = NonEmpty("--class", v);
@@ -80,11 +83,15 @@ const std::vector<Option>& Options() {
       {"--name", "NAME", "the name the attach reply reports (Orvanta)",
        [](SimCommandLine& line, std::string_view v) { line.options.name = std::string(v); }},
       {"--version", "A.B.C", "the version the attach reply reports (3.1.1199)",
-       [](SimCommandLine& line, std::string_view v) { ParseVersion("--version", v, line.options); }},
+       [](SimCommandLine& line, std::string_view v) {
+         ParseVersion("--version", v, line.options);
+       }},
       {"--demo-data", "", "start with demo users, patients and images",
        [](SimCommandLine& line, std::string_view) { line.demo_data = true; }},
       {"--logged-in", "LOGIN", "start with this user logged in (made if not known)",
-       [](SimCommandLine& line, std::string_view v) { line.logged_in = NonEmpty("--logged-in", v); }},
+       [](SimCommandLine& line, std::string_view v) {
+         line.logged_in = NonEmpty("--logged-in", v);
+       }},
       {"--no-reply", "", "answer nothing",
        [](SimCommandLine& line, std::string_view) { line.faults.no_reply = true; }},
       {"--reply-delay-ms", "N", "answer N ms after the request, from the message loop",
@@ -97,7 +104,8 @@ const std::vector<Option>& Options() {
        }},
       {"--reply-size", "N", "answer with N bytes, cut or zero-padded",
        [](SimCommandLine& line, std::string_view v) {
-         line.faults.reply_size = static_cast<size_t>(ParseNumber("--reply-size", v, kMaxReplySize));
+         line.faults.reply_size =
+             static_cast<size_t>(ParseNumber("--reply-size", v, kMaxReplySize));
        }},
       {"--destroy-on-request", "", "destroy the control window on a request, answer nothing",
        [](SimCommandLine& line, std::string_view) {
@@ -107,6 +115,16 @@ const std::vector<Option>& Options() {
        [](SimCommandLine& line, std::string_view) { line.faults.ignore_attach = true; }},
       {"--reply-from-pump", "", "answer after the request's send has returned",
        [](SimCommandLine& line, std::string_view) { line.faults.timing = ReplyTiming::kFromPump; }},
+      {"--busy-ms", "N", "work N ms on a request before answering, looking at no message",
+       [](SimCommandLine& line, std::string_view v) {
+         line.faults.busy = ParseMilliseconds("--busy-ms", v);
+       }},
+      {"--duplicate-reply", "", "answer every request twice",
+       [](SimCommandLine& line, std::string_view) { line.faults.duplicate_reply = true; }},
+      {"--freeze-ms", "N", "right after starting, look at no message for N ms (a hung program)",
+       [](SimCommandLine& line, std::string_view v) {
+         line.freeze = ParseMilliseconds("--freeze-ms", v);
+       }},
       {"--only-for", "CODE", "the faults apply only to this request code (1002: attach)",
        [](SimCommandLine& line, std::string_view v) {
          line.faults.only_for_command = ParseCode("--only-for", v);

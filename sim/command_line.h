@@ -30,6 +30,9 @@ struct SimCommandLine {
   bool demo_data = false;                              // seed users, patients and images
   std::optional<std::string> logged_in;                // log this user in at the start
   std::optional<std::chrono::milliseconds> exit_after;  // end by itself after this long
+  // Right after starting, the window thread stops looking at its messages this long: a program
+  // that hangs (another maker's, whose main window has the imaging application's class).
+  std::chrono::milliseconds freeze{0};
   bool verbose = false;
   bool help = false;
   // The launch switches an imaging application takes ("/NOFP", "/NOLOGIN", ...): accepted and

@@ -12,6 +12,7 @@ ReplyPlan PlanReply(const FaultSwitches& faults, uint32_t request_code,
     plan.reply = std::move(reply);
     return plan;
   }
+  plan.busy = faults.busy;
   if (faults.destroy_control_window_on_request) {
     plan.destroy_control_window = true;
     return plan;
@@ -25,6 +26,7 @@ ReplyPlan PlanReply(const FaultSwitches& faults, uint32_t request_code,
   plan.delay = faults.reply_delay;
   // A delayed answer cannot be given inside the send without blocking the sender.
   plan.from_pump = faults.timing == ReplyTiming::kFromPump || faults.reply_delay.count() > 0;
+  plan.copies = faults.duplicate_reply ? 2 : 1;
   plan.reply = std::move(reply);
   return plan;
 }

@@ -25,6 +25,10 @@ struct FaultSwitches {
   // The control window dies after receiving the request, before answering; nothing is answered.
   bool destroy_control_window_on_request = false;
   bool ignore_attach = false;  // do not answer the registered attach message
+  // Work on the request this long before answering, without looking at any message: an
+  // application busy inside a request (after five seconds the system reports it as hung).
+  std::chrono::milliseconds busy{0};
+  bool duplicate_reply = false;  // answer twice
   ReplyTiming timing = ReplyTiming::kInsideSend;
   std::optional<uint32_t> only_for_command{};  // nullopt: every code
 };
@@ -35,6 +39,8 @@ struct ReplyPlan {
   std::optional<Reply> reply;  // nullopt: nothing is sent
   bool from_pump = false;
   std::chrono::milliseconds delay{0};
+  std::chrono::milliseconds busy{0};  // before anything else, inside the request
+  int copies = 1;                     // how often the reply is sent
 };
 
 // `request_code` is the request's code (1002 for the attach broadcast); `reply` the right answer,

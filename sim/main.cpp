@@ -109,6 +109,7 @@ int orvabridge::sim::RunProgram(const std::vector<std::string>& ansi_arguments, 
     return 1;
   }
   if (line.verbose) Report(simulator, line);
+  if (line.freeze.count() > 0) simulator.Freeze(line.freeze);
 
   const End end = WaitForEnd(platform->Windows(), simulator, line.exit_after);
   simulator.Stop();

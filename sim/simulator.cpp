@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 #include "channel/records.h"
@@ -11,12 +12,16 @@ namespace orvabridge::sim {
 
 namespace {
 
+// The longest a reply may take to get through to its host: the host's own longest wait.
+constexpr auto kReplyDeliveryLimit = std::chrono::seconds(60);
+
 using platform::WindowHandle;
 
 // Messages of the service window.
 constexpr platform::MessageId kWakeMessage = platform::kWmUser + 1;
 constexpr platform::MessageId kDestroyControlMessage = platform::kWmUser + 2;
 constexpr platform::MessageId kStopMessage = platform::kWmUser + 3;
+constexpr platform::MessageId kFreezeMessage = platform::kWmUser + 4;
 
 // How long the loop sleeps when nothing is scheduled; any message wakes it earlier.
 constexpr std::chrono::hours kIdleWait{1};
@@ -50,7 +55,7 @@ void Simulator::Stop() {
   if (!thread_.joinable() || OnSimThread()) return;
   // A send, not a post: while it waits, this thread still takes the answers that the simulator
   // may be sending it, so the simulator never blocks on a thread that is joining it.
-  windows_.Send(service_window_.load(), kStopMessage, 0, 0);
+  windows_.Send(service_window_.load(), kStopMessage, 0, 0, platform::kNoLimit);
   thread_.join();
   thread_ = std::thread();
 }
@@ -129,11 +134,16 @@ void Simulator::DestroyControlHere() {
   }
 }
 
+void Simulator::Freeze(std::chrono::milliseconds duration) {
+  windows_.Post(service_window_.load(), kFreezeMessage, static_cast<uintptr_t>(duration.count()),
+                0);
+}
+
 void Simulator::DestroyControlWindow() {
   if (OnSimThread()) {
     DestroyControlHere();
   } else if (running()) {
-    windows_.Send(service_window_.load(), kDestroyControlMessage, 0, 0);
+    windows_.Send(service_window_.load(), kDestroyControlMessage, 0, 0, platform::kNoLimit);
   }
 }
 
@@ -145,6 +155,9 @@ std::optional<intptr_t> Simulator::OnServiceMessage(const platform::WindowMessag
       return 0;  // the loop sends what is due once the pump returns
     case kDestroyControlMessage:
       DestroyControlHere();
+      return 0;
+    case kFreezeMessage:
+      std::this_thread::sleep_for(std::chrono::milliseconds(message.wparam));
       return 0;
     case kStopMessage:
       stopping_ = true;
@@ -217,23 +230,31 @@ void Simulator::HandleRequest(WindowHandle sender, const platform::CopyData& dat
 }
 
 void Simulator::Carry(ReplyPlan plan, WindowHandle to) {
+  // Busy: this thread looks at no message meanwhile, exactly as a long query on an application's
+  // window thread.
+  if (plan.busy.count() > 0) std::this_thread::sleep_for(plan.busy);
   if (plan.destroy_control_window) {
     DestroyControlHere();
     return;
   }
   if (!plan.reply) return;
-  if (!plan.from_pump) {
-    SendReply(to, *plan.reply);
-    return;
+  for (int copy = 0; copy < plan.copies; ++copy) {
+    if (!plan.from_pump) {
+      SendReply(to, *plan.reply);
+      continue;
+    }
+    pending_.push_back({platform::Clock::now() + plan.delay, to, *plan.reply});
+    windows_.Post(service_window_.load(), kWakeMessage, 0, 0);
   }
-  pending_.push_back({platform::Clock::now() + plan.delay, to, std::move(*plan.reply)});
-  windows_.Post(service_window_.load(), kWakeMessage, 0, 0);
 }
 
 void Simulator::SendReply(WindowHandle to, const Reply& reply) {
   WindowHandle from = control_window_.load();
   if (!from) from = main_window_.load();
-  windows_.SendCopyData(to, from, reply.code, reply.bytes);
+  // A host that stopped answering must not hold the simulator: a reply that does not get
+  // through within the host's own longest wait is dropped.
+  windows_.SendCopyData(to, from, reply.code, reply.bytes,
+                        platform::Clock::now() + kReplyDeliveryLimit);
 }
 
 void Simulator::SendDueReplies() {

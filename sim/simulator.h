@@ -85,6 +85,8 @@ class Simulator {
   // "The application died": its control window goes away (done on the simulator's thread;
   // returns when it is gone). The main window stays but no longer answers the attach message.
   void DestroyControlWindow();
+  // The window thread looks at no message for this long, starting now (a hung program).
+  void Freeze(std::chrono::milliseconds duration);
 
   // The model. The named helpers cover the common cases; EditModel and Model reach the rest.
   void AddUser(SimUser user);  // replaces a user of the same login

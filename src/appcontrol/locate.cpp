@@ -158,7 +158,7 @@ bool LaunchExe(link::ApplCore& core) {
 
 std::string GetTextFromWindow(link::ApplCore& core, platform::WindowHandle window) {
   try {
-    return core.windows().WindowText(window);
+    return core.windows().WindowText(window, core.timing().title_read_limit);
   } catch (const RuntimeFailure& failure) {
     ShowError(core, "GetTextFromWindow ERROR: " + std::to_string(failure.number()) + " " +
                         failure.description());

@@ -6,26 +6,58 @@ namespace orvabridge::channel {
 
 using platform::Clock;
 
+// WM_NULL: every window handles it, and doing so changes nothing.
+constexpr platform::MessageId kEmptyMessage = 0;
+
 platform::Deadline Exchanger::DeadlineIn(double seconds) const {
   return Clock::now() + timing_.Scaled(seconds);
 }
 
-void Exchanger::Send(uint32_t code, std::span<const std::byte> record) {
+platform::SendStatus Exchanger::Deliver(uint32_t code, std::span<const std::byte> record,
+                                        platform::Deadline limit, bool awaits_reply) {
+  using platform::SendStatus;
+  if (application_behind_) {
+    // The application handles sent messages in order: an empty one comes back only after the
+    // request it still had queued. A late reply to that is on its way to this thread by then (the
+    // application may handle the empty message while it waits for its reply to be taken), so
+    // what was sent here meanwhile is taken before going on.
+    const auto caught_up = windows_.Send(target_window_, kEmptyMessage, 0, 0, limit);
+    if (caught_up.status == SendStatus::kTimedOut || caught_up.status == SendStatus::kHung) {
+      return SendStatus::kTimedOut;
+    }
+    windows_.HandleSentMessages();
+    application_behind_ = false;
+  }
+  // A stale reply that arrived while the application caught up was unpacked, but it cannot end
+  // this request's wait: ReplyCode is reset only now.
+  if (awaits_reply) holding_.reply_code = 0;
   // The send returns once the imaging application has handled the request; a reply it sends
   // meanwhile is unpacked on this thread before the send returns.
-  windows_.SendCopyData(target_window_, reply_window_, code, record);
+  const auto sent = windows_.SendCopyData(target_window_, reply_window_, code, record, limit);
+  if (sent.status == SendStatus::kTimedOut) application_behind_ = true;
+  return sent.status;
+}
+
+bool Exchanger::Send(uint32_t code, std::span<const std::byte> record) {
+  return SendWithin(code, record, timing_.unanswered_send_seconds) != platform::SendStatus::kHung;
+}
+
+platform::SendStatus Exchanger::SendWithin(uint32_t code, std::span<const std::byte> record,
+                                           double timeout_seconds) {
+  return Deliver(code, record, DeadlineIn(timeout_seconds), false);
 }
 
 ExchangeResult Exchanger::Exchange(uint32_t code, std::span<const std::byte> record,
                                    double timeout_seconds, WatchWindow watch) {
-  holding_.reply_code = 0;
-  Send(code, record);
+  const auto status = Deliver(code, record, DeadlineIn(timeout_seconds), true);
+  if (status == platform::SendStatus::kTimedOut || status == platform::SendStatus::kHung) {
+    return {Outcome::kTimeout, 0};
+  }
   return Wait(DeadlineIn(timeout_seconds), watch);
 }
 
 ExchangeResult Exchanger::Wait(platform::Deadline deadline, WatchWindow watch) {
-  const Outcome outcome =
-      WaitFor([this] { return holding_.reply_code != 0; }, deadline, watch);
+  const Outcome outcome = WaitFor([this] { return holding_.reply_code != 0; }, deadline, watch);
   if (outcome == Outcome::kReply) return {Outcome::kReply, holding_.reply_code};
   return {outcome, 0};
 }

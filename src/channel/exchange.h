@@ -1,6 +1,21 @@
 // The exchange: send a record to the control window as copy-data and wait, pumping the thread's
 // messages, until the awaited reply arrives, the deadline passes or the control window vanishes.
 // Waits block on "message or deadline" with a monotonic clock; they never spin.
+//
+// The send itself is bounded: it gives up when the request's time-out passes, or at once when the
+// system reports the imaging application as hung, and the request then ends as a time-out. The
+// wait that follows a send counts its time-out from the send's return.
+//
+// Late replies. A request whose send gave up stays queued in the imaging application, which may
+// still answer it later. Such a reply is unpacked into the holding area when it comes, but it
+// never ends the wait of a later request: before the next request is sent, the exchanger waits
+// (within that request's own time-out) until the imaging application has worked through what it
+// still had queued, by sending it an empty message, which it can only handle after the old
+// request. A reply that arrives meanwhile is the old request's. If the application is still busy
+// when that time-out passes, the new request is not sent at all and ends as a time-out, so that
+// requests do not pile up in an application that does not answer. (A reply that the application
+// sends long after it handled the request is not ordered this way; it ends a later wait of the
+// same code as before.)
 #pragma once
 
 #include <cstdint>
@@ -14,7 +29,7 @@
 namespace orvabridge::channel {
 
 enum class Outcome {
-  kReply,       // a reply ended the wait; its code is in `reply_code`
+  kReply,  // a reply ended the wait; its code is in `reply_code`
   kTimeout,
   kWindowGone,  // the control window stopped being a window (TargetWindow left unchanged)
 };
@@ -35,12 +50,21 @@ class Exchanger {
 
   void set_reply_window(platform::WindowHandle reply_window) { reply_window_ = reply_window; }
 
-  // Resets ReplyCode, sends, and waits up to `timeout_seconds` (scaled) from the send's return.
-  ExchangeResult Exchange(uint32_t code, std::span<const std::byte> record,
-                          double timeout_seconds, WatchWindow watch = WatchWindow::kYes);
+  // Resets ReplyCode, sends within `timeout_seconds` (scaled), and waits up to `timeout_seconds`
+  // from the send's return.
+  ExchangeResult Exchange(uint32_t code, std::span<const std::byte> record, double timeout_seconds,
+                          WatchWindow watch = WatchWindow::kYes);
 
-  // Sends without touching ReplyCode and without waiting.
-  void Send(uint32_t code, std::span<const std::byte> record);
+  // Sends without touching ReplyCode and without waiting for a reply, within the time a request
+  // that awaits none may take (Timing::unanswered_send_seconds). True when the request reached
+  // the imaging application (handled, or queued there when the limit passed; a missing window
+  // counts as reached, as the wait of the caller finds it gone), false when it was not sent to a
+  // hung application.
+  bool Send(uint32_t code, std::span<const std::byte> record);
+  // Sends without touching ReplyCode and without waiting, within `timeout_seconds` (scaled), for
+  // requests whose reply is watched some other way (the image requests).
+  platform::SendStatus SendWithin(uint32_t code, std::span<const std::byte> record,
+                                  double timeout_seconds);
 
   // The wait loop alone: runs at least one turn; a reply seen in the same turn as the deadline
   // wins. `done` decides when a reply has arrived (ReplyCode non-zero by default).
@@ -56,12 +80,20 @@ class Exchanger {
 
  private:
   void BlockUntilNextTurn(platform::Deadline deadline, WatchWindow watch);
+  // Sends within `limit`, first letting the application work through a request it still has
+  // queued from an earlier send that gave up; resets ReplyCode right before the send when the
+  // request awaits a reply. The status of the request's own send, or kTimedOut when the
+  // application did not catch up in time.
+  platform::SendStatus Deliver(uint32_t code, std::span<const std::byte> record,
+                               platform::Deadline limit, bool awaits_reply);
 
   platform::WindowSystem& windows_;
   ReplyHolding& holding_;
   const platform::WindowHandle& target_window_;
   const link::Timing& timing_;
   platform::WindowHandle reply_window_;
+  // An earlier send gave up while the application still had it queued.
+  bool application_behind_ = false;
 };
 
 }  // namespace orvabridge::channel

@@ -12,6 +12,12 @@ struct Timing {
   // How often a wait re-checks that the target window still exists: no message tells us that a
   // window of another process went away, so the blocking wait wakes up this often to look.
   std::chrono::milliseconds window_check_interval{50};
+  // How long a window of the imaging application's class may take to tell its title during a
+  // search; one that takes longer (a hung program of another maker) counts as untitled.
+  std::chrono::milliseconds title_read_limit{300};
+  // The longest a request that awaits no reply may take to be handed over (scaled): the usual
+  // request time-out.
+  double unanswered_send_seconds = 20.0;
 
   std::chrono::steady_clock::duration Scaled(double seconds) const {
     return std::chrono::duration_cast<std::chrono::steady_clock::duration>(

@@ -26,10 +26,14 @@ std::string FolderText(const std::string& templib) {
 }
 
 // A flag left over from a request that gave up earlier is cleared before sending, so that a
-// stale reply is never taken as this request's answer.
-void SendImageRequest(link::ApplCore& core, uint32_t code, std::span<const std::byte> request) {
+// stale reply is never taken as this request's answer. False when the request did not get
+// through within `timeout_seconds` (an application that is busy or hung), which ends the request
+// as its time-out.
+bool SendImageRequest(link::ApplCore& core, uint32_t code, std::span<const std::byte> request,
+                      double timeout_seconds) {
   core.holding().image_reply_flag = false;
-  core.exchanger().Send(code, request);
+  const auto sent = core.exchanger().SendWithin(code, request, timeout_seconds);
+  return sent != platform::SendStatus::kTimedOut && sent != platform::SendStatus::kHung;
 }
 
 // Waits until an image reply of the right size has been stored; the flag is taken down again
@@ -37,9 +41,9 @@ void SendImageRequest(link::ApplCore& core, uint32_t code, std::span<const std::
 channel::Outcome AwaitImageReply(link::ApplCore& core, double timeout_seconds) {
   auto& holding = core.holding();
   auto& exchanger = core.exchanger();
-  const auto outcome = exchanger.WaitFor([&holding] { return holding.image_reply_flag; },
-                                         exchanger.DeadlineIn(timeout_seconds),
-                                         channel::WatchWindow::kYes);
+  const auto outcome =
+      exchanger.WaitFor([&holding] { return holding.image_reply_flag; },
+                        exchanger.DeadlineIn(timeout_seconds), channel::WatchWindow::kYes);
   if (outcome != channel::Outcome::kWindowGone) holding.image_reply_flag = false;
   return outcome;
 }
@@ -71,9 +75,9 @@ int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const st
 
         // The reply lands in ImageRecord; its size and original path stay as they were.
         auto& reply = core.holding().image_record;
-        for (const auto field : {image::kPatientId, image::kPictureId, image::kImageDate,
-                                 image::kToothGroups, image::kImageType, image::kComment,
-                                 image::kToothGroupName, image::kXrayData}) {
+        for (const auto field :
+             {image::kPatientId, image::kPictureId, image::kImageDate, image::kToothGroups,
+              image::kImageType, image::kComment, image::kToothGroupName, image::kXrayData}) {
           channel::ZeroField(reply, field);
         }
 
@@ -81,8 +85,10 @@ int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const st
         channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
         core.codec().WriteText(request, image_query::kPictureOrPatientId, patientid);
         core.codec().WriteText(request, image_query::kPathOrDate, date);
-        SendImageRequest(core, command::kSearchImage, request);
-        const auto outcome = AwaitImageReply(core, kSearchImageTimeoutSeconds);
+        const auto outcome =
+            SendImageRequest(core, command::kSearchImage, request, kSearchImageTimeoutSeconds)
+                ? AwaitImageReply(core, kSearchImageTimeoutSeconds)
+                : channel::Outcome::kTimeout;
         if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
         if (outcome == channel::Outcome::kTimeout) return result::kNothingFound;
 
@@ -111,33 +117,35 @@ int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::
         core.codec().WriteText(request, image_query::kPictureOrPatientId, PictureID);
         core.codec().WriteText(request, image_query::kPathOrDate, PicturePath);
         core.codec().WriteText(request, image_query::kFolderOrResult, folder);
-        SendImageRequest(core, command::kGetImage, request);
-        // The picture id is read as a number only once the request is out: a text that is no
+        // The send may take as long as the longest wait; which wait applies is known only once
+        // the request is out, as the picture id is read as a number then: a text that is no
         // number fails the call after sending, without waiting.
+        const bool sent =
+            SendImageRequest(core, command::kGetImage, request, kGetImageLongTimeoutSeconds);
         const double limit = link::TextAsNumber(PictureID) == kLongWaitPicture
                                  ? kGetImageLongTimeoutSeconds
                                  : kGetImageTimeoutSeconds;
-        const auto outcome = AwaitImageReply(core, limit);
+        const auto outcome = sent ? AwaitImageReply(core, limit) : channel::Outcome::kTimeout;
         if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
         if (outcome == channel::Outcome::kTimeout) {
-          core.system().ShowMessageBox({"GetImage timed out after " +
-                                            std::to_string(static_cast<int>(limit)) + " seconds.",
-                                        "", platform::kMbOk});
+          core.system().ShowMessageBox(
+              {"GetImage timed out after " + std::to_string(static_cast<int>(limit)) + " seconds.",
+               "", platform::kMbOk});
           return result::kNothingFound;
         }
 
-        PicturePath = core.codec().ReadText(core.holding().image_file_reply,
-                                            image_query::kFolderOrResult);
+        PicturePath =
+            core.codec().ReadText(core.holding().image_file_reply, image_query::kFolderOrResult);
         return PicturePath.empty() ? result::kNothingFound : result::kSuccess;
       },
       [](int32_t, const std::string&) { return result::kImageFailure; });
 }
 
-int32_t FindImages(link::ApplCore& core, const std::string& PictureID,
-                   const std::string& patientid, const std::string& FromDate,
-                   const std::string& ToDate, const std::string& imagetype,
-                   const std::string& ToothGroupname, const std::string& comment,
-                   const std::string& toothgroups, const std::string& Xraydata) {
+int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std::string& patientid,
+                   const std::string& FromDate, const std::string& ToDate,
+                   const std::string& imagetype, const std::string& ToothGroupname,
+                   const std::string& comment, const std::string& toothgroups,
+                   const std::string& Xraydata) {
   return CatchFailure(
       [&]() -> int32_t {
         if (auto failed = core.CheckGuards({})) return *failed;

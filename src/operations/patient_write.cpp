@@ -69,8 +69,9 @@ int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArgum
     const auto sent =
         std::span<std::byte>(record).first(extended ? patient::kExtendedSize : patient::kShortSize);
     FillRecord(core.codec(), sent, extended, arguments);
-    // No reply comes: ReplyCode is neither reset nor read.
-    core.exchanger().Send(CommandCode(kind, extended), sent);
+    // No reply comes: ReplyCode is neither reset nor read. A record that an application the
+    // system reports as hung never received has not been delivered.
+    if (!core.exchanger().Send(CommandCode(kind, extended), sent)) return result::kNoTargetWindow;
     return result::kSuccess;
   });
 }

@@ -77,6 +77,23 @@ struct WindowMessage {
   const CopyData* copy_data = nullptr;  // set only when id == kWmCopyData
 };
 
+// How a bounded send ended.
+enum class SendStatus {
+  kHandled,   // the receiver handled the message; SendResult::result is its answer
+  kTimedOut,  // the limit passed first; the message stays queued and may still be handled later
+  kHung,      // the system reports the receiver as hung (not looking at its messages): not sent
+  kNoWindow,  // the window does not exist
+};
+
+struct SendResult {
+  SendStatus status = SendStatus::kNoWindow;
+  intptr_t result = 0;
+  bool handled() const { return status == SendStatus::kHandled; }
+};
+
+// No limit: the send waits for as long as the receiver takes (only for windows of our own).
+inline constexpr Deadline kNoLimit = Deadline::max();
+
 // A window's procedure. nullopt asks for the system's default processing.
 using MessageHandler = std::function<std::optional<intptr_t>(const WindowMessage&)>;
 
@@ -87,7 +104,7 @@ using TimerProc = void (*)(WindowHandle window, uintptr_t id);
 struct WindowSpec {
   std::string class_name;
   std::string title;
-  WindowHandle parent;      // 0: top-level
+  WindowHandle parent;  // 0: top-level
   uint32_t style = 0;
   uint32_t ex_style = 0;
   bool message_only = false;  // not enumerated, never shown (Win32: parent HWND_MESSAGE)
@@ -119,12 +136,14 @@ class WindowSystem {
   virtual bool IsWindow(WindowHandle window) const = 0;
 
   // Synchronous copy-data send (message 74, wparam = from). Blocks until the receiver has
-  // handled it; messages sent to this thread by other threads meanwhile are handled. The record
-  // is copied for the receiver. Returns the receiver's result, 0 when `to` is no window.
-  virtual intptr_t SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
-                                std::span<const std::byte> record) = 0;
-  // Synchronous send of a plain message; same blocking rules as SendCopyData.
-  virtual intptr_t Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) = 0;
+  // handled it or `limit` passes; messages sent to this thread by other threads meanwhile are
+  // handled. A receiver that the system reports as hung gets nothing and the send returns at
+  // once (Win32: SMTO_ABORTIFHUNG). The record is copied for the receiver.
+  virtual SendResult SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                                  std::span<const std::byte> record, Deadline limit) = 0;
+  // Synchronous send of a plain message; same rules as SendCopyData.
+  virtual SendResult Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                          Deadline limit) = 0;
   // SendNotifyMessage: returns at once for windows of other threads; for a window of the calling
   // thread the handler runs before it returns.
   virtual bool Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) = 0;
@@ -134,12 +153,15 @@ class WindowSystem {
   // Enumeration in the system's order (top of the Z-order first). Message-only windows are never
   // enumerated.
   virtual void ForEachTopLevel(const std::function<void(WindowHandle)>& visit) = 0;
-  virtual void ForEachDescendant(WindowHandle window, const std::function<void(WindowHandle)>& visit) = 0;
-  virtual void ForEachThreadWindow(ThreadId thread, const std::function<void(WindowHandle)>& visit) = 0;
+  virtual void ForEachDescendant(WindowHandle window,
+                                 const std::function<void(WindowHandle)>& visit) = 0;
+  virtual void ForEachThreadWindow(ThreadId thread,
+                                   const std::function<void(WindowHandle)>& visit) = 0;
 
   virtual std::string ClassName(WindowHandle window) = 0;
-  // The window's text as the get-text message (13) reports it; empty when there is none.
-  virtual std::string WindowText(WindowHandle window) = 0;
+  // The window's text as the get-text message (13) reports it; empty when there is none, and
+  // when the window does not answer within `limit` or is reported as hung.
+  virtual std::string WindowText(WindowHandle window, Clock::duration limit) = 0;
 
   virtual WindowHandle Parent(WindowHandle window) = 0;
   virtual WindowHandle Owner(WindowHandle window) = 0;
@@ -164,6 +186,9 @@ class WindowSystem {
   // Handles everything waiting for the calling thread (sent, posted, due timers), then returns.
   // Returns false when a quit request was taken from the queue.
   virtual bool PumpMessages() = 0;
+  // Handles only the messages that other threads have sent to this one and that wait for it,
+  // nothing posted and no timer (Win32: PeekMessage with PM_QS_SENDMESSAGE).
+  virtual void HandleSentMessages() = 0;
   // Blocks until a message for the calling thread is waiting or the deadline passes.
   virtual void WaitForMessage(Deadline deadline) = 0;
   // Asks the calling thread's pump to return false.

@@ -63,11 +63,15 @@ TEST_F(DeskMessages, ReplySentIntoTheBlockedSenderIsHandledDuringItsSend) {
       EXPECT_EQ(windows().CurrentThread(), b.thread_id());
       const WindowHandle from(static_cast<uint32_t>(m.wparam));
       const auto answer = Bytes("pong:" + Text(m.copy_data->bytes));
-      return windows().SendCopyData(from, WindowHandle(), m.copy_data->code + 1, answer) == 1 ? 77
-                                                                                              : -1;
+      return windows().SendCopyData(from, WindowHandle(), m.copy_data->code + 1, answer,
+                                    platform::kNoLimit)
+                         .result == 1
+                 ? 77
+                 : -1;
     });
   });
-  const intptr_t result = windows().SendCopyData(control, reply_window, 1003, Bytes("ping"));
+  const intptr_t result =
+      windows().SendCopyData(control, reply_window, 1003, Bytes("ping"), platform::kNoLimit).result;
   events.push_back("send returned " + std::to_string(result));
   EXPECT_EQ(events, (std::vector<std::string>{"reply 1004 pong:ping", "send returned 77"}));
 }
@@ -77,16 +81,20 @@ TEST_F(DeskMessages, NestedSendsAcrossThreadsDoNotDeadlock) {
   WindowHandle a_window;
   WindowHandle b_window;
   a_window = On(kPing, [&](const WindowMessage& m) -> intptr_t {
-    return m.wparam == 0 ? 1000 : windows().Send(b_window, kPing, m.wparam - 1, 0) + 1;
+    return m.wparam == 0
+               ? 1000
+               : windows().Send(b_window, kPing, m.wparam - 1, 0, platform::kNoLimit).result + 1;
   });
   b_window = b.Call([&] {
     return On(kPing, [&](const WindowMessage& m) -> intptr_t {
-      return m.wparam == 0 ? 2000 : windows().Send(a_window, kPing, m.wparam - 1, 0) + 1;
+      return m.wparam == 0
+                 ? 2000
+                 : windows().Send(a_window, kPing, m.wparam - 1, 0, platform::kNoLimit).result + 1;
     });
   });
   // B(5) -> A(4) -> B(3) -> A(2) -> B(1) -> A(0): each thread blocked in a send while it
   // handles the next one; A(0) answers 1000 and each of the five hops adds one.
-  EXPECT_EQ(windows().Send(b_window, kPing, 5, 0), 1005);
+  EXPECT_EQ(windows().Send(b_window, kPing, 5, 0, platform::kNoLimit).result, 1005);
 }
 
 TEST_F(DeskMessages, HandlerFailureLeavesThroughTheDispatchingCallAndAWindowMayEndItself) {
@@ -95,7 +103,7 @@ TEST_F(DeskMessages, HandlerFailureLeavesThroughTheDispatchingCallAndAWindowMayE
   windows().Post(target, kPing, 0, 0);
   EXPECT_THROW(windows().PumpMessages(), std::runtime_error);
   EXPECT_TRUE(windows().PumpMessages());
-  EXPECT_THROW(windows().Send(target, kPing, 0, 0), std::runtime_error);
+  EXPECT_THROW(windows().Send(target, kPing, 0, 0, platform::kNoLimit).result, std::runtime_error);
   EXPECT_TRUE(windows().IsWindow(target));
 
   WindowHandle self;
@@ -105,7 +113,7 @@ TEST_F(DeskMessages, HandlerFailureLeavesThroughTheDispatchingCallAndAWindowMayE
     after_destroy = !windows().IsWindow(self);
     return 5;
   });
-  EXPECT_EQ(windows().Send(self, kPing, 0, 0), 5);
+  EXPECT_EQ(windows().Send(self, kPing, 0, 0, platform::kNoLimit).result, 5);
   EXPECT_TRUE(after_destroy);
 }
 
@@ -158,7 +166,7 @@ TEST_F(DeskMessages, DestroyDropsQueuedMessagesAndAnswersAPendingSendWithZero) {
   });
   ThreadRunner peer(windows());
   std::promise<intptr_t> sent;
-  peer.Run([&] { sent.set_value(windows().Send(window, kPing, 0, 0)); });
+  peer.Run([&] { sent.set_value(windows().Send(window, kPing, 0, 0, platform::kNoLimit).result); });
 
   // This thread does not pump: the send stays pending in its queue. Wait until it is there.
   windows().WaitForMessage(Clock::now() + kPatience);
@@ -196,13 +204,122 @@ TEST_F(DeskMessages, HandlerReentersTheWindowSystem) {
     windows().Post(helper, kOther, 0, 0);
     windows().PumpMessages();
     windows().DestroyWindow(Plain());
-    return windows().Send(helper, kPing, 0, 0) + 1;
+    return windows().Send(helper, kPing, 0, 0, platform::kNoLimit).result + 1;
   });
   // The peer's send reaches this thread while it is blocked in Call (itself a send), so the
   // handler runs here, inside that wait.
   ThreadRunner peer(windows());
-  EXPECT_EQ(peer.Call([&] { return windows().Send(target, kPing, 0, 0); }), 11);
+  EXPECT_EQ(
+      peer.Call([&] { return windows().Send(target, kPing, 0, 0, platform::kNoLimit).result; }),
+      11);
   EXPECT_EQ(inner, 1);
+}
+
+// --- Bounded sends ---------------------------------------------------------------------------
+
+// A window on `peer` whose handler for kOther runs until `release` is set: the peer thread is then
+// busy inside a message, as an application that works on a long request.
+struct BusyPeer {
+  explicit BusyPeer(WindowSystem& windows) : peer(windows) {
+    window = peer.Call([&] {
+      return windows.MakeWindow(
+          {}, [this, &windows](const WindowMessage& m) -> std::optional<intptr_t> {
+            if (m.id == kOther) {
+              busy.set_value();
+              release.get_future().wait();
+              return 0;
+            }
+            if (m.id == kWmCopyData) {
+              received.push_back(Text(m.copy_data->bytes));
+              return 1;
+            }
+            if (m.id == kPing) {
+              received.push_back("notified");
+              return 1;
+            }
+            return std::nullopt;
+          });
+    });
+  }
+  // Makes the peer busy and returns once it is.
+  void Occupy(WindowSystem& windows) {
+    windows.Post(window, kOther, 0, 0);
+    busy.get_future().wait();
+  }
+  ThreadRunner peer;
+  WindowHandle window;
+  std::promise<void> busy, release;
+  std::vector<std::string> received;  // touched on the peer only, read after it was released
+};
+
+TEST_F(DeskMessages, ASendToABusyReceiverGivesUpAtItsLimitAndIsStillHandledLater) {
+  BusyPeer busy(windows());
+  busy.Occupy(windows());
+  {
+    std::vector<std::byte> record = Bytes("late request");
+    const auto sent =
+        windows().SendCopyData(busy.window, WindowHandle(), 1003, record, Clock::now() + 20ms);
+    EXPECT_EQ(sent.status, SendStatus::kTimedOut);
+    std::fill(record.begin(), record.end(), std::byte{0});  // the sender's buffer is reused
+  }
+  busy.release.set_value();
+  busy.peer.Call([] {});  // the peer has worked through its queue
+  EXPECT_EQ(busy.received, std::vector<std::string>{"late request"})
+      << "the receiver handles the message later, from its own copy";
+}
+
+TEST_F(DeskMessages, AReceiverThatStoppedLookingAtItsMessagesIsHungAndGetsNothing) {
+  BusyPeer busy(windows());
+  EXPECT_TRUE(
+      windows()
+          .SendCopyData(busy.window, WindowHandle(), 1003, Bytes("a"), Clock::now() + kPatience)
+          .handled());
+  desktop_->SetHungAfter(Clock::duration::zero());
+  busy.Occupy(windows());
+  const auto sent = windows().SendCopyData(busy.window, WindowHandle(), 1003, Bytes("b"),
+                                           Clock::now() + kPatience);
+  EXPECT_EQ(sent.status, SendStatus::kHung) << "given up at once, not after the limit";
+  EXPECT_TRUE(windows().Notify(busy.window, kPing, 0, 0)) << "a notification is queued";
+  // Windows of this thread are never hung for its own sends, and a send without limit waits.
+  const WindowHandle own = On(kPing, [](const WindowMessage&) -> intptr_t { return 3; });
+  EXPECT_EQ(windows().Send(own, kPing, 0, 0, Clock::now()).result, 3);
+
+  busy.release.set_value();
+  busy.peer.Call([] {});
+  EXPECT_EQ(busy.received, std::vector<std::string>({"a", "notified"}));
+}
+
+TEST_F(DeskMessages, AThreadBlockedInASendIsWaitingAndNotHung) {
+  desktop_->SetHungAfter(Clock::duration::zero());
+  const WindowHandle reply_window =
+      On(kWmCopyData, [](const WindowMessage&) -> intptr_t { return 1; });
+  ThreadRunner peer(windows());
+  const WindowHandle peer_window = peer.Call([&] {
+    return On(kPing, [&](const WindowMessage&) -> intptr_t {
+      // This thread's send below is still blocked: the reply reaches it.
+      const auto sent = windows().SendCopyData(reply_window, WindowHandle(), 1, Bytes("r"),
+                                               Clock::now() + kPatience);
+      return static_cast<intptr_t>(sent.status);
+    });
+  });
+  EXPECT_EQ(windows().Send(peer_window, kPing, 0, 0, platform::kNoLimit).result,
+            static_cast<intptr_t>(SendStatus::kHandled));
+}
+
+TEST_F(DeskMessages, TheTitleOfAWindowThatDoesNotAnswerInTimeIsEmpty) {
+  BusyPeer busy(windows());
+  const WindowHandle titled = busy.peer.Call([&] {
+    WindowSpec spec;
+    spec.title = "Practice manager";
+    return windows().MakeWindow(spec, nullptr);
+  });
+  EXPECT_EQ(windows().WindowText(titled, kPatience), "Practice manager");
+  busy.Occupy(windows());
+  EXPECT_EQ(windows().WindowText(titled, 20ms), "");
+  // The late get-text writes into the receiver's own buffer (AddressSanitizer watches).
+  busy.release.set_value();
+  busy.peer.Call([] {});
+  EXPECT_EQ(windows().WindowText(titled, kPatience), "Practice manager");
 }
 
 }  // namespace

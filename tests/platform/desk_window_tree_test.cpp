@@ -190,9 +190,9 @@ TEST_F(DeskWindowTree, WindowTextIsAnsweredByTheWindowOnItsOwnThread) {
       return std::optional<intptr_t>(sizeof(answer) - 1);
     });
   });
-  EXPECT_EQ(windows().WindowText(custom), "Answered title");
+  EXPECT_EQ(windows().WindowText(custom, std::chrono::seconds(1)), "Answered title");
   EXPECT_EQ(asked_on, peer.thread_id());
-  EXPECT_EQ(windows().WindowText(kMissing), "");
+  EXPECT_EQ(windows().WindowText(kMissing, std::chrono::seconds(1)), "");
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ class ReplyCatcher {
 
   void Send(platform::WindowHandle to, uint32_t code, std::span<const std::byte> record) {
     sending_ = true;
-    windows_.SendCopyData(to, window_, code, record);
+    windows_.SendCopyData(to, window_, code, record, platform::kNoLimit);
     sending_ = false;
   }
 

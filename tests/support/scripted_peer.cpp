@@ -71,7 +71,7 @@ std::optional<intptr_t> ScriptedPeer::OnControlWindow(const platform::WindowMess
 }
 
 void ScriptedPeer::Reply(WindowHandle to, uint32_t code, std::span<const std::byte> bytes) {
-  platform_.Windows().SendCopyData(to, control_window_, code, bytes);
+  platform_.Windows().SendCopyData(to, control_window_, code, bytes, platform::kNoLimit);
 }
 
 void ScriptedPeer::ReplyLater(WindowHandle to, uint32_t code, std::vector<std::byte> bytes) {

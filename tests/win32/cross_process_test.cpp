@@ -1,21 +1,15 @@
 // The library against orva-sim.exe in a process of its own: launching and attaching, requests
 // across processes, an application that dies while the library waits, a reply that comes too
 // late; and the simulator program's own start and end.
-//
-// The library launches the application with nothing but its launch switches, so the simulator's
-// options come from ORVA_SIM_ARGS, which every program these tests start inherits.
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <memory>
 #include <string>
 
-#include "link/appl_core.h"
-#include "link/thread_state.h"
 #include "sim/command_line.h"
 #include "sim/demo_seed.h"
-#include "support/link_fixture.h"
-#include "win32/sim_process.h"
+#include "win32/cross_process_fixture.h"
 
 namespace orvabridge::testing {
 namespace {
@@ -25,61 +19,6 @@ using platform::WindowMessage;
 using win32_testing::ScopedEnvironment;
 using win32_testing::SimProcess;
 namespace demo = sim::demo;
-
-struct PatientFields {
-  std::string id, first, last, birthdate, sex, address, tel_one, tel_two, mobile, email, comments;
-
-  int32_t ReadCurrent(Appl& appl) {
-    return appl.GetCurrentPatient(id, first, last, birthdate, sex, address, tel_one, tel_two,
-                                  mobile, email, comments);
-  }
-};
-
-class CrossProcessTest : public LinkTest {
- protected:
-  void SetUp() override {
-    LinkTest::SetUp();
-    win32_testing::KillStraySimulators(windows());
-    Installation installation;
-    installation.executable_path = win32_testing::SimulatorPath();
-    InstallClassLibrary(*platform_, installation);
-  }
-
-  void TearDown() override {
-    simulators_.clear();  // kills them
-    win32_testing::KillStraySimulators(windows());
-    // Later tests that do not install their own class library must not launch anything.
-    InstallClassLibrary(*platform_, Installation{});
-    for (const auto& box : boxes_) ADD_FAILURE() << "message box: " << box.text;
-    LinkTest::TearDown();
-  }
-
-  platform::WindowSystem& windows() { return platform_->Windows(); }
-
-  // Starts orva-sim the way any program starts another and waits until its windows exist.
-  SimProcess& StartSimulator(const std::string& arguments) {
-    const std::string command = "\"" + win32_testing::SimulatorPath() + "\" " + arguments;
-    SimProcess& process = simulators_.emplace_back(
-        platform_->System().StartProcess(command, platform::kSwShowMinNoActive));
-    EXPECT_TRUE(process.valid());
-    EXPECT_TRUE(win32_testing::WaitForMainWindow(windows(), process.id()))
-        << "orva-sim " << arguments << " made no main window";
-    return process;
-  }
-
-  // Attaches to `process` with the real search times: across processes an answer comes fast,
-  // but not within the milliseconds of the scaled-down tests.
-  std::unique_ptr<Appl> AttachTo(const SimProcess& process) {
-    auto appl = MakeAppl(1.0);
-    std::string name, version;
-    EXPECT_EQ(appl->InitApplication(name, version), 1);
-    EXPECT_EQ(win32_testing::ProcessOfWindow(link::ThisThread().target_window), process.id())
-        << "attached to another application than the one started";
-    return appl;
-  }
-
-  std::deque<SimProcess> simulators_;  // a deque keeps references valid as it grows
-};
 
 TEST_F(CrossProcessTest, InitApplicationLaunchesTheSimulatorMinimisedAndAttaches) {
   const ScopedEnvironment arguments(std::string(sim::kArgumentsVariable),

@@ -176,6 +176,10 @@ class ScopedEnvironment {
     }
     ::SetEnvironmentVariableW(wide_name.c_str(), platform::win32::Utf8ToWide(value).c_str());
   }
+  // Takes the variable away for the scope.
+  ScopedEnvironment(std::string name, std::nullopt_t) : ScopedEnvironment(std::move(name), "") {
+    ::SetEnvironmentVariableW(platform::win32::Utf8ToWide(name_).c_str(), nullptr);
+  }
   ScopedEnvironment(const ScopedEnvironment&) = delete;
   ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
   ~ScopedEnvironment() {

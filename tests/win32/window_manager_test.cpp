@@ -47,7 +47,7 @@ TEST_F(Win32WindowManagerTest, EnumerationFindsAWindowByClassAndTitle) {
   std::vector<WindowHandle> matches;
   windows_.ForEachTopLevel([&](WindowHandle window) {
     if (windows_.ClassName(window) == "OrvabridgeTestFrame" &&
-        windows_.WindowText(window) == "Orvabridge test frame") {
+        windows_.WindowText(window, std::chrono::seconds(1)) == "Orvabridge test frame") {
       matches.push_back(window);
     }
   });
@@ -65,7 +65,7 @@ TEST_F(Win32WindowManagerTest, TheTitleOfAnotherThreadsWindowIsReadThroughGetTex
   PeerThread imaging(windows_, TopLevelSpec("ThunderRT6MDIForm", "Orvanta Imaging - Test"), Default);
 
   EXPECT_EQ(windows_.ClassName(imaging.window()), "ThunderRT6MDIForm");
-  EXPECT_EQ(windows_.WindowText(imaging.window()), "Orvanta Imaging - Test");
+  EXPECT_EQ(windows_.WindowText(imaging.window(), std::chrono::seconds(1)), "Orvanta Imaging - Test");
   EXPECT_EQ(windows_.WindowThread(imaging.window()), imaging.thread_id());
   EXPECT_NE(imaging.thread_id(), windows_.CurrentThread());
   EXPECT_TRUE(windows_.AttachThreadInput(windows_.CurrentThread(), imaging.thread_id(), true));
@@ -74,7 +74,7 @@ TEST_F(Win32WindowManagerTest, TheTitleOfAnotherThreadsWindowIsReadThroughGetTex
 
 TEST_F(Win32WindowManagerTest, AWindowWithoutTextReadsAsEmpty) {
   ScopedWindow frame(windows_, TopLevelSpec("OrvabridgeTestFrame", ""), Default);
-  EXPECT_EQ(windows_.WindowText(frame.get()), "");
+  EXPECT_EQ(windows_.WindowText(frame.get(), std::chrono::seconds(1)), "");
   EXPECT_EQ(windows_.ClassName(WindowHandle()), "");
 }
 

@@ -47,17 +47,19 @@ TEST_F(Win32MessagingTest, CopyDataReachesAWindowOfAnotherThreadWithEveryByte) {
     std::vector<std::byte> bytes;
     uintptr_t sender = 0;
   } received;
-  PeerThread peer(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmCopyData) return std::nullopt;
-    received.code = message.copy_data->code;
-    received.bytes.assign(message.copy_data->bytes.begin(), message.copy_data->bytes.end());
-    received.sender = message.wparam;
-    return 42;
-  });
+  PeerThread peer(
+      windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
+        if (message.id != kWmCopyData) return std::nullopt;
+        received.code = message.copy_data->code;
+        received.bytes.assign(message.copy_data->bytes.begin(), message.copy_data->bytes.end());
+        received.sender = message.wparam;
+        return 42;
+      });
   ScopedWindow own(windows_, MessageOnlySpec(), [](const WindowMessage&) { return std::nullopt; });
   const auto record = Pattern(26236);
 
-  EXPECT_EQ(windows_.SendCopyData(peer.window(), own.get(), 1500, record), 42);
+  EXPECT_EQ(
+      windows_.SendCopyData(peer.window(), own.get(), 1500, record, platform::kNoLimit).result, 42);
 
   EXPECT_EQ(received.code, 1500u);
   EXPECT_EQ(received.bytes, record);
@@ -67,14 +69,16 @@ TEST_F(Win32MessagingTest, CopyDataReachesAWindowOfAnotherThreadWithEveryByte) {
 TEST_F(Win32MessagingTest, AnEmptyRecordArrivesAsAnEmptyBlock) {
   std::optional<size_t> size;
   uint32_t code = 0;
-  PeerThread peer(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmCopyData) return std::nullopt;
-    code = message.copy_data->code;
-    size = message.copy_data->bytes.size();
-    return 1;
-  });
+  PeerThread peer(windows_, MessageOnlySpec(),
+                  [&](const WindowMessage& message) -> std::optional<intptr_t> {
+                    if (message.id != kWmCopyData) return std::nullopt;
+                    code = message.copy_data->code;
+                    size = message.copy_data->bytes.size();
+                    return 1;
+                  });
 
-  EXPECT_EQ(windows_.SendCopyData(peer.window(), WindowHandle(), 1020, {}), 1);
+  EXPECT_EQ(
+      windows_.SendCopyData(peer.window(), WindowHandle(), 1020, {}, platform::kNoLimit).result, 1);
   EXPECT_EQ(code, 1020u);
   EXPECT_EQ(size, 0u);
 }
@@ -82,23 +86,29 @@ TEST_F(Win32MessagingTest, AnEmptyRecordArrivesAsAnEmptyBlock) {
 TEST_F(Win32MessagingTest, AReplySentWhileTheRequestIsInProgressIsHandledBeforeTheSendReturns) {
   // The peer answers from inside its handler, as the imaging application may: the sender is
   // blocked in its send, and still has to take the reply.
-  PeerThread peer(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmCopyData) return std::nullopt;
-    const std::string answer = "answer to " + std::to_string(message.copy_data->code);
-    windows_.SendCopyData(WindowHandle(static_cast<uint32_t>(message.wparam)), WindowHandle(),
-                          message.copy_data->code, std::as_bytes(std::span(answer)));
-    return 0;
-  });
+  PeerThread peer(
+      windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
+        if (message.id != kWmCopyData) return std::nullopt;
+        const std::string answer = "answer to " + std::to_string(message.copy_data->code);
+        windows_
+            .SendCopyData(WindowHandle(static_cast<uint32_t>(message.wparam)), WindowHandle(),
+                          message.copy_data->code, std::as_bytes(std::span(answer)),
+                          platform::kNoLimit)
+            .result;
+        return 0;
+      });
   std::vector<std::string> replies;
-  ScopedWindow reply_window(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmCopyData) return std::nullopt;
-    const auto& bytes = message.copy_data->bytes;
-    replies.emplace_back(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return 0;
-  });
+  ScopedWindow reply_window(
+      windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
+        if (message.id != kWmCopyData) return std::nullopt;
+        const auto& bytes = message.copy_data->bytes;
+        replies.emplace_back(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return 0;
+      });
   const auto request = Pattern(584);
 
-  windows_.SendCopyData(peer.window(), reply_window.get(), 1003, request);
+  windows_.SendCopyData(peer.window(), reply_window.get(), 1003, request, platform::kNoLimit)
+      .result;
 
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0], "answer to 1003");
@@ -112,9 +122,12 @@ TEST_F(Win32MessagingTest, SendingToNoWindowAnswersZero) {
 
   EXPECT_FALSE(windows_.IsWindow(gone));
   EXPECT_FALSE(windows_.IsWindow(WindowHandle()));
-  EXPECT_EQ(windows_.SendCopyData(gone, WindowHandle(), 1, Pattern(4)), 0);
-  EXPECT_EQ(windows_.SendCopyData(WindowHandle(), WindowHandle(), 1, Pattern(4)), 0);
-  EXPECT_EQ(windows_.Send(gone, kWmUser, 0, 0), 0);
+  EXPECT_EQ(windows_.SendCopyData(gone, WindowHandle(), 1, Pattern(4), platform::kNoLimit).result,
+            0);
+  EXPECT_EQ(windows_.SendCopyData(WindowHandle(), WindowHandle(), 1, Pattern(4), platform::kNoLimit)
+                .result,
+            0);
+  EXPECT_EQ(windows_.Send(gone, kWmUser, 0, 0, platform::kNoLimit).result, 0);
   EXPECT_FALSE(windows_.Post(gone, kWmUser, 0, 0));
 }
 
@@ -123,14 +136,15 @@ TEST_F(Win32MessagingTest, NotifyReturnsBeforeAnotherThreadHasHandledTheMessage)
   auto released = release.get_future().share();
   std::atomic<bool> handled{false};
   const auto id = windows_.RegisterMessage("OrvabridgeTestNotify");
-  PeerThread peer(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != id) return std::nullopt;
-    // Held until the sender has come back from its notify; bounded so a blocking notify shows up
-    // as a failure rather than a hang.
-    released.wait_for(kPatience);
-    handled = true;
-    return 0;
-  });
+  PeerThread peer(windows_, MessageOnlySpec(),
+                  [&](const WindowMessage& message) -> std::optional<intptr_t> {
+                    if (message.id != id) return std::nullopt;
+                    // Held until the sender has come back from its notify; bounded so a blocking
+                    // notify shows up as a failure rather than a hang.
+                    released.wait_for(kPatience);
+                    handled = true;
+                    return 0;
+                  });
 
   ASSERT_TRUE(windows_.Notify(peer.window(), id, 1, 0));
   EXPECT_FALSE(handled.load());
@@ -139,24 +153,26 @@ TEST_F(Win32MessagingTest, NotifyReturnsBeforeAnotherThreadHasHandledTheMessage)
 
 TEST_F(Win32MessagingTest, NotifyAndSendToAWindowOfTheSameThreadRunTheHandlerAtOnce) {
   std::vector<uintptr_t> seen;
-  ScopedWindow own(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmUser + 1) return std::nullopt;
-    seen.push_back(message.wparam);
-    return static_cast<intptr_t>(message.wparam * 10);
-  });
+  ScopedWindow own(windows_, MessageOnlySpec(),
+                   [&](const WindowMessage& message) -> std::optional<intptr_t> {
+                     if (message.id != kWmUser + 1) return std::nullopt;
+                     seen.push_back(message.wparam);
+                     return static_cast<intptr_t>(message.wparam * 10);
+                   });
 
   EXPECT_TRUE(windows_.Notify(own.get(), kWmUser + 1, 1, 0));
-  EXPECT_EQ(windows_.Send(own.get(), kWmUser + 1, 2, 0), 20);
+  EXPECT_EQ(windows_.Send(own.get(), kWmUser + 1, 2, 0, platform::kNoLimit).result, 20);
   EXPECT_EQ(seen, (std::vector<uintptr_t>{1, 2}));
 }
 
 TEST_F(Win32MessagingTest, PostedMessagesWaitForThePump) {
   std::vector<intptr_t> seen;
-  ScopedWindow own(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmUser + 2) return std::nullopt;
-    seen.push_back(message.lparam);
-    return 0;
-  });
+  ScopedWindow own(windows_, MessageOnlySpec(),
+                   [&](const WindowMessage& message) -> std::optional<intptr_t> {
+                     if (message.id != kWmUser + 2) return std::nullopt;
+                     seen.push_back(message.lparam);
+                     return 0;
+                   });
 
   ASSERT_TRUE(windows_.Post(own.get(), kWmUser + 2, 0, 5));
   ASSERT_TRUE(windows_.Post(own.get(), kWmUser + 2, 0, 6));
@@ -167,11 +183,12 @@ TEST_F(Win32MessagingTest, PostedMessagesWaitForThePump) {
 
 TEST_F(Win32MessagingTest, WaitForMessageWakesForAMessagePostedByAnotherThread) {
   std::atomic<bool> handled{false};
-  ScopedWindow own(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmUser + 3) return std::nullopt;
-    handled = true;
-    return 0;
-  });
+  ScopedWindow own(windows_, MessageOnlySpec(),
+                   [&](const WindowMessage& message) -> std::optional<intptr_t> {
+                     if (message.id != kWmUser + 3) return std::nullopt;
+                     handled = true;
+                     return 0;
+                   });
   windows_.PumpMessages();
   // A deadline in the past never blocks.
   windows_.WaitForMessage(Clock::now() - std::chrono::seconds(1));
@@ -190,7 +207,8 @@ TEST_F(Win32MessagingTest, AQuitRequestEndsThePumpAndStaysForTheOuterLoop) {
   // On a thread of its own: the quit request must not reach the test runner's thread.
   std::vector<bool> pumps;
   std::thread([&] {
-    ScopedWindow own(windows_, MessageOnlySpec(), [](const WindowMessage&) { return std::nullopt; });
+    ScopedWindow own(windows_, MessageOnlySpec(),
+                     [](const WindowMessage&) { return std::nullopt; });
     windows_.Post(own.get(), kWmUser, 0, 0);
     windows_.PostQuitMessage();
     pumps.push_back(windows_.PumpMessages());
@@ -201,15 +219,17 @@ TEST_F(Win32MessagingTest, AQuitRequestEndsThePumpAndStaysForTheOuterLoop) {
 }
 
 TEST_F(Win32MessagingTest, AHandlerFailureIsThrownByTheCallThatDispatchedIt) {
-  ScopedWindow own(windows_, MessageOnlySpec(), [](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id == kWmUser + 4) throw std::runtime_error("handler failed");
-    return std::nullopt;
-  });
+  ScopedWindow own(windows_, MessageOnlySpec(),
+                   [](const WindowMessage& message) -> std::optional<intptr_t> {
+                     if (message.id == kWmUser + 4) throw std::runtime_error("handler failed");
+                     return std::nullopt;
+                   });
 
   windows_.Post(own.get(), kWmUser + 4, 0, 0);
   EXPECT_THROW(windows_.PumpMessages(), std::runtime_error);
   EXPECT_TRUE(windows_.PumpMessages()) << "the failure is thrown once";
-  EXPECT_THROW(windows_.Send(own.get(), kWmUser + 4, 0, 0), std::runtime_error);
+  EXPECT_THROW(windows_.Send(own.get(), kWmUser + 4, 0, 0, platform::kNoLimit).result,
+               std::runtime_error);
   EXPECT_TRUE(windows_.IsWindow(own.get()));
 }
 
@@ -226,20 +246,21 @@ TEST_F(Win32MessagingTest, AWindowMayDestroyItselfInsideItsHandler) {
     return std::nullopt;
   });
 
-  EXPECT_EQ(windows_.Send(self, kWmUser + 5, 0, 0), 0);
+  EXPECT_EQ(windows_.Send(self, kWmUser + 5, 0, 0, platform::kNoLimit).result, 0);
   EXPECT_FALSE(windows_.IsWindow(self));
   EXPECT_EQ(after_destroy, (std::vector<platform::MessageId>{kWmUser + 5}));
 }
 
 TEST_F(Win32MessagingTest, ACopyDataMessageWithoutItsBlockReachesTheHandlerAsEmpty) {
   std::optional<size_t> size;
-  ScopedWindow own(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != kWmCopyData) return std::nullopt;
-    size = message.copy_data ? message.copy_data->bytes.size() : 99;
-    return 1;
-  });
+  ScopedWindow own(windows_, MessageOnlySpec(),
+                   [&](const WindowMessage& message) -> std::optional<intptr_t> {
+                     if (message.id != kWmCopyData) return std::nullopt;
+                     size = message.copy_data ? message.copy_data->bytes.size() : 99;
+                     return 1;
+                   });
 
-  EXPECT_EQ(windows_.Send(own.get(), kWmCopyData, 0, 0), 1);
+  EXPECT_EQ(windows_.Send(own.get(), kWmCopyData, 0, 0, platform::kNoLimit).result, 1);
   EXPECT_EQ(size, 0u);
 }
 

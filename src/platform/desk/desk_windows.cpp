@@ -8,7 +8,9 @@
 // Queue order, as in Win32: messages sent from other threads first, then posted messages, then a
 // quit request (which stays set), then due timers (at most one tick per timer and pump call, no
 // catch-up). A thread blocked in a synchronous send handles only messages sent to it, never
-// posted ones or timers.
+// posted ones or timers. A send with a limit gives up when the limit passes (the message stays
+// queued, with the receiver's own copy of what it carries) and fails at once for a receiver that
+// has not looked at its messages for the hung threshold while not waiting for them.
 #include "platform/desk/desk_windows.h"
 #include "platform/desk/text_case.h"
 
@@ -83,7 +85,9 @@ struct DeskWindows::SentItem {
   bool is_copy_data = false;
   uint32_t code = 0;
   std::vector<std::byte> bytes;         // the receiver's own copy of the record
-  std::shared_ptr<ThreadQueue> waiter;  // the blocked sender; null for a notification
+  std::vector<char> text;               // get-text: the receiver's own buffer
+  std::shared_ptr<ThreadQueue> waiter;  // the blocked sender; null for a notification, or once
+                                        // the sender gave up
   bool done = false;
   intptr_t result = 0;
 };
@@ -95,6 +99,10 @@ struct DeskWindows::ThreadQueue {
   bool quit = false;
   std::vector<Timer> timers;
   std::condition_variable wake;  // only the owning thread waits on it
+  // For the hung test: when the thread last looked at its messages, and whether it is waiting
+  // for them now (in WaitForMessage or blocked in a send, where sent messages reach it).
+  Clock::time_point last_look = Clock::now();
+  bool waiting = false;
 };
 
 std::shared_ptr<DeskWindows> DeskWindows::Create() {
@@ -295,6 +303,10 @@ void DeskWindows::HandleSentLocked(Lock& lock, std::shared_ptr<SentItem> item) {
       WindowMessage message{item->to, kWmCopyData, item->wparam, reinterpret_cast<intptr_t>(&data),
                             &data};
       result = Dispatch(handler, message);
+    } else if (!item->text.empty()) {
+      WindowMessage message{item->to, item->id, item->text.size(),
+                            reinterpret_cast<intptr_t>(item->text.data()), nullptr};
+      result = Dispatch(handler, message);
     } else {
       WindowMessage message{item->to, item->id, item->wparam, item->lparam, nullptr};
       result = Dispatch(handler, message);
@@ -308,53 +320,96 @@ void DeskWindows::HandleSentLocked(Lock& lock, std::shared_ptr<SentItem> item) {
   CompleteLocked(*item, result);
 }
 
-intptr_t DeskWindows::Deliver(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
-                              const uint32_t* copy_code, std::span<const std::byte> copy_bytes,
-                              bool wait) {
+bool DeskWindows::HungLocked(const ThreadQueue& queue) const {
+  return !queue.waiting && Clock::now() - queue.last_look > hung_after_;
+}
+
+void DeskWindows::LookedAtQueueLocked(ThreadQueue& queue) { queue.last_look = Clock::now(); }
+
+void DeskWindows::SetHungAfter(Clock::duration quiet) {
+  Lock lock(mutex_);
+  hung_after_ = quiet;
+}
+
+SendResult DeskWindows::Deliver(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                                const Payload& payload, std::optional<Deadline> limit,
+                                std::string* text_out) {
   const ThreadId me = ThisThreadId();
   Lock lock(mutex_);
   Window* w = FindLocked(to);
-  if (!w) return 0;
+  if (!w) return {SendStatus::kNoWindow, 0};
   auto own = QueueLocked(me);
-  if (w->thread == me) {  // same thread: the handler runs at once
+  if (w->thread == me) {  // same thread: the handler runs at once, whatever the limit
     auto handler = w->handler;
     lock.unlock();
-    if (copy_code) {
-      std::vector<std::byte> copy(copy_bytes.begin(), copy_bytes.end());
-      CopyData data{*copy_code, std::span<const std::byte>(copy)};
+    if (payload.copy_code) {
+      std::vector<std::byte> copy(payload.copy_bytes.begin(), payload.copy_bytes.end());
+      CopyData data{*payload.copy_code, std::span<const std::byte>(copy)};
       WindowMessage message{to, kWmCopyData, wparam, reinterpret_cast<intptr_t>(&data), &data};
-      return Dispatch(handler, message);
+      return {SendStatus::kHandled, Dispatch(handler, message)};
+    }
+    if (payload.text_capacity > 0) {
+      std::vector<char> buffer(payload.text_capacity, '\0');
+      WindowMessage message{to, kWmGetText, buffer.size(),
+                            reinterpret_cast<intptr_t>(buffer.data()), nullptr};
+      const intptr_t length = Dispatch(handler, message);
+      if (text_out) {
+        const size_t n =
+            std::min(static_cast<size_t>(std::max<intptr_t>(length, 0)), buffer.size() - 1);
+        text_out->assign(buffer.data(), n);
+      }
+      return {SendStatus::kHandled, length};
     }
     WindowMessage message{to, id, wparam, lparam, nullptr};
-    return Dispatch(handler, message);
+    return {SendStatus::kHandled, Dispatch(handler, message)};
   }
   auto target = QueueLocked(w->thread);
-  if (!target) return 0;
+  if (!target) return {SendStatus::kNoWindow, 0};
+  // As SMTO_ABORTIFHUNG: a thread that stopped looking at its messages gets nothing.
+  if (limit && *limit != kNoLimit && HungLocked(*target)) return {SendStatus::kHung, 0};
   auto item = std::make_shared<SentItem>();
   item->to = to;
-  item->id = copy_code ? kWmCopyData : id;
+  item->id = payload.copy_code ? kWmCopyData : id;
   item->wparam = wparam;
   item->lparam = lparam;
-  if (copy_code) {
+  if (payload.copy_code) {
     item->is_copy_data = true;
-    item->code = *copy_code;
-    item->bytes.assign(copy_bytes.begin(), copy_bytes.end());
+    item->code = *payload.copy_code;
+    item->bytes.assign(payload.copy_bytes.begin(), payload.copy_bytes.end());
   }
-  if (wait) item->waiter = own;
+  if (payload.text_capacity > 0) item->text.assign(payload.text_capacity, '\0');
+  if (limit) item->waiter = own;
   target->sent.push_back(item);
   target->wake.notify_all();
-  if (!wait) return 0;
+  if (!limit) return {SendStatus::kHandled, 0};
   // Blocked: handle what other threads send to this one meanwhile (a reply may come that way).
+  const bool was_waiting = own->waiting;
+  own->waiting = true;
   while (!item->done) {
+    LookedAtQueueLocked(*own);
     if (!own->sent.empty()) {
       auto incoming = own->sent.front();
       own->sent.pop_front();
       HandleSentLocked(lock, std::move(incoming));
       continue;
     }
-    own->wake.wait(lock);
+    if (*limit == kNoLimit) {
+      own->wake.wait(lock);
+    } else if (own->wake.wait_until(lock, *limit) == std::cv_status::timeout && !item->done) {
+      // Given up, as Win32 does: the message stays queued and the receiver may still handle it,
+      // with its own copy of whatever the message carries; nobody waits for its result.
+      item->waiter.reset();
+      own->waiting = was_waiting;
+      return {SendStatus::kTimedOut, 0};
+    }
   }
-  return item->result;
+  own->waiting = was_waiting;
+  if (text_out && !item->text.empty()) {
+    const size_t n =
+        std::min(static_cast<size_t>(std::max<intptr_t>(item->result, 0)), item->text.size() - 1);
+    text_out->assign(item->text.data(), n);
+  }
+  return {SendStatus::kHandled, item->result};
 }
 
 MessageId DeskWindows::RegisterMessage(std::string_view name) {
@@ -375,8 +430,9 @@ WindowHandle DeskWindows::MakeWindow(const WindowSpec& blueprint, MessageHandler
   // As CreateWindowEx: a parent with kWsChild makes a child; a parent without it makes an owned
   // top-level window (owned by the parent's top-level ancestor); the desktop window as parent,
   // or none, makes a plain top-level window; kWsChild without a parent fails.
-  WindowHandle given =
-      blueprint.message_only || blueprint.parent == kDesktopWindow ? WindowHandle() : blueprint.parent;
+  WindowHandle given = blueprint.message_only || blueprint.parent == kDesktopWindow
+                           ? WindowHandle()
+                           : blueprint.parent;
   const Window* parent = FindLocked(given);
   if (given && !parent) return WindowHandle();
   const bool child = parent && (blueprint.style & kWsChild);
@@ -432,22 +488,40 @@ bool DeskWindows::IsWindow(WindowHandle window) const {
   return FindLocked(window) != nullptr;
 }
 
-intptr_t DeskWindows::SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
-                                   std::span<const std::byte> record) {
-  return Deliver(to, kWmCopyData, from.value, 0, &code, record, true);
+SendResult DeskWindows::SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                                     std::span<const std::byte> record, Deadline limit) {
+  Payload payload;
+  payload.copy_code = &code;
+  payload.copy_bytes = record;
+  return Deliver(to, kWmCopyData, from.value, 0, payload, limit);
 }
 
-intptr_t DeskWindows::Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
+SendResult DeskWindows::Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                             Deadline limit) {
+  Payload payload;
+  const uint32_t code = 0;
   if (id == kWmCopyData) {  // no block given: the receiver sees an empty one, code 0
-    const uint32_t code = 0;
-    return Deliver(to, id, wparam, 0, &code, {}, true);
+    payload.copy_code = &code;
+    return Deliver(to, id, wparam, 0, payload, limit);
   }
-  return Deliver(to, id, wparam, lparam, nullptr, {}, true);
+  if (id == kWmGetText && lparam != 0 && wparam > 0) {
+    // The receiver writes into a buffer of its own; the caller's gets a copy once it answered.
+    payload.text_capacity = wparam;
+    std::string text;
+    const SendResult sent = Deliver(to, id, wparam, 0, payload, limit, &text);
+    if (sent.handled()) {
+      auto* buffer = reinterpret_cast<char*>(lparam);
+      std::memcpy(buffer, text.data(), text.size());
+      buffer[text.size()] = '\0';
+    }
+    return sent;
+  }
+  return Deliver(to, id, wparam, lparam, payload, limit);
 }
 
 bool DeskWindows::Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
   if (!IsWindow(to)) return false;
-  Deliver(to, id, wparam, lparam, nullptr, {}, false);
+  Deliver(to, id, wparam, lparam, Payload{}, std::nullopt);
   return true;
 }
 
@@ -530,14 +604,14 @@ std::string DeskWindows::ClassName(WindowHandle window) {
   return w ? w->class_name : std::string();
 }
 
-std::string DeskWindows::WindowText(WindowHandle window) {
+std::string DeskWindows::WindowText(WindowHandle window, Clock::duration limit) {
   if (!IsWindow(window)) return std::string();
-  std::vector<char> buffer(kGetTextCapacity, '\0');
-  const intptr_t length =
-      Send(window, kWmGetText, buffer.size(), reinterpret_cast<intptr_t>(buffer.data()));
-  if (length <= 0) return std::string();
-  const size_t n = std::min(static_cast<size_t>(length), buffer.size() - 1);
-  return std::string(buffer.data(), n);
+  Payload payload;
+  payload.text_capacity = kGetTextCapacity;
+  std::string text;
+  const SendResult sent =
+      Deliver(window, kWmGetText, kGetTextCapacity, 0, payload, Clock::now() + limit, &text);
+  return sent.handled() && sent.result > 0 ? text : std::string();
 }
 
 WindowHandle DeskWindows::Parent(WindowHandle window) {
@@ -783,6 +857,7 @@ bool DeskWindows::PumpMessages() {
   auto queue = QueueLocked(me);
   std::vector<std::pair<WindowHandle, uintptr_t>> ticked;
   for (;;) {
+    LookedAtQueueLocked(*queue);
     if (!queue->sent.empty()) {
       auto item = queue->sent.front();
       queue->sent.pop_front();
@@ -825,6 +900,17 @@ bool DeskWindows::PumpMessages() {
   }
 }
 
+void DeskWindows::HandleSentMessages() {
+  Lock lock(mutex_);
+  auto queue = QueueLocked(ThisThreadId());
+  LookedAtQueueLocked(*queue);
+  while (!queue->sent.empty()) {
+    auto item = queue->sent.front();
+    queue->sent.pop_front();
+    HandleSentLocked(lock, std::move(item));
+  }
+}
+
 void DeskWindows::WaitForMessage(Deadline deadline) {
   const ThreadId me = ThisThreadId();
   Lock lock(mutex_);
@@ -837,7 +923,10 @@ void DeskWindows::WaitForMessage(Deadline deadline) {
     if (wake <= now) return;  // a timer is due, or the deadline has passed
     // A far deadline (time_point::max) is waited for in bounded steps.
     wake = std::min(wake, now + std::chrono::hours(1));
+    queue->waiting = true;
     queue->wake.wait_until(lock, wake);
+    queue->waiting = false;
+    LookedAtQueueLocked(*queue);
   }
 }
 

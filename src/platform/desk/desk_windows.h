@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -29,9 +30,10 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) override;
   void DestroyWindow(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;
-  intptr_t SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
-                        std::span<const std::byte> record) override;
-  intptr_t Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
+  SendResult SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                          std::span<const std::byte> record, Deadline limit) override;
+  SendResult Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                  Deadline limit) override;
   bool Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
   bool Post(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
   void ForEachTopLevel(const std::function<void(WindowHandle)>& visit) override;
@@ -40,7 +42,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   void ForEachThreadWindow(ThreadId thread,
                            const std::function<void(WindowHandle)>& visit) override;
   std::string ClassName(WindowHandle window) override;
-  std::string WindowText(WindowHandle window) override;
+  std::string WindowText(WindowHandle window, Clock::duration limit) override;
   WindowHandle Parent(WindowHandle window) override;
   WindowHandle Owner(WindowHandle window) override;
   WindowHandle SetParent(WindowHandle window, WindowHandle new_parent) override;
@@ -60,6 +62,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   ThreadId CurrentThread() override;
   bool AttachThreadInput(ThreadId from, ThreadId to, bool attach) override;
   bool PumpMessages() override;
+  void HandleSentMessages() override;
   void WaitForMessage(Deadline deadline) override;
   void PostQuitMessage() override;
   bool StartTimer(WindowHandle window, uintptr_t id, std::chrono::milliseconds interval,
@@ -72,6 +75,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   void ForceForeground(WindowHandle window);
   bool SetOwner(WindowHandle window, WindowHandle owner);
   bool InputAttached(ThreadId a, ThreadId b) const;
+  void SetHungAfter(Clock::duration quiet);
 
   // Called when a thread that used this desktop ends: its windows go, its queue goes.
   void ThreadExited(ThreadId thread);
@@ -121,8 +125,21 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   void DestroyLocked(const std::vector<WindowHandle>& doomed);
   void SetForegroundLocked(WindowHandle window);
   bool InputLinkedLocked(ThreadId a, ThreadId b) const;
-  intptr_t Deliver(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
-                   const uint32_t* copy_code, std::span<const std::byte> copy_bytes, bool wait);
+  // What a sent message carries besides its four values: a copy-data record, or a get-text
+  // buffer of this capacity. Both are the receiver's own copies, so that a sender that gave up
+  // leaves nothing behind that the receiver could still write into.
+  struct Payload {
+    const uint32_t* copy_code = nullptr;
+    std::span<const std::byte> copy_bytes;
+    size_t text_capacity = 0;
+  };
+  // A synchronous send (limit given) or a notification (no limit: nullopt). For a get-text send
+  // the text goes to `text_out`.
+  SendResult Deliver(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                     const Payload& payload, std::optional<Deadline> limit,
+                     std::string* text_out = nullptr);
+  bool HungLocked(const ThreadQueue& queue) const;
+  void LookedAtQueueLocked(ThreadQueue& queue);
   void HandleSentLocked(Lock& lock, std::shared_ptr<SentItem> item);
   void CompleteLocked(SentItem& item, intptr_t result);
   intptr_t Dispatch(const std::shared_ptr<MessageHandler>& handler, const WindowMessage& message);
@@ -138,6 +155,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   WindowHandle foreground_;
   std::vector<WindowHandle> foreground_changes_;
   std::set<std::pair<ThreadId, ThreadId>> attachments_;  // (from, to) as AttachThreadInput got them
+  Clock::duration hung_after_ = std::chrono::seconds(5);
 };
 
 }  // namespace orvabridge::platform::desk

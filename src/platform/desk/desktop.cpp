@@ -128,6 +128,8 @@ bool Desktop::SetOwner(WindowHandle window, WindowHandle owner) {
 
 bool Desktop::InputAttached(ThreadId a, ThreadId b) const { return windows_->InputAttached(a, b); }
 
+void Desktop::SetHungAfter(Clock::duration quiet) { windows_->SetHungAfter(quiet); }
+
 std::shared_ptr<Desktop> ProcessDesktop() {
   static const std::shared_ptr<Desktop> desktop = Desktop::Create();
   return desktop;

@@ -162,6 +162,9 @@ class Desktop : public Platform {
   bool SetOwner(WindowHandle window, WindowHandle owner);
   // Whether AttachThreadInput currently attaches the two threads (in either direction).
   bool InputAttached(ThreadId a, ThreadId b) const;
+  // A thread counts as hung (sends with an abort-if-hung limit fail at once) when it has not
+  // looked at its messages for this long while not waiting for them; Win32 takes 5 seconds.
+  void SetHungAfter(Clock::duration quiet);
 
  private:
   std::shared_ptr<DeskCodePage> code_page_;

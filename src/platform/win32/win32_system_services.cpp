@@ -1,6 +1,7 @@
 #include "platform/win32/win32_system_services.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -49,6 +50,59 @@ bool MessageBoxesToStandardError() {
   return length > 0 && length < sizeof(value) && std::string_view(value, length) == "stderr";
 }
 
+// A process without an interactive window station (a service, a scheduled task) has nobody who
+// could see a box, let alone close it: its boxes go to standard error instead.
+bool HasInteractiveDesktop() {
+  USEROBJECTFLAGS flags = {};
+  const HWINSTA station = ::GetProcessWindowStation();
+  if (station == nullptr ||
+      !::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), nullptr)) {
+    return true;  // cannot tell: show the box as usual
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+// How long a box waits for its click before it closes by itself, as if OK had been pressed:
+// ORVABRIDGE_MESSAGE_BOX_SECONDS, or five minutes. A box that nobody can see (a machine whose
+// desktop nobody watches) must not hold the host's thread for ever.
+DWORD MessageBoxMilliseconds() {
+  char value[16] = {};
+  const DWORD length =
+      ::GetEnvironmentVariableA("ORVABRIDGE_MESSAGE_BOX_SECONDS", value, sizeof(value));
+  if (length > 0 && length < sizeof(value)) {
+    char* end = nullptr;
+    const unsigned long seconds = std::strtoul(value, &end, 10);
+    if (end != value && *end == '\0' && seconds > 0 && seconds < 86400) {
+      return static_cast<DWORD>(seconds * 1000);
+    }
+  }
+  return 5 * 60 * 1000;
+}
+
+void WriteToStandardError(const MessageBoxRequest& request) {
+  std::fprintf(stderr, "[message box] %s\n", request.text.c_str());
+  std::fflush(stderr);
+}
+
+// The box of this thread that the close-timer ends; a thread shows one box at a time.
+thread_local bool box_timed_out = false;
+
+BOOL CALLBACK CloseMessageBox(HWND window, LPARAM) {
+  wchar_t class_name[16] = {};
+  if (::GetClassNameW(window, class_name, 16) > 0 && std::wstring_view(class_name) == L"#32770") {
+    box_timed_out = true;
+    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A thread timer: the box's own modal loop dispatches its tick, which presses OK.
+void CALLBACK OnBoxTimeout(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CloseMessageBox, 0);
+}
+
 }  // namespace
 
 std::string Win32SystemServices::ComputerName() {
@@ -63,8 +117,8 @@ std::optional<std::string> Win32SystemServices::Environment(std::string_view nam
   std::vector<char> buffer(256);
   for (;;) {
     ::SetLastError(ERROR_SUCCESS);
-    const DWORD length =
-        ::GetEnvironmentVariableA(ansi_name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length = ::GetEnvironmentVariableA(ansi_name.c_str(), buffer.data(),
+                                                   static_cast<DWORD>(buffer.size()));
     if (length == 0) {
       // Zero is both "not defined" and "defined as empty"; only the error code tells them apart.
       if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
@@ -83,8 +137,8 @@ uint32_t Win32SystemServices::StartProcess(std::string_view command_line, int sh
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(show_command);
   PROCESS_INFORMATION started = {};
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started)) {
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
     throw ProcessStartFailure(::GetLastError());
   }
   const UniqueHandle process(started.hProcess);
@@ -94,15 +148,20 @@ uint32_t Win32SystemServices::StartProcess(std::string_view command_line, int sh
 
 int Win32SystemServices::ShowMessageBox(const MessageBoxRequest& request) {
   if (const auto handler = Redirect().Get()) return (*handler)(request);
-  if (MessageBoxesToStandardError()) {
-    std::fprintf(stderr, "[message box] %s\n", request.text.c_str());
-    std::fflush(stderr);
+  if (MessageBoxesToStandardError() || !HasInteractiveDesktop()) {
+    WriteToStandardError(request);
     return kIdOk;
   }
-  const std::string text = Utf8ToAnsi(request.text);
-  const std::string caption = Utf8ToAnsi(request.caption);
+  const std::wstring text = Utf8ToWide(request.text);
+  const std::wstring caption = Utf8ToWide(request.caption);
+  box_timed_out = false;
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, MessageBoxMilliseconds(), &OnBoxTimeout);
   // No caption of its own: the system's default title.
-  return ::MessageBoxA(nullptr, text.c_str(), caption.empty() ? nullptr : caption.c_str(), request.style);
+  const int answer = ::MessageBoxW(nullptr, text.c_str(),
+                                   caption.empty() ? nullptr : caption.c_str(), request.style);
+  if (timer != 0) ::KillTimer(nullptr, timer);
+  if (box_timed_out) WriteToStandardError(request);  // closed by itself: the text is kept
+  return answer;
 }
 
 void Win32SystemServices::SetMessageBoxHandler(MessageBoxHandler handler) {

@@ -50,6 +50,54 @@ HWND InsertAfter(int32_t insert_after) {
 
 bool IsStyleIndex(int index) { return index == kGwlStyle || index == kGwlExStyle; }
 
+// How long a window's thread may take to show a sign of life before a window-manager call that
+// would wait for that thread leaves the window alone.
+constexpr UINT kResponsiveProbeMilliseconds = 1000;
+
+// A bounded send in the calling thread's terms: messages sent to this thread meanwhile are
+// handled (SMTO_NORMAL) and a receiver the system reports as hung gets nothing (SMTO_ABORTIFHUNG).
+// `ansi`: the message's text parameters are ANSI (the get-text request of GetTextFromWindow).
+SendResult SendWithin(HWND to, UINT message, WPARAM wparam, LPARAM lparam, Deadline limit,
+                      bool ansi = false) {
+  if (!::IsWindow(to)) return {SendStatus::kNoWindow, 0};
+  if (limit == kNoLimit) {
+    const LRESULT result = ansi ? ::SendMessageA(to, message, wparam, lparam)
+                                : ::SendMessageW(to, message, wparam, lparam);
+    return {SendStatus::kHandled, static_cast<intptr_t>(result)};
+  }
+  const auto now = Clock::now();
+  const auto remaining = limit > now ? limit - now : Clock::duration::zero();
+  // Rounded up so that a send never gives up before its limit; at least one millisecond, as
+  // zero would not wait at all.
+  const auto milliseconds =
+      std::max<long long>(1, std::chrono::ceil<std::chrono::milliseconds>(remaining).count());
+  const UINT timeout = static_cast<UINT>(std::min<long long>(milliseconds, 0x7FFFFFFF));
+  DWORD_PTR result = 0;
+  ::SetLastError(ERROR_SUCCESS);
+  const UINT flags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+  const LRESULT sent =
+      ansi ? ::SendMessageTimeoutA(to, message, wparam, lparam, flags, timeout, &result)
+           : ::SendMessageTimeoutW(to, message, wparam, lparam, flags, timeout, &result);
+  if (sent != 0) {
+    return {SendStatus::kHandled, static_cast<intptr_t>(result)};
+  }
+  if (!::IsWindow(to)) return {SendStatus::kNoWindow, 0};
+  // A hung receiver makes the call return at once; a busy one runs into the time-out.
+  if (::GetLastError() == ERROR_TIMEOUT && Clock::now() >= limit) {
+    return {SendStatus::kTimedOut, 0};
+  }
+  return {::IsHungAppWindow(to) ? SendStatus::kHung : SendStatus::kTimedOut, 0};
+}
+
+// Whether a window-manager call that waits for `window`'s thread may be made: always for windows
+// of this thread, otherwise only when that thread answers within the probe's bound.
+bool MayWaitFor(HWND window) {
+  if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) return true;
+  DWORD_PTR ignored = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                               kResponsiveProbeMilliseconds, &ignored) != 0;
+}
+
 DWORD TimeoutUntil(Deadline deadline) {
   if (deadline == Deadline::max()) return INFINITE;
   const auto now = Clock::now();
@@ -82,8 +130,8 @@ bool Win32WindowSystem::IsWindow(WindowHandle window) const {
   return window && ::IsWindow(ToHwnd(window)) != FALSE;
 }
 
-intptr_t Win32WindowSystem::SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
-                                         std::span<const std::byte> record) {
+SendResult Win32WindowSystem::SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                                           std::span<const std::byte> record, Deadline limit) {
   if (record.size() > std::numeric_limits<DWORD>::max()) {
     throw std::length_error("copy-data record too large");
   }
@@ -92,16 +140,18 @@ intptr_t Win32WindowSystem::SendCopyData(WindowHandle to, WindowHandle from, uin
   block.cbData = static_cast<DWORD>(record.size());
   // The system only reads the record; the structure's field is just not declared const.
   block.lpData = record.empty() ? nullptr : const_cast<std::byte*>(record.data());
-  const LRESULT result = ::SendMessageW(ToHwnd(to), WM_COPYDATA, reinterpret_cast<WPARAM>(ToHwnd(from)),
-                                        reinterpret_cast<LPARAM>(&block));
+  const SendResult sent =
+      SendWithin(ToHwnd(to), WM_COPYDATA, reinterpret_cast<WPARAM>(ToHwnd(from)),
+                 reinterpret_cast<LPARAM>(&block), limit);
   RethrowDispatchFailure();
-  return static_cast<intptr_t>(result);
+  return sent;
 }
 
-intptr_t Win32WindowSystem::Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
-  const LRESULT result = ::SendMessageW(ToHwnd(to), id, wparam, lparam);
+SendResult Win32WindowSystem::Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                                   Deadline limit) {
+  const SendResult sent = SendWithin(ToHwnd(to), id, wparam, lparam, limit);
   RethrowDispatchFailure();
-  return static_cast<intptr_t>(result);
+  return sent;
 }
 
 bool Win32WindowSystem::Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
@@ -124,7 +174,8 @@ void Win32WindowSystem::ForEachDescendant(WindowHandle window,
                                           const std::function<void(WindowHandle)>& visit) {
   std::vector<HWND> windows;
   // A null parent would make EnumChildWindows walk the top-level windows instead.
-  if (window) ::EnumChildWindows(ToHwnd(window), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
+  if (window)
+    ::EnumChildWindows(ToHwnd(window), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
   VisitAll(windows, visit);
 }
 
@@ -141,15 +192,18 @@ std::string Win32WindowSystem::ClassName(WindowHandle window) {
   return AnsiToUtf8(std::string_view(buffer, static_cast<size_t>(std::max(length, 0))));
 }
 
-std::string Win32WindowSystem::WindowText(WindowHandle window) {
+std::string Win32WindowSystem::WindowText(WindowHandle window, Clock::duration limit) {
   char buffer[kTextBufferSize] = {};
-  const LRESULT copied = ::SendMessageA(ToHwnd(window), WM_GETTEXT, kTextBufferSize,
-                                        reinterpret_cast<LPARAM>(buffer));
+  // The system copies the text back into this buffer only while the send lasts, so a window that
+  // answers after the limit cannot write into it any more.
+  const SendResult sent = SendWithin(ToHwnd(window), WM_GETTEXT, kTextBufferSize,
+                                     reinterpret_cast<LPARAM>(buffer), Clock::now() + limit, true);
   RethrowDispatchFailure();
-  if (copied <= 0) return {};
+  if (!sent.handled() || sent.result <= 0) return {};
   // The count of a Unicode window answering an ANSI request may overstate the bytes; the buffer
   // itself is terminated, and never trusted beyond its last byte.
-  std::string_view text(buffer, static_cast<size_t>(std::min<LRESULT>(copied, kTextBufferSize - 1)));
+  std::string_view text(buffer,
+                        static_cast<size_t>(std::min<intptr_t>(sent.result, kTextBufferSize - 1)));
   return AnsiToUtf8(text.substr(0, text.find('\0')));
 }
 
@@ -166,6 +220,7 @@ WindowHandle Win32WindowSystem::Owner(WindowHandle window) {
 }
 
 WindowHandle Win32WindowSystem::SetParent(WindowHandle window, WindowHandle new_parent) {
+  if (!MayWaitFor(ToHwnd(window))) return {};
   return FromHwnd(::SetParent(ToHwnd(window), ToHwnd(new_parent)));
 }
 
@@ -177,7 +232,7 @@ uint32_t Win32WindowSystem::GetStyle(WindowHandle window, int index) {
 uint32_t Win32WindowSystem::SetStyle(WindowHandle window, int index, uint32_t style) {
   // Other indexes address window procedures, pointers and the extra bytes our own windows keep
   // their handler in; a 32-bit value there could only do harm.
-  if (!IsStyleIndex(index)) return 0;
+  if (!IsStyleIndex(index) || !MayWaitFor(ToHwnd(window))) return 0;
   const LONG_PTR value = static_cast<LONG_PTR>(static_cast<LONG>(style));
   const LONG_PTR previous = ::SetWindowLongPtrW(ToHwnd(window), index, value);
   RethrowDispatchFailure();  // the style-changing messages reach our handlers
@@ -185,6 +240,7 @@ uint32_t Win32WindowSystem::SetStyle(WindowHandle window, int index, uint32_t st
 }
 
 bool Win32WindowSystem::ShowWindow(WindowHandle window, int show_command) {
+  if (!MayWaitFor(ToHwnd(window))) return false;
   const bool was_visible = ::ShowWindow(ToHwnd(window), show_command) != FALSE;
   RethrowDispatchFailure();
   return was_visible;
@@ -196,16 +252,21 @@ bool Win32WindowSystem::ShowWindowAsync(WindowHandle window, int show_command) {
   return result;
 }
 
-bool Win32WindowSystem::IsIconic(WindowHandle window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+bool Win32WindowSystem::IsIconic(WindowHandle window) {
+  return ::IsIconic(ToHwnd(window)) != FALSE;
+}
 
 bool Win32WindowSystem::IsVisible(WindowHandle window) {
   return ::IsWindowVisible(ToHwnd(window)) != FALSE;
 }
 
-bool Win32WindowSystem::IsZoomed(WindowHandle window) { return ::IsZoomed(ToHwnd(window)) != FALSE; }
+bool Win32WindowSystem::IsZoomed(WindowHandle window) {
+  return ::IsZoomed(ToHwnd(window)) != FALSE;
+}
 
 bool Win32WindowSystem::SetWindowPos(WindowHandle window, int32_t insert_after, int x, int y,
                                      int width, int height, uint32_t flags) {
+  if (!MayWaitFor(ToHwnd(window))) return false;
   const bool placed = ::SetWindowPos(ToHwnd(window), InsertAfter(insert_after), x, y, width, height,
                                      flags) != FALSE;
   RethrowDispatchFailure();
@@ -252,6 +313,14 @@ bool Win32WindowSystem::PumpMessages() {
   // Messages sent by other threads are handled inside PeekMessage itself.
   RethrowDispatchFailure();
   return true;
+}
+
+void Win32WindowSystem::HandleSentMessages() {
+  MSG message;
+  // A peek delivers every pending sent message before it looks at the queue; with this filter it
+  // removes and dispatches nothing else.
+  ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  RethrowDispatchFailure();
 }
 
 void Win32WindowSystem::WaitForMessage(Deadline deadline) {

@@ -6,8 +6,13 @@
 // - Handler and timer failures are thrown by the backend call that ran the dispatch.
 // - Enumerations collect the handles first and visit them afterwards, so a visitor may create
 //   or destroy windows and may throw.
-// - WindowText sends the get-text message without a time-out, as the contract asks; a hung
-//   window of another thread blocks the caller.
+// - Sends go through SendMessageTimeoutW (SMTO_NORMAL | SMTO_ABORTIFHUNG), so that a busy or
+//   hung receiver in another process never holds the caller beyond its limit; the caller still
+//   handles what other threads send it meanwhile. Only kNoLimit sends wait without an end.
+// - Window-manager calls that make the system talk to another thread and wait for it (SetParent,
+//   SetStyle, ShowWindow, SetWindowPos, AttachThreadInput, SetForegroundWindow) first ask the
+//   window's thread for a sign of life within a short bound and do nothing to a window whose
+//   thread does not answer, as for a window that is gone.
 // - GetStyle/SetStyle accept only the style and extended-style indexes.
 // - Parent is the parent in the window tree (0 for top-level and message-only windows), also for
 //   an overlapped window that SetParent put under another window; SetParent itself answers what
@@ -26,9 +31,10 @@ class Win32WindowSystem final : public WindowSystem {
   void DestroyWindow(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;
 
-  intptr_t SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
-                        std::span<const std::byte> record) override;
-  intptr_t Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
+  SendResult SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
+                          std::span<const std::byte> record, Deadline limit) override;
+  SendResult Send(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam,
+                  Deadline limit) override;
   bool Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
   bool Post(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
 
@@ -37,7 +43,7 @@ class Win32WindowSystem final : public WindowSystem {
   void ForEachThreadWindow(ThreadId thread, const std::function<void(WindowHandle)>& visit) override;
 
   std::string ClassName(WindowHandle window) override;
-  std::string WindowText(WindowHandle window) override;
+  std::string WindowText(WindowHandle window, Clock::duration limit) override;
 
   WindowHandle Parent(WindowHandle window) override;
   WindowHandle Owner(WindowHandle window) override;
@@ -59,6 +65,7 @@ class Win32WindowSystem final : public WindowSystem {
   bool AttachThreadInput(ThreadId from, ThreadId to, bool attach) override;
 
   bool PumpMessages() override;
+  void HandleSentMessages() override;
   void WaitForMessage(Deadline deadline) override;
   void PostQuitMessage() override;
 

@@ -33,7 +33,8 @@ extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* c
   report.window = own.value;
   std::byte bytes[sizeof(report)];
   std::memcpy(bytes, &report, sizeof(report));
-  windows.SendCopyData(reply, own, orvabridge::win32_testing::kStartProbeReport, bytes);
+  windows.SendCopyData(reply, own, orvabridge::win32_testing::kStartProbeReport, bytes,
+                      orvabridge::platform::kNoLimit);
   windows.DestroyWindow(own);
   return 0;
 }

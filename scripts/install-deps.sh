@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # fuzzing (preset "fuzz"): clang 14, its libFuzzer and sanitizer run-times, and llvm-symbolizer
+  # for readable stacks in the reports
+  clang-14 libclang-rt-14-dev llvm-14
   # Windows cross builds: compilers, widl (one per target triplet), the IDL files of the type
   # library
   mingw-w64 mingw-w64-tools libwine-dev

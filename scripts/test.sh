@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
 #   the native build with AddressSanitizer and UndefinedBehaviorSanitizer (in-process desktop;
-#   a debug build with every check the plain debug build has, and more), and the Windows x86 and
+#   a debug build with every check the plain debug build has, and more), a short run of every
+#   fuzz target (scripts/fuzz.sh, at most five minutes), and the Windows x86 and
 #   x64 cross builds, whose tests run under Wine. A machine whose kernel runs no 32-bit programs
 #   (IA-32 emulation off) builds the x86 configuration but cannot run it; the summary names what
 #   was not run, and ORVA_REQUIRE_32BIT=1 makes that a failure.
@@ -57,6 +58,8 @@ wine_stage() {
 
 started=$(date +%s)
 run_native asan
+echo "== fuzz: short run of every libFuzzer target (in-process desktop, clang sanitizers)"
+bash scripts/fuzz.sh
 run_cross mingw-i686
 run_cross mingw-x86_64
 seconds=$(($(date +%s) - started))

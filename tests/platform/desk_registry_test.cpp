@@ -1,5 +1,6 @@
 // The in-process desktop's registry: key paths as RegOpenKeyEx reads them, RegQueryValueExA's
 // size query and MoreData, access rights, and the .reg loader.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -9,6 +10,8 @@
 
 namespace orvabridge::platform::desk {
 namespace {
+
+using ::testing::HasSubstr;
 
 constexpr auto kMachine = RegistryRoot::kLocalMachine;
 constexpr auto kUser = RegistryRoot::kCurrentUser;
@@ -150,6 +153,23 @@ TEST_F(DeskRegistryKeys, MalformedRegTextIsRefused) {
                std::invalid_argument);
   EXPECT_THROW(desktop_->LoadRegText("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"open\n"),
                std::invalid_argument);
+}
+
+TEST_F(DeskRegistryKeys, RegTextErrorsNameTheirLine) {
+  const auto error_of = [this](std::string_view text) -> std::string {
+    try {
+      desktop_->LoadRegText(text);
+    } catch (const std::invalid_argument& error) {
+      return error.what();
+    }
+    return "loaded";
+  };
+  EXPECT_THAT(error_of("REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\n\"v\"=hex:1g\n"),
+              HasSubstr("line 4: "));
+  // A root cannot be deleted, however it is written.
+  EXPECT_THAT(error_of("REGEDIT4\n\n[-HKEY_LOCAL_MACHINE\\]\n"), HasSubstr("line 3: "));
+  EXPECT_THAT(error_of("REGEDIT4\n[-HKEY_CURRENT_USER\\\\]\n"), HasSubstr("line 2: "));
+  EXPECT_THAT(error_of("REGEDIT4\n[-HKLM]\n"), HasSubstr("line 2: "));
 }
 
 TEST_F(DeskRegistryKeys, RegFileMayBeUtf16AsRegeditWritesIt) {

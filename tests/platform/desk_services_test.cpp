@@ -133,6 +133,30 @@ TEST_F(DeskServices, CodePageCanBeChangedButNotToAnUnknownOne) {
   EXPECT_EQ(desktop_->AnsiCodePage().FromAnsi("\xC6"), "\xD0\x96");  // unchanged by the failure
 }
 
+// CP1255 and CP1258 hold a letter back until they know whether a combining mark follows it.
+TEST_F(DeskServices, CodePagesThatComposeLettersLoseNoneOfThem) {
+  auto& cp = desktop_->AnsiCodePage();
+  desktop_->SetCodePage("CP1258");
+  EXPECT_EQ(cp.FromAnsi("Anna"), "Anna");
+  EXPECT_EQ(cp.FromAnsi("a\xEC"), "\xC3\xA1");  // a and a combining acute make one letter
+  EXPECT_EQ(cp.FromAnsi("A\x81n"), "A?n");      // the letter before a byte without character
+  desktop_->SetCodePage("CP1255");
+  EXPECT_EQ(cp.FromAnsi("\xF9\xEC\xE5\xED"), "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D");  // Shalom
+  EXPECT_EQ(cp.FromAnsi("\xE0\xFF\xE1"), "\xD7\x90?\xD7\x91");
+}
+
+TEST_F(DeskServices, Utf8CodePageTakesCharactersUpToU10FFFFAndNothingBeyond) {
+  desktop_->SetCodePage("UTF-8");
+  auto& cp = desktop_->AnsiCodePage();
+  EXPECT_EQ(cp.FromAnsi("Z\xC3\xBCrich \xF4\x8F\xBF\xBF"), "Z\xC3\xBCrich \xF4\x8F\xBF\xBF");
+  // Every byte that starts no character becomes '?', whatever the form.
+  EXPECT_EQ(cp.FromAnsi("\xF4\x90\x80\x80"), "????");
+  EXPECT_EQ(cp.FromAnsi("a\xF5\x80\x80\x80z"), "a????z");
+  EXPECT_EQ(cp.FromAnsi("\xF8\x88\x80\x80\x80"), "?????");
+  EXPECT_EQ(cp.FromAnsi("\xFD\xBF\xBF\xBF\xBF\xBF"), "??????");
+  EXPECT_EQ(cp.FromAnsi("\xC0\x80 \xED\xA0\x80 \xE2\x82"), "?? ??? ??");
+}
+
 TEST_F(DeskServices, WithoutADatabaseProviderConnectFailsWith3706) {
   desktop_->SetDatabase(nullptr);
   try {

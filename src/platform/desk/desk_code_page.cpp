@@ -23,6 +23,17 @@ bool IsWindows1252Name(const std::string& name) {
   return upper == "WINDOWS-1252" || upper == "CP1252" || upper == "MS-ANSI";
 }
 
+// iconv's names of UTF-8: "UTF-8", "utf8", "ISO-10646/UTF8/", ...
+bool IsUtf8Name(const std::string& name) {
+  std::string letters;
+  for (char c : name) {
+    if (std::isalnum(static_cast<unsigned char>(c))) {
+      letters += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+  }
+  return letters == "UTF8" || letters == "ISO10646UTF8";
+}
+
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -85,6 +96,17 @@ size_t DecodeUtf8(std::string_view text, size_t pos, uint32_t& cp, bool& valid) 
   return need + 1;
 }
 
+// Ends a conversion through `cd`: appends what the converter still holds back and returns it to
+// its initial state. CP1255 and CP1258 keep a base letter back until they know whether a
+// combining mark follows it; only the end of the input releases the last one.
+void Drain(iconv_t cd, std::string& out) {
+  char buffer[64];
+  char* dst = buffer;
+  size_t dst_left = sizeof(buffer);
+  iconv(cd, nullptr, nullptr, &dst, &dst_left);
+  out.append(buffer, static_cast<size_t>(dst - buffer));
+}
+
 // One conversion through `cd`. Returns false when iconv refused the input.
 bool Convert(iconv_t cd, std::string_view in, std::string& out) {
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -99,12 +121,30 @@ bool Convert(iconv_t cd, std::string_view in, std::string& out) {
     result.append(buffer, static_cast<size_t>(dst - buffer));
     if (rc == static_cast<size_t>(-1) && errno != E2BIG) return false;
   }
-  char* dst = buffer;
-  size_t dst_left = sizeof(buffer);
-  iconv(cd, nullptr, nullptr, &dst, &dst_left);  // shift back to the initial state
-  result.append(buffer, static_cast<size_t>(dst - buffer));
+  Drain(cd, result);
   out += result;
   return true;
+}
+
+// A UTF-8 code page is read with the strict decoder above: iconv's own UTF-8 reader takes the old
+// five- and six-byte forms and values beyond U+10FFFF, which are no characters. As with every
+// other code page, each byte that starts no character becomes '?'.
+std::string FromStrictUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) {
+    uint32_t cp = 0;
+    bool valid = false;
+    const size_t length = DecodeUtf8(text, pos, cp, valid);
+    if (valid) {
+      out += text.substr(pos, length);
+      pos += length;
+    } else {
+      out += '?';
+      ++pos;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -193,6 +233,7 @@ std::string DeskCodePage::ToAnsi(std::string_view utf8) {
 
 std::string DeskCodePage::FromAnsi(std::string_view ansi) {
   std::lock_guard lock(mutex_);
+  if (IsUtf8Name(name_)) return FromStrictUtf8(ansi);
   std::string out;
   out.reserve(ansi.size());
   iconv(from_ansi_, nullptr, nullptr, nullptr, nullptr);
@@ -205,7 +246,9 @@ std::string DeskCodePage::FromAnsi(std::string_view ansi) {
     const size_t rc = iconv(from_ansi_, &src, &src_left, &dst, &dst_left);
     out.append(buffer, static_cast<size_t>(dst - buffer));
     if (rc != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    // EILSEQ or EINVAL: the byte at `src` has no character.
+    // EILSEQ or EINVAL: the byte at `src` has no character. A letter held back before it comes
+    // first.
+    Drain(from_ansi_, out);
     const auto bad = static_cast<unsigned char>(*src);
     if (windows_1252_ && IsWindows1252Hole(bad)) {
       AppendUtf8(out, bad);
@@ -214,8 +257,8 @@ std::string DeskCodePage::FromAnsi(std::string_view ansi) {
     }
     ++src;
     --src_left;
-    iconv(from_ansi_, nullptr, nullptr, nullptr, nullptr);
   }
+  Drain(from_ansi_, out);
   return out;
 }
 

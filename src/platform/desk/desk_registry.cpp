@@ -365,13 +365,16 @@ void DeskRegistry::LoadText(std::string_view text, CodePage& to_ansi) {
       } else {
         Malformed(line_number, "unsupported root \"" + std::string(root_name) + "\"");
       }
-      if (!SplitPath(path)) Malformed(line_number, "malformed key path");
+      const auto parts = SplitPath(path);
+      if (!parts) Malformed(line_number, "malformed key path");
       if (remove) {
-        if (!path.empty()) DeleteKey(root, path);
+        // "[-HKLM]", "[-HKLM\]" and "[-HKLM\\]" all name the root itself.
+        if (parts->empty()) Malformed(line_number, "a registry root cannot be deleted");
+        DeleteKey(root, path);
         current.reset();
       } else {
         std::lock_guard lock(state_->mutex);
-        state_->Make(root, *SplitPath(path), false);
+        state_->Make(root, *parts, false);
         current.emplace(root, std::string(path));
       }
       continue;

@@ -104,7 +104,8 @@ class Desktop : public Platform {
   // hex:, hex(N): with trailing-backslash continuations, ; comments. Texts are stored in the
   // desktop's ANSI code page with a terminator. hex(2)/hex(7) bytes are taken as they are in a
   // REGEDIT4 text and as UTF-16LE (converted to ANSI) in a version 5 text, except an odd byte
-  // count, taken as it is. Throws std::invalid_argument naming the line on malformed text.
+  // count, taken as it is. A root itself cannot be deleted. Throws std::invalid_argument naming
+  // the line on malformed text.
   void LoadRegText(std::string_view regedit_text);
   // As LoadRegText; a UTF-16LE file with its byte-order mark (as regedit writes) is accepted too.
   void LoadRegFile(const std::filesystem::path& file);

@@ -29,21 +29,26 @@ struct Holdings {
   DWORD gdi_objects = 0;
 };
 
+struct OwnWindowCount {
+  DWORD process = ::GetCurrentProcessId();
+  DWORD windows = 0;
+};
+
+// A named callback, not a lambda: on x86 the enumeration calls it with the stdcall convention,
+// which a captureless lambda's function pointer does not have.
+BOOL CALLBACK CountIfOwn(HWND window, LPARAM into) {
+  auto& count = *reinterpret_cast<OwnWindowCount*>(into);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  if (owner == count.process) ++count.windows;
+  return TRUE;
+}
+
 // Our own windows, message-only ones included: what the window manager holds for the process
 // (GetGuiResources counts the same on Windows; Wine does not count).
 DWORD CountOwnWindows() {
-  struct Count {
-    DWORD process = ::GetCurrentProcessId();
-    DWORD windows = 0;
-  } count;
-  const auto visit = [](HWND window, LPARAM into) -> BOOL {
-    auto& c = *reinterpret_cast<Count*>(into);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner == c.process) ++c.windows;
-    return TRUE;
-  };
-  ::EnumWindows(visit, reinterpret_cast<LPARAM>(&count));
+  OwnWindowCount count;
+  ::EnumWindows(CountIfOwn, reinterpret_cast<LPARAM>(&count));
   for (HWND window = nullptr;
        (window = ::FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr)) != nullptr;) {
     DWORD owner = 0;

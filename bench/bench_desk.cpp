@@ -1,3 +1,4 @@
+#include "appl/appl_access.h"
 #include "bench_desk.h"
 
 #include <string>
@@ -30,7 +31,7 @@ SimulatedDesk::SimulatedDesk() : desktop_(platform::desk::Desktop::Create()) {
   patient.last_name = "Berg";
   simulator_->AddPatient(patient);
 
-  appl_ = std::make_unique<Appl>(desktop_);
+  appl_ = ApplAccess::Make(desktop_);
   std::string name;
   std::string version = "NoLaunch";  // it runs already: look once, never launch
   attached_ = appl_->InitApplication(name, version) == result::kSuccess;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "channel/records.h"
+#include "appl/appl_access.h"
 #include "orvabridge/appl.h"
 #include "platform/platform.h"
 #include "sim/simulator.h"
@@ -149,7 +150,8 @@ int Run(int round_trips) {
   patient.last_name = "Lind";
   simulator.AddPatient(patient);
 
-  Appl appl(platform);
+  const auto made = ApplAccess::Make(platform);
+  Appl& appl = *made;
   std::string name, version = "NoLaunch";
   if (appl.InitApplication(name, version) != result::kSuccess) {
     std::fprintf(stderr, "the simulator did not answer the attach message\n");
@@ -169,7 +171,8 @@ int Run(int round_trips) {
   }
   std::printf("%d round trips each\n", round_trips);
   Print("FindPatient through Appl (session check + find)", Summarise(through_appl));
-  Print("bare copy-data request and reply", Summarise(BareRoundTrips(platform->Windows(), round_trips)));
+  Print("bare copy-data request and reply",
+        Summarise(BareRoundTrips(platform->Windows(), round_trips)));
 
   sim::FaultSwitches late;
   late.reply_delay = std::chrono::milliseconds(2000);

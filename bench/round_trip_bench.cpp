@@ -42,10 +42,8 @@ class EchoThread {
     std::promise<platform::WindowHandle> made;
     auto window = made.get_future();
     thread_ = std::thread([this, &made] {
-      const platform::WindowHandle self =
-          windows_.MakeMessageWindow([this](const platform::WindowMessage& message) {
-            return Handle(message);
-          });
+      const platform::WindowHandle self = windows_.MakeMessageWindow(
+          [this](const platform::WindowMessage& message) { return Handle(message); });
       made.set_value(self);
       while (!stopping_) {
         windows_.PumpMessages();
@@ -98,7 +96,8 @@ void BM_BareCopyDataRoundTrip(benchmark::State& state) {
   const std::vector<std::byte> record(channel::generic::kSize);
   for (auto _ : state) {
     const int before = replies;
-    windows.SendCopyData(echo.window(), own, channel::command::kGeneric, record, platform::kNoLimit);
+    windows.SendCopyData(echo.window(), own, channel::command::kGeneric, record,
+                         platform::kNoLimit);
     if (replies != before + 1) {
       state.SkipWithError("the reply did not arrive during the send");
       break;

@@ -20,7 +20,8 @@
 
 namespace {
 
-const CLSID kClsidAppl = {0x9bd7e4e2, 0x1edc, 0x4abd, {0xb2, 0x2f, 0x97, 0x33, 0xa5, 0x13, 0x25, 0xc4}};
+const CLSID kClsidAppl = {
+    0x9bd7e4e2, 0x1edc, 0x4abd, {0xb2, 0x2f, 0x97, 0x33, 0xa5, 0x13, 0x25, 0xc4}};
 
 struct Holdings {
   size_t private_bytes = 0;
@@ -97,7 +98,8 @@ bool InstallClassLibrary(const std::wstring& executable) {
   }};
   for (const auto& [name, value] : values) {
     if (::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS) {
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) !=
+        ERROR_SUCCESS) {
       return false;
     }
   }
@@ -159,9 +161,9 @@ class LateBound {
     ::VariantInit(&result);
     EXCEPINFO exception = {};
     UINT argument_error = 0;
-    const HRESULT status = target_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
-                                           DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
-                                           &result, &exception, &argument_error);
+    const HRESULT status =
+        target_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                        &params, &result, &exception, &argument_error);
     for (auto& value : values) ::VariantClear(&value);
     ::SysFreeString(exception.bstrSource);
     ::SysFreeString(exception.bstrDescription);
@@ -266,9 +268,10 @@ int wmain(int argc, wchar_t** argv) {
   appl->Release();
   ::CoUninitialize();
 
-  std::printf("orvabridge_soak: %ld mixed calls in %.1f s (%.0f us a call), %ld refused as calls, "
-              "%ld restarts of the application\n",
-              total, seconds, seconds * 1e6 / static_cast<double>(total), failures, restarts);
+  std::printf(
+      "orvabridge_soak: %ld mixed calls in %.1f s (%.0f us a call), %ld refused as calls, "
+      "%ld restarts of the application\n",
+      total, seconds, seconds * 1e6 / static_cast<double>(total), failures, restarts);
   const char* labels[] = {"10 %", "50 %", "100 %"};
   std::printf("%-6s %14s %8s %13s %12s\n", "calls", "private KiB", "handles", "USER objects",
               "GDI objects");
@@ -278,10 +281,9 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%-6s %14zu %8lu %13lu %12lu\n", labels[k], held[k].private_bytes / 1024,
                 held[k].handles, held[k].user_objects, held[k].gdi_objects);
   }
-  const double growth = held[0].private_bytes > 0
-                            ? static_cast<double>(held[2].private_bytes) /
-                                  static_cast<double>(held[0].private_bytes)
-                            : 0.0;
+  const double growth = held[0].private_bytes > 0 ? static_cast<double>(held[2].private_bytes) /
+                                                        static_cast<double>(held[0].private_bytes)
+                                                  : 0.0;
   std::printf("private bytes at 100 %% / at 10 %%: %.3f; handles %+ld; USER objects %+ld\n", growth,
               static_cast<long>(held[2].handles) - static_cast<long>(held[0].handles),
               static_cast<long>(held[2].user_objects) - static_cast<long>(held[0].user_objects));

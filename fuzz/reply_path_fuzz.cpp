@@ -26,7 +26,8 @@
 #include "fuzz_support.h"
 #include "link/appl_core.h"
 #include "link/thread_state.h"
-#include "link/timing.h"
+#include "channel/timing.h"
+#include "appl/appl_access.h"
 #include "orvabridge/appl.h"
 #include "platform/desk/desktop.h"
 #include "reply_path_script.h"
@@ -490,7 +491,7 @@ void Call(Appl& appl, HostileApplication& application, ScriptReader& script,
       on_application_thread([&] { application.Start(); });
       break;
     default:
-      appl.core().windows().PumpMessages();  // whatever is queued arrives outside a call
+      CoreOf(appl).windows().PumpMessages();  // whatever is queued arrives outside a call
       break;
   }
 }
@@ -539,11 +540,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     application->Start();
   });
   {
-    link::Timing timing;
+    channel::Timing timing;
     // 20 s become 0.2 ms; across threads 2 ms, a few times what a message takes to get there.
     timing.scale = threaded ? 1e-4 : 1e-5;
     timing.window_check_interval = std::chrono::milliseconds(1);
-    Appl appl(desktop, timing);
+    const auto made = ApplAccess::Make(desktop, timing);
+    Appl& appl = *made;
     for (int count = 0; count < 24 && !calls.empty(); ++count) {
       try {
         Call(appl, *application, calls, on_application_thread);

@@ -9,6 +9,8 @@ packages=(
   # fuzzing (preset "fuzz"): clang 14, its libFuzzer and sanitizer run-times, and llvm-symbolizer
   # for readable stacks in the reports
   clang-14 libclang-rt-14-dev llvm-14
+  # the house format of the C++ sources (scripts/check-format.sh)
+  clang-format
   # Windows cross builds: compilers, widl (one per target triplet), the IDL files of the type
   # library
   mingw-w64 mingw-w64-tools libwine-dev

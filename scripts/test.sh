@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds every configuration and runs every test:
+# Installs what is missing, checks the source tree (includes go down the layers, every C++ file
+# in the house format), builds every configuration and runs every test:
 #   the native build with AddressSanitizer and UndefinedBehaviorSanitizer (in-process desktop;
 #   a debug build with every check the plain debug build has, and more), a short run of every
 #   fuzz target (scripts/fuzz.sh, at most five minutes), and the Windows x86 and
@@ -57,6 +58,9 @@ wine_stage() {
 }
 
 started=$(date +%s)
+echo "== source tree: layers and format"
+bash scripts/check-layers.sh
+bash scripts/check-format.sh
 run_native asan
 echo "== fuzz: short run of every libFuzzer target (in-process desktop, clang sanitizers)"
 bash scripts/fuzz.sh

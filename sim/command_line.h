@@ -27,8 +27,8 @@ inline constexpr std::string_view kArgumentsVariable = "ORVA_SIM_ARGS";
 struct SimCommandLine {
   SimOptions options;
   FaultSwitches faults;
-  bool demo_data = false;                              // seed users, patients and images
-  std::optional<std::string> logged_in;                // log this user in at the start
+  bool demo_data = false;                               // seed users, patients and images
+  std::optional<std::string> logged_in;                 // log this user in at the start
   std::optional<std::chrono::milliseconds> exit_after;  // end by itself after this long
   // Right after starting, the window thread stops looking at its messages this long: a program
   // that hangs (another maker's, whose main window has the imaging application's class).

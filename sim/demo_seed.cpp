@@ -63,12 +63,13 @@ void SeedDemoData(Simulator& simulator) {
   simulator.AddPatient(DemoPatient(201, demo::kOpenPatient, "Ines", "Holm", "F", "04.07.1981",
                                    "Quay Street 2, Saltby"));
   simulator.AddPatient(DemoPatient(202, demo::kSecondPatient, demo::kSecondFirstName,
-                                   demo::kSecondLastName, "M", "19.10.1969", "Orchard Row 9, Kelmoor"));
-  simulator.AddPatient(DemoPatient(203, "1003", "Sofie", "Brandt", "F", "30.01.2002",
-                                   "Birkenallee 3, Ostdorf"));
+                                   demo::kSecondLastName, "M", "19.10.1969",
+                                   "Orchard Row 9, Kelmoor"));
+  simulator.AddPatient(
+      DemoPatient(203, "1003", "Sofie", "Brandt", "F", "30.01.2002", "Birkenallee 3, Ostdorf"));
 
-  simulator.AddImage(DemoImage(demo::kOpenPatient, demo::kSelectedPicture, "08.04.2024", "Bitewing",
-                               "46 47"));
+  simulator.AddImage(
+      DemoImage(demo::kOpenPatient, demo::kSelectedPicture, "08.04.2024", "Bitewing", "46 47"));
   simulator.AddImage(DemoImage(demo::kOpenPatient, "5002", "15.10.2024", "Panoramic", ""));
   simulator.AddImage(DemoImage(demo::kSecondPatient, "5003", "02.02.2025", "Periapical", "21"));
 

@@ -9,8 +9,8 @@ namespace orvabridge::sim {
 class Simulator;
 
 namespace demo {
-inline constexpr const char* kUser = "demo";  // password "demo"
-inline constexpr const char* kAdmin = "admin";  // password "admin"; holds the admin right
+inline constexpr const char* kUser = "demo";         // password "demo"
+inline constexpr const char* kAdmin = "admin";       // password "admin"; holds the admin right
 inline constexpr const char* kOpenPatient = "1001";  // open at the start, two images
 inline constexpr const char* kSecondPatient = "1002";
 inline constexpr const char* kSecondFirstName = "Jonas";

@@ -84,8 +84,11 @@ void Simulator::CreateWindows() {
   if (attach_message_ == 0)
     throw std::runtime_error("simulator: cannot register the attach message");
 
-  service_window_ = windows_.MakeMessageWindow(
-      [this](const platform::WindowMessage& m) { return OnServiceMessage(m); });
+  platform::WindowSpec service;
+  service.message_only = true;
+  service_owner_ = platform::UniqueWindow(
+      windows_, service, [this](const platform::WindowMessage& m) { return OnServiceMessage(m); });
+  service_window_ = service_owner_.get();
 
   platform::WindowSpec main;
   main.class_name = options_.main_window_class;
@@ -96,15 +99,17 @@ void Simulator::CreateWindows() {
   main.y = 40;
   main.width = 1024;
   main.height = 768;
-  main_window_ = windows_.MakeWindow(
-      main, [this](const platform::WindowMessage& m) { return OnMainMessage(m); });
+  main_owner_ = platform::UniqueWindow(
+      windows_, main, [this](const platform::WindowMessage& m) { return OnMainMessage(m); });
+  main_window_ = main_owner_.get();
 
   platform::WindowSpec control;
   control.class_name = std::string(kControlWindowClass);
   control.parent = main_window_.load();
   control.style = platform::kWsChild;  // hidden: it only takes requests
-  control_window_ = windows_.MakeWindow(
-      control, [this](const platform::WindowMessage& m) { return OnControlMessage(m); });
+  control_owner_ = platform::UniqueWindow(
+      windows_, control, [this](const platform::WindowMessage& m) { return OnControlMessage(m); });
+  control_window_ = control_owner_.get();
 
   if (!service_window_.load() || !main_window_.load() || !control_window_.load()) {
     throw std::runtime_error("simulator: cannot create its windows");
@@ -123,15 +128,20 @@ void Simulator::RunLoop() {
 
 void Simulator::DestroyWindowsHere() {
   DestroyControlHere();
-  for (auto* handle : {&main_window_, &service_window_}) {
-    if (WindowHandle window = handle->exchange(WindowHandle())) windows_.DestroyWindow(window);
-  }
+  DestroyMainHere();
+  service_window_ = WindowHandle();
+  service_owner_.Reset();
 }
 
+// Other threads read the handles: each is cleared before its window goes.
 void Simulator::DestroyControlHere() {
-  if (WindowHandle window = control_window_.exchange(WindowHandle())) {
-    windows_.DestroyWindow(window);
-  }
+  control_window_ = WindowHandle();
+  control_owner_.Reset();
+}
+
+void Simulator::DestroyMainHere() {
+  main_window_ = WindowHandle();
+  main_owner_.Reset();
 }
 
 void Simulator::Freeze(std::chrono::milliseconds duration) {
@@ -162,9 +172,7 @@ std::optional<intptr_t> Simulator::OnServiceMessage(const platform::WindowMessag
     case kStopMessage:
       stopping_ = true;
       DestroyControlHere();
-      if (WindowHandle window = main_window_.exchange(WindowHandle())) {
-        windows_.DestroyWindow(window);
-      }
+      DestroyMainHere();
       windows_.PostQuitMessage();
       return 0;
     default:

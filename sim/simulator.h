@@ -34,6 +34,7 @@
 
 #include "channel/codec.h"
 #include "platform/platform.h"
+#include "platform/unique_window.h"
 #include "sim/commands.h"
 #include "sim/faults.h"
 #include "sim/model.h"
@@ -123,6 +124,7 @@ class Simulator {
   void CreateWindows();
   void RunLoop();
   void DestroyWindowsHere();
+  void DestroyMainHere();
   void DestroyControlHere();
   bool OnSimThread() const;
 
@@ -152,6 +154,8 @@ class Simulator {
 
   std::thread thread_;
   std::atomic<bool> running_{false};
+  // The windows, owned on the simulator's thread; the atomic copies are for other threads.
+  platform::UniqueWindow main_owner_, control_owner_, service_owner_;
   std::atomic<platform::WindowHandle> main_window_{};
   std::atomic<platform::WindowHandle> control_window_{};
   std::atomic<platform::WindowHandle> service_window_{};

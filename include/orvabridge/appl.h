@@ -11,91 +11,18 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
+
+#include "orvabridge/types.h"
 
 namespace orvabridge {
 
-namespace platform {
-class Platform;
-}
-namespace link {
-class ApplCore;
-struct Timing;
-}  // namespace link
-
-// Result codes shared by the request methods.
-namespace result {
-inline constexpr int32_t kSuccess = 1;
-inline constexpr int32_t kNothingFound = 0;
-inline constexpr int32_t kFormNotLoaded = -1;
-inline constexpr int32_t kNoReplyWindow = -2;
-inline constexpr int32_t kNoControlMessage = -3;
-inline constexpr int32_t kNoTargetWindow = -4;
-inline constexpr int32_t kEmptyArgument = -5;
-inline constexpr int32_t kTimeout = -6;
-inline constexpr int32_t kUnexpectedReply = -7;
-inline constexpr int32_t kImageFailure = -10;
-inline constexpr int32_t kNotLoggedIn = -12;
-
-// InitApplication numbers its failures its own way.
-inline constexpr int32_t kInitNoReplyWindow = -1;
-inline constexpr int32_t kInitNoControlMessage = -2;
-inline constexpr int32_t kInitNoAnswer = -3;
-inline constexpr int32_t kInitClassLibraryMissing = -5;
-}  // namespace result
-
-enum ChangeRightsOptions : int32_t {
-  LeaveAsIsOrGetDefaults = 0,
-  OverwriteWithDefaults = 1,
-  UseSpecifiedRights = 2,
-};
-
-enum soObjectTypes : int32_t {
-  otPatient = 0,
-  otSeries = 1,
-  otImagecard = 2,
-  otImage = 3,
-};
-
-enum ggis : int32_t {
-  ggiLicName = 0,
-};
-
-// Published with the interface; no method takes them.
-struct control_Patient_infosp {
-  int32_t dwSize = 0;
-  std::string ID, FName, LName, Adress, TelOne, TelTwo, Sex, Email, Mobile, Birthdate, Comments;
-};
-
-struct control_Patient_infoEx2 {
-  int32_t dwSize = 0;
-  std::string ID, FName, LName, Adress, TelOne, TelTwo, Sex, Email, Mobile, Birthdate, Comments,
-      OtherIDs, Extra;
-};
-
-// An automation error raised to the caller: number (-100 for the library's own handlers),
-// source ("Orvabridge.Appl.<method>") and description.
-class AutomationError : public std::runtime_error {
- public:
-  AutomationError(int32_t number, std::string source, std::string description);
-  int32_t number() const { return number_; }
-  const std::string& source() const { return source_; }
-  const std::string& description() const { return description_; }
-
- private:
-  int32_t number_;
-  std::string source_;
-  std::string description_;
-};
+struct ApplAccess;  // the library's own way in (not for hosts)
 
 class Appl {
  public:
-  // Uses the platform of the build (Win32 on Windows, the in-process desktop elsewhere).
+  // Reads the installation and the settings of this workstation; attaches to nothing yet.
   Appl();
-  explicit Appl(std::shared_ptr<platform::Platform> platform);
-  // Tests shorten the documented time-outs through `timing`.
-  Appl(std::shared_ptr<platform::Platform> platform, const link::Timing& timing);
   ~Appl();
   Appl(const Appl&) = delete;
   Appl& operator=(const Appl&) = delete;
@@ -117,18 +44,16 @@ class Appl {
                         std::string& TelTwo, std::string& TelMobile, std::string& Email,
                         std::string& Birthdate, std::string& Comments);
   int32_t SearchImage(std::string& patientid, std::string& indate, std::string& PictureID,
-                      std::string& captureDate, std::string& imagetype,
-                      std::string& ToothGroupname, std::string& comment,
-                      std::string& toothgroups, std::string& Xraydata);
+                      std::string& captureDate, std::string& imagetype, std::string& ToothGroupname,
+                      std::string& comment, std::string& toothgroups, std::string& Xraydata);
   int32_t GetImage(std::string& PictureID, std::string& templib, std::string& PicturePath);
   int32_t FindImages(std::string& PictureID, std::string& patientid, std::string& FromDate,
                      std::string& ToDate, std::string& imagetype, std::string& ToothGroupname,
                      std::string& comment, std::string& toothgroups, std::string& Xraydata);
   int32_t GetSelectedImageInfo(std::string& PictureID, std::string& patientid,
-                               std::string& ImageDate, std::string& imagetype,
-                               std::string& OrgPath, std::string& ToothGroupname,
-                               std::string& comment, std::string& toothgroups,
-                               std::string& Xraydata);
+                               std::string& ImageDate, std::string& imagetype, std::string& OrgPath,
+                               std::string& ToothGroupname, std::string& comment,
+                               std::string& toothgroups, std::string& Xraydata);
   int32_t GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid, std::string& ICXML,
                                std::string& ImagePath, bool& bGetImages, bool& bGetOriginals);
   int32_t UserLogout();
@@ -152,8 +77,7 @@ class Appl {
   int32_t UserGroupLogin(std::string& LoginName, std::string& Password, std::string& UserGroup,
                          std::string* AdminLoginName = nullptr,
                          std::string* AdminPassword = nullptr, std::string* UserPrefix = nullptr,
-                         std::string* UserFirstname = nullptr,
-                         std::string* UserLastname = nullptr,
+                         std::string* UserFirstname = nullptr, std::string* UserLastname = nullptr,
                          int32_t* ChangeRightsMethod = nullptr,
                          std::string* WorkstationName = nullptr);
   int32_t UserLoginEx(std::string& LoginName, std::string& Password,
@@ -175,10 +99,10 @@ class Appl {
                          std::string* WorkstationName = nullptr, bool* IsLoggedIn = nullptr,
                          int16_t* LoginMethod = nullptr, int16_t* Rights = nullptr,
                          std::string* sextra = nullptr);
-  int32_t AddPatientEx(std::string& PatID, std::string& FName, std::string& LName,
-                       std::string& Sex, std::string& Adress, std::string& TelOne,
-                       std::string& TelTwo, std::string& TelMobile, std::string& Email,
-                       std::string& Birthdate, std::string& Comments, std::string& OtherIDs);
+  int32_t AddPatientEx(std::string& PatID, std::string& FName, std::string& LName, std::string& Sex,
+                       std::string& Adress, std::string& TelOne, std::string& TelTwo,
+                       std::string& TelMobile, std::string& Email, std::string& Birthdate,
+                       std::string& Comments, std::string& OtherIDs);
   int32_t ChangePatientEx(std::string& PatID, std::string& FName, std::string& LName,
                           std::string& Sex, std::string& Adress, std::string& TelOne,
                           std::string& TelTwo, std::string& TelMobile, std::string& Email,
@@ -188,11 +112,11 @@ class Appl {
   void GetComputerOrClientName();
   std::string GetGeneralInfo(ggis& ggiType);
 
-  // The object behind the interface, for the library's own layers and tests.
-  link::ApplCore& core() { return *core_; }
-
  private:
-  std::unique_ptr<link::ApplCore> core_;
+  struct Impl;
+  friend struct ApplAccess;
+  explicit Appl(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace orvabridge

@@ -2,7 +2,9 @@
 
 #include <cctype>
 
+#include "link/call_log_line.h"
 #include "link/appl_core.h"
+#include "link/failure_policy.h"
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::appcontrol {
@@ -26,10 +28,6 @@ bool TitleStartsWith(const std::string& title, const std::string& prefix) {
   return UpperAscii(std::string_view(title).substr(0, prefix.size())) == UpperAscii(prefix);
 }
 
-void ShowError(link::ApplCore& core, const std::string& text) {
-  core.system().ShowMessageBox({text, "", platform::kMbOk});
-}
-
 // The application key less its last character; an empty key leaves nothing to search for.
 std::string TitlePrefix(const std::string& application_key) {
   if (application_key.empty()) {
@@ -48,72 +46,71 @@ std::string LaunchCommandLine(const std::string& path) {
 }  // namespace
 
 int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion) {
-  try {
-    AppName.clear();
-    auto& thread = core.thread();
-    if (thread.installation.class_library_missing) return result::kInitClassLibraryMissing;
+  return link::ShowBoxAndReturn(
+      core.system(), {"Orvabridge.Appl.InitApplication error: "}, result::kInitNoAnswer,
+      [&]() -> int32_t {
+        AppName.clear();
+        auto& thread = core.thread();
+        if (thread.installation.class_library_missing) return result::kInitClassLibraryMissing;
 
-    const bool no_launch = AppVersion == kNoLaunch;
-    const SearchLimits limits = no_launch ? kNoLaunchSearch : kNormalSearch;
-    bool launch_attempted = no_launch;
-    int32_t outcome = result::kInitNoAnswer;
+        const bool no_launch = AppVersion == kNoLaunch;
+        const SearchLimits limits = no_launch ? kNoLaunchSearch : kNormalSearch;
+        bool launch_attempted = no_launch;
+        int32_t outcome = result::kInitNoAnswer;
 
-    if (core.TextOutMode()) {
-      core.TextOut("InitApplication ; " + AppName + " ; " + AppVersion);
-      AppName = thread.installation.application_key;
-      AppVersion = thread.installation.installed_version;
-      outcome = result::kSuccess;
-      core.application_version = AppVersion;
-    }
-
-    auto& windows = core.windows();
-    auto& holding = core.holding();
-    const auto search_end = core.exchanger().DeadlineIn(limits.overall_seconds);
-    for (bool first_pass = true;; first_pass = false) {
-      // The overall limit is tested only here, so a pass that has begun always completes. The
-      // first pass always runs: a thread that was held up for longer than the limit (a busy
-      // machine, and the no-launch limit is short) must still look before it reports nothing.
-      if (!AppName.empty() || (!first_pass && platform::Clock::now() >= search_end)) break;
-      windows.PumpMessages();
-      core.form_loaded = true;
-      if (!core.reply_window) return result::kInitNoReplyWindow;
-      if (thread.control_message_id == 0) return result::kInitNoControlMessage;
-      holding.reply_code = 0;
-
-      const std::string prefix = TitlePrefix(thread.installation.application_key);
-      FindControlWindows(core, prefix, kMainWindowClass, core.reply_window);
-      FindControlWindows(core, prefix, kDesignMainWindowClass, core.reply_window);
-
-      const auto waited = core.exchanger().Wait(
-          core.exchanger().DeadlineIn(limits.reply_wait_seconds), channel::WatchWindow::kNo);
-      // Any reply ends this wait; only the attach reply names the application.
-      if (waited.outcome == channel::Outcome::kReply &&
-          waited.reply_code == channel::command::kAttach) {
-        outcome = result::kSuccess;
-        AppName = holding.reply_text[0];
-        AppVersion = holding.reply_text[1];
-        core.application_version = AppVersion;
-      }
-
-      if (AppName.empty() && !launch_attempted) {
-        launch_attempted = true;
-        LaunchExe(core);
-        if (thread.stub_mode) {
-          AppName = kStubName;
-          AppVersion = kStubVersion;
+        if (core.TextOutMode()) {
+          core.TextOut(
+              link::CallLogLine(api::MemberNamed("InitApplication"), {AppName, AppVersion}));
+          AppName = thread.installation.application_key;
+          AppVersion = thread.installation.installed_version;
           outcome = result::kSuccess;
-          core.application_version = kStubVersion;
+          core.application_version = AppVersion;
         }
-      }
-      if (no_launch) break;
-    }
-    if (AppName.empty()) outcome = result::kInitNoAnswer;
-    return outcome;
-  } catch (const RuntimeFailure& failure) {
-    ShowError(core, "Orvabridge.Appl.InitApplication error: " + std::to_string(failure.number()) +
-                        " " + failure.description());
-    return result::kInitNoAnswer;
-  }
+
+        auto& windows = core.windows();
+        auto& holding = core.holding();
+        const auto search_end = core.exchanger().DeadlineIn(limits.overall_seconds);
+        for (bool first_pass = true;; first_pass = false) {
+          // The overall limit is tested only here, so a pass that has begun always completes. The
+          // first pass always runs: a thread that was held up for longer than the limit (a busy
+          // machine, and the no-launch limit is short) must still look before it reports nothing.
+          if (!AppName.empty() || (!first_pass && platform::Clock::now() >= search_end)) break;
+          windows.PumpMessages();
+          core.form_loaded = true;
+          if (!core.reply_window) return result::kInitNoReplyWindow;
+          if (thread.control_message_id == 0) return result::kInitNoControlMessage;
+          holding.reply_code = 0;
+
+          const std::string prefix = TitlePrefix(thread.installation.application_key);
+          FindControlWindows(core, prefix, kMainWindowClass, core.reply_window);
+          FindControlWindows(core, prefix, kDesignMainWindowClass, core.reply_window);
+
+          const auto waited = core.exchanger().Wait(
+              core.exchanger().DeadlineIn(limits.reply_wait_seconds), channel::WatchWindow::kNo);
+          // Any reply ends this wait; only the attach reply names the application.
+          if (waited.outcome == channel::Outcome::kReply &&
+              waited.reply_code == channel::command::kAttach) {
+            outcome = result::kSuccess;
+            AppName = holding.reply_text[channel::slot::attach::kName];
+            AppVersion = holding.reply_text[channel::slot::attach::kVersion];
+            core.application_version = AppVersion;
+          }
+
+          if (AppName.empty() && !launch_attempted) {
+            launch_attempted = true;
+            LaunchExe(core);
+            if (thread.stub_mode) {
+              AppName = kStubName;
+              AppVersion = kStubVersion;
+              outcome = result::kSuccess;
+              core.application_version = kStubVersion;
+            }
+          }
+          if (no_launch) break;
+        }
+        if (AppName.empty()) outcome = result::kInitNoAnswer;
+        return outcome;
+      });
 }
 
 void FindControlWindows(link::ApplCore& core, const std::string& title_prefix,
@@ -143,27 +140,20 @@ bool LaunchExe(link::ApplCore& core) {
     thread.stub_mode = true;
     return false;
   }
-  try {
-    const uint32_t process =
-        core.system().StartProcess(LaunchCommandLine(path), platform::kSwShowMinNoActive);
-    if (process == 0) return false;
-    thread.stub_mode = false;
-    return true;
-  } catch (const RuntimeFailure& failure) {
-    ShowError(core, "Orvabridge.Appl.LaunchExe error: " + std::to_string(failure.number()) + " " +
-                        failure.description() + "\r\n" + path);
-    return false;
-  }
+  return link::ShowBoxAndReturn(
+      core.system(), {"Orvabridge.Appl.LaunchExe error: ", "\r\n" + path}, false, [&] {
+        const uint32_t process =
+            core.system().StartProcess(LaunchCommandLine(path), platform::kSwShowMinNoActive);
+        if (process == 0) return false;
+        thread.stub_mode = false;
+        return true;
+      });
 }
 
 std::string GetTextFromWindow(link::ApplCore& core, platform::WindowHandle window) {
-  try {
+  return link::ShowBoxAndReturn(core.system(), {"GetTextFromWindow ERROR: "}, std::string(), [&] {
     return core.windows().WindowText(window, core.timing().title_read_limit);
-  } catch (const RuntimeFailure& failure) {
-    ShowError(core, "GetTextFromWindow ERROR: " + std::to_string(failure.number()) + " " +
-                        failure.description());
-    return {};
-  }
+  });
 }
 
 }  // namespace orvabridge::appcontrol

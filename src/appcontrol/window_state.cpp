@@ -2,8 +2,9 @@
 
 #include <string>
 
+#include "link/call_log_line.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 
 namespace orvabridge::appcontrol {
 namespace {
@@ -32,8 +33,8 @@ struct Placement {
 
 std::string TextOutLine(const Placement& p) {
   const auto n = [](int32_t value) { return std::to_string(value); };
-  return "SetWindowState ; " + n(p.state) + " ; " + n(p.x) + " ; " + n(p.y) + " ; " + n(p.width) +
-         " ; " + n(p.height) + " ; " + n(p.parent);
+  return link::CallLogLine(api::MemberNamed("SetWindowState"),
+                           {n(p.state), n(p.x), n(p.y), n(p.width), n(p.height), n(p.parent)});
 }
 
 // A zero coordinate or extent means "keep": the window cannot be moved to 0 or sized to 0 here.
@@ -110,13 +111,7 @@ int32_t SetWindowState(link::ApplCore& core, const int16_t* iState, const int32_
                        const int32_t* lParent) {
   const Placement placement{ValueOr0(iState), ValueOr0(lXPos),   ValueOr0(lYPos),
                             ValueOr0(lwidth), ValueOr0(lheight), ValueOr0(lParent)};
-  try {
-    return PlaceWindow(core, placement);
-  } catch (const RuntimeFailure& failure) {
-    return failure.number();
-  } catch (const AutomationError& error) {
-    return error.number();
-  }
+  return link::ReturnFailureNumber([&] { return PlaceWindow(core, placement); });
 }
 
 void SetWindowStyleBits(platform::WindowSystem& windows, WindowHandle window, bool extended,
@@ -139,9 +134,9 @@ void SetWindowStyleBits(platform::WindowSystem& windows, WindowHandle window, bo
 }
 
 int32_t CloseApplication(link::ApplCore& core) {
-  return link::WithErrorHandler("CloseApplication", [&]() -> int32_t {
+  return link::RaiseMethodError("CloseApplication", [&]() -> int32_t {
     if (core.TextOutMode()) {
-      core.TextOut("CloseApplication ; ");
+      core.TextOut(link::CallLogLine(api::MemberNamed("CloseApplication"), {}));
       return result::kSuccess;
     }
     // The library never closes the imaging application; it only forgets a link that is gone.

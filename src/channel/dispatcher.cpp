@@ -60,19 +60,20 @@ void ReplyDispatcher::UnpackAttach(std::span<const std::byte> payload) {
   Record<attach_reply::kSize> record{};
   CopyPayload(record, payload);
   target_window_ = platform::WindowHandle(ReadU32(record, attach_reply::kControlWindow));
-  holding_.reply_text[0] = codec_.ReadText(record, attach_reply::kName);
-  holding_.reply_text[1] = std::to_string(ReadI32(record, attach_reply::kVersionMajor)) + "." +
-                           std::to_string(ReadI32(record, attach_reply::kVersionMinor)) + "." +
-                           std::to_string(ReadI32(record, attach_reply::kVersionBuild));
+  holding_.reply_text[slot::attach::kName] = codec_.ReadText(record, attach_reply::kName);
+  holding_.reply_text[slot::attach::kVersion] =
+      std::to_string(ReadI32(record, attach_reply::kVersionMajor)) + "." +
+      std::to_string(ReadI32(record, attach_reply::kVersionMinor)) + "." +
+      std::to_string(ReadI32(record, attach_reply::kVersionBuild));
   holding_.reply_code = command::kAttach;
 }
 
 void ReplyDispatcher::UnpackFindPatient(std::span<const std::byte> payload) {
   Record<find_patient::kSize> record{};
   CopyPayload(record, payload);
-  holding_.reply_text[1] = codec_.ReadText(record, find_patient::kFirstName);
-  holding_.reply_text[2] = codec_.ReadText(record, find_patient::kLastName);
-  holding_.reply_text[0] = Marker(ReadI32(record, find_patient::kFound) != 0);
+  holding_.reply_text[slot::find::kFirstName] = codec_.ReadText(record, find_patient::kFirstName);
+  holding_.reply_text[slot::find::kLastName] = codec_.ReadText(record, find_patient::kLastName);
+  holding_.reply_text[slot::kMarker] = Marker(ReadI32(record, find_patient::kFound) != 0);
   holding_.reply_code = command::kFindPatient;
 }
 
@@ -80,14 +81,16 @@ void ReplyDispatcher::UnpackCurrentPatient(std::span<const std::byte> payload) {
   Record<patient::kShortSize> record{};
   CopyPayload(record, payload);
   static constexpr Field kOrder[] = {
-      patient::kId,    patient::kFirstName, patient::kLastName, patient::kBirthdate,
-      patient::kSex,   patient::kAddress,   patient::kTelOne,   patient::kTelTwo,
-      patient::kMobile, patient::kEmail,    patient::kComments,
+      patient::kId,     patient::kFirstName, patient::kLastName, patient::kBirthdate,
+      patient::kSex,    patient::kAddress,   patient::kTelOne,   patient::kTelTwo,
+      patient::kMobile, patient::kEmail,     patient::kComments,
   };
+  static_assert(std::size(kOrder) == slot::current_patient::kComments);
   for (size_t i = 0; i < std::size(kOrder); ++i) {
-    holding_.reply_text[i + 1] = codec_.ReadText(record, kOrder[i]);
+    holding_.reply_text[slot::current_patient::kId + i] = codec_.ReadText(record, kOrder[i]);
   }
-  holding_.reply_text[0] = Marker(!holding_.reply_text[1].empty());
+  holding_.reply_text[slot::kMarker] =
+      Marker(!holding_.reply_text[slot::current_patient::kId].empty());
   holding_.reply_code = command::kCurrentPatient;
 }
 
@@ -95,25 +98,28 @@ void ReplyDispatcher::UnpackSelectedImage(std::span<const std::byte> payload) {
   auto& record = holding_.image_record;
   CopyPayload(record, payload);
   static constexpr Field kOrder[] = {
-      image::kPictureId,     image::kPatientId,      image::kImageDate,
-      image::kImageType,     image::kOriginalPath,   image::kToothGroupName,
-      image::kComment,       image::kToothGroups,    image::kXrayData,
+      image::kPictureId, image::kPatientId,    image::kImageDate,
+      image::kImageType, image::kOriginalPath, image::kToothGroupName,
+      image::kComment,   image::kToothGroups,  image::kXrayData,
   };
+  static_assert(std::size(kOrder) == slot::selected_image::kXrayData);
   for (size_t i = 0; i < std::size(kOrder); ++i) {
-    holding_.reply_text[i + 1] = codec_.ReadText(record, kOrder[i]);
+    holding_.reply_text[slot::selected_image::kPictureId + i] = codec_.ReadText(record, kOrder[i]);
   }
-  holding_.reply_text[0] = Marker(!holding_.reply_text[1].empty());
+  holding_.reply_text[slot::kMarker] =
+      Marker(!holding_.reply_text[slot::selected_image::kPictureId].empty());
   holding_.reply_code = command::kSelectedImage;
 }
 
 void ReplyDispatcher::UnpackSelectedImageCard(std::span<const std::byte> payload) {
   auto& record = holding_.image_card_reply;
   CopyPayload(record, payload);
-  holding_.reply_text[1] = codec_.ReadText(record, image_card::kPatientId);
-  holding_.reply_text[2] = codec_.ReadText(record, image_card::kImagePath);
-  holding_.reply_text[3] = codec_.ReadText(record, image_card::kContent);
-  holding_.reply_text[4] = std::to_string(ReadI32(record, image_card::kCardId));
-  holding_.reply_text[0] = Marker(!holding_.reply_text[1].empty());
+  auto& text = holding_.reply_text;
+  text[slot::image_card::kPatientId] = codec_.ReadText(record, image_card::kPatientId);
+  text[slot::image_card::kImagePath] = codec_.ReadText(record, image_card::kImagePath);
+  text[slot::image_card::kContent] = codec_.ReadText(record, image_card::kContent);
+  text[slot::image_card::kCardId] = std::to_string(ReadI32(record, image_card::kCardId));
+  text[slot::kMarker] = Marker(!text[slot::image_card::kPatientId].empty());
   holding_.reply_code = command::kSelectedImageCard;
 }
 
@@ -122,11 +128,12 @@ void ReplyDispatcher::UnpackLogin(uint32_t code, std::span<const std::byte> payl
   CopyPayload(record, payload);
   // A logout reply carries only the result.
   if (code != command::kUserLogout) {
-    holding_.reply_text[1] = codec_.ReadText(record, login::kUserPrefix);
-    holding_.reply_text[2] = codec_.ReadText(record, login::kUserFirstname);
-    holding_.reply_text[3] = codec_.ReadText(record, login::kUserLastname);
+    holding_.reply_text[slot::login::kPrefix] = codec_.ReadText(record, login::kUserPrefix);
+    holding_.reply_text[slot::login::kFirstName] = codec_.ReadText(record, login::kUserFirstname);
+    holding_.reply_text[slot::login::kLastName] = codec_.ReadText(record, login::kUserLastname);
   }
-  holding_.reply_text[0] = std::to_string(ReadI32(record, login::kChangeRightsOrResult));
+  holding_.reply_text[slot::login::kResult] =
+      std::to_string(ReadI32(record, login::kChangeRightsOrResult));
   holding_.reply_code = code;
 }
 

@@ -23,7 +23,7 @@
 #include <span>
 
 #include "channel/reply_holding.h"
-#include "link/timing.h"
+#include "channel/timing.h"
 #include "platform/window_system.h"
 
 namespace orvabridge::channel {
@@ -45,7 +45,7 @@ class Exchanger {
  public:
   // `target_window` is read afresh in every turn: a nested call may change it.
   Exchanger(platform::WindowSystem& windows, ReplyHolding& holding,
-            const platform::WindowHandle& target_window, const link::Timing& timing)
+            const platform::WindowHandle& target_window, const channel::Timing& timing)
       : windows_(windows), holding_(holding), target_window_(target_window), timing_(timing) {}
 
   void set_reply_window(platform::WindowHandle reply_window) { reply_window_ = reply_window; }
@@ -90,7 +90,7 @@ class Exchanger {
   platform::WindowSystem& windows_;
   ReplyHolding& holding_;
   const platform::WindowHandle& target_window_;
-  const link::Timing& timing_;
+  const channel::Timing& timing_;
   platform::WindowHandle reply_window_;
   // An earlier send gave up while the application still had it queued.
   bool application_behind_ = false;

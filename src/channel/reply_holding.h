@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,6 +25,43 @@ struct ReplyHolding {
   Record<login::kSize> login_record{};
   Record<generic::kSize> generic_record{};
 };
+
+// Which ReplyText slot each reply fills. Slot 0 is the marker of the 1003, 1016, 1017 and 1018
+// replies ("-" with a record, "NONE" without), the result of the login replies, the name of the
+// attach reply and text field 0 of GenericRecord.
+namespace slot {
+inline constexpr size_t kMarker = 0;
+namespace attach {
+inline constexpr size_t kName = 0;
+inline constexpr size_t kVersion = 1;
+}  // namespace attach
+namespace find {
+inline constexpr size_t kFirstName = 1;
+inline constexpr size_t kLastName = 2;
+}  // namespace find
+// 1016: the patient's fields from slot 1 on, in the order GetCurrentPatient hands them out.
+namespace current_patient {
+inline constexpr size_t kId = 1;
+inline constexpr size_t kComments = 11;
+}  // namespace current_patient
+// 1017: the image's fields from slot 1 on, in the order GetSelectedImageInfo hands them out.
+namespace selected_image {
+inline constexpr size_t kPictureId = 1;
+inline constexpr size_t kXrayData = 9;
+}  // namespace selected_image
+namespace image_card {
+inline constexpr size_t kPatientId = 1;
+inline constexpr size_t kImagePath = 2;
+inline constexpr size_t kContent = 3;
+inline constexpr size_t kCardId = 4;  // as decimal text; the number itself is in the record
+}  // namespace image_card
+namespace login {
+inline constexpr size_t kResult = 0;
+inline constexpr size_t kPrefix = 1;
+inline constexpr size_t kFirstName = 2;
+inline constexpr size_t kLastName = 3;
+}  // namespace login
+}  // namespace slot
 
 inline constexpr const char* kNoneMarker = "NONE";
 inline constexpr const char* kRecordMarker = "-";

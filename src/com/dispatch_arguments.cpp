@@ -141,31 +141,39 @@ HRESULT DispatchArguments::Bind(ITypeInfo& info, const FUNCDESC& function, DISPP
   return S_OK;
 }
 
-VARIANT* DispatchArguments::Argument(size_t index, VARTYPE type) {
-  if (index >= slots_.size() || slots_[index].type != type) {
-    mismatched_ = true;
-    return nullptr;
+HRESULT DispatchArguments::CallVtable(IUnknown& target, short vtable_offset) {
+  // Every parameter is a pointer; the value behind it is the coerced value's storage.
+  const size_t count = slots_.size() + (result_type_ != VT_EMPTY ? 1 : 0);
+  std::vector<VARIANTARG> arguments(count);
+  std::vector<VARTYPE> types(count, static_cast<VARTYPE>(VT_BYREF | VT_I4));
+  std::vector<VARIANTARG*> pointers(count);
+  for (size_t i = 0; i < count; ++i) {
+    ::VariantInit(&arguments[i]);
+    V_VT(&arguments[i]) = types[i];
+    pointers[i] = &arguments[i];
   }
-  Slot& slot = slots_[index];
-  return slot.source != nullptr ? slot.value.get() : nullptr;
-}
-
-VARIANT* DispatchArguments::Result(VARTYPE type) {
-  if (result_type_ != type) {
-    mismatched_ = true;
-    return nullptr;
+  for (size_t i = 0; i < slots_.size(); ++i) {
+    V_BYREF(&arguments[i]) =
+        slots_[i].source != nullptr ? static_cast<void*>(&V_I4(slots_[i].value.get())) : nullptr;
   }
-  // A cleared VARIANT keeps its old bits; the method must find a null string, a zero number.
-  result_.Clear();
-  *result_.get() = VARIANT{};
-  V_VT(result_.get()) = type;
-  return result_.get();
+  if (result_type_ != VT_EMPTY) {
+    // A cleared VARIANT keeps its old bits; the method must find a null string, a zero number.
+    result_.Clear();
+    *result_.get() = VARIANT{};
+    V_VT(result_.get()) = result_type_;
+    V_BYREF(&arguments[count - 1]) = static_cast<void*>(&V_I4(result_.get()));
+  }
+  VARIANT returned;
+  ::VariantInit(&returned);
+  const HRESULT called =
+      ::DispCallFunc(&target, static_cast<ULONG_PTR>(vtable_offset), CC_STDCALL, VT_ERROR,
+                     static_cast<UINT>(count), types.data(), pointers.data(), &returned);
+  return FAILED(called) ? called : V_ERROR(&returned);
 }
 
 void DispatchArguments::WriteBack() {
   for (Slot& slot : slots_) {
     if (slot.source == nullptr || !IsByReference(*slot.source)) continue;
-    if (slot.read_enum != nullptr) V_I4(slot.value.get()) = slot.read_enum(slot.enum_storage);
 
     VARIANTARG& reference = *slot.source;
     if (V_VT(&reference) != (VT_VARIANT | VT_BYREF)) {

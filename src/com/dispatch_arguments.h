@@ -21,7 +21,6 @@
 #pragma once
 
 #include <cstddef>
-#include <new>
 #include <vector>
 
 #include "com/com_include.h"
@@ -39,48 +38,9 @@ class DispatchArguments {
   HRESULT Bind(ITypeInfo& info, const FUNCDESC& function, DISPPARAMS& params, LCID lcid,
                UINT& argument_error);
 
-  // Typed pointers to the coerced values; nullptr for an omitted argument (or one whose type is
-  // not the one asked for, which Mismatched() then reports).
-  BSTR* Text(size_t index) {
-    VARIANT* value = Argument(index, VT_BSTR);
-    return value != nullptr ? &V_BSTR(value) : nullptr;
-  }
-  LONG* Long(size_t index) {
-    VARIANT* value = Argument(index, VT_I4);
-    return value != nullptr ? &V_I4(value) : nullptr;
-  }
-  SHORT* Short(size_t index) {
-    VARIANT* value = Argument(index, VT_I2);
-    return value != nullptr ? &V_I2(value) : nullptr;
-  }
-  VARIANT_BOOL* Flag(size_t index) {
-    VARIANT* value = Argument(index, VT_BOOL);
-    return value != nullptr ? &V_BOOL(value) : nullptr;
-  }
-  DATE* Date(size_t index) {
-    VARIANT* value = Argument(index, VT_DATE);
-    return value != nullptr ? &V_DATE(value) : nullptr;
-  }
-  // A published enumeration: its own storage, read back into the slot's number afterwards.
-  template <class Enum>
-  Enum* EnumValue(size_t index);
-
-  // Where the method leaves its [out, retval] value.
-  LONG* LongResult() {
-    VARIANT* value = Result(VT_I4);
-    return value != nullptr ? &V_I4(value) : nullptr;
-  }
-  BSTR* TextResult() {
-    VARIANT* value = Result(VT_BSTR);
-    return value != nullptr ? &V_BSTR(value) : nullptr;
-  }
-  VARIANT_BOOL* FlagResult() {
-    VARIANT* value = Result(VT_BOOL);
-    return value != nullptr ? &V_BOOL(value) : nullptr;
-  }
-
-  // The member table asked for a type that the type library does not give this member.
-  bool Mismatched() const { return mismatched_; }
+  // Calls the vtable method at `vtable_offset` of `target` with the bound arguments, each by
+  // reference (an omitted one as a null pointer), and the result slot; the method's HRESULT.
+  HRESULT CallVtable(IUnknown& target, short vtable_offset);
 
   // After the method succeeded: outputs into the caller's references, the result into `result`
   // (which may be null when the caller wants none).
@@ -92,31 +52,11 @@ class DispatchArguments {
     VARTYPE type = VT_EMPTY;
     VARIANTARG* source = nullptr;  // the caller's argument; null when omitted
     UniqueVariant value;
-    alignas(LONG) unsigned char enum_storage[sizeof(LONG)] = {};
-    LONG (*read_enum)(const void*) = nullptr;
   };
 
-  // The coerced value of argument `index` if it has `type` and was not omitted.
-  VARIANT* Argument(size_t index, VARTYPE type);
-  // The result, prepared to receive a value of `type`.
-  VARIANT* Result(VARTYPE type);
   std::vector<Slot> slots_;
   VARTYPE result_type_ = VT_EMPTY;
   UniqueVariant result_;
-  bool mismatched_ = false;
 };
-
-template <class Enum>
-Enum* DispatchArguments::EnumValue(size_t index) {
-  static_assert(sizeof(Enum) == sizeof(LONG), "published enumerations are 32-bit");
-  LONG* number = Long(index);
-  if (number == nullptr) return nullptr;
-  Slot& slot = slots_[index];
-  Enum* value = ::new (static_cast<void*>(slot.enum_storage)) Enum(static_cast<Enum>(*number));
-  slot.read_enum = [](const void* storage) {
-    return static_cast<LONG>(*static_cast<const Enum*>(storage));
-  };
-  return value;
-}
 
 }  // namespace orvabridge::com

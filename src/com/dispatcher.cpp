@@ -5,7 +5,7 @@
 #include "com/call_boundary.h"
 #include "com/dispatch_arguments.h"
 #include "com/error_info.h"
-#include "com/member_table.h"
+#include "interface/members.h"
 
 namespace orvabridge::com {
 namespace {
@@ -19,9 +19,13 @@ bool Accepts(WORD flags) { return (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYG
 HRESULT InvokeMember(_Appl& target, ITypeInfo& info, const MemberMap& members, DISPID id,
                      WORD flags, DISPPARAMS* params, LCID lcid, VARIANT* result,
                      EXCEPINFO* exception, UINT* argument_error) {
+  // Only the members of _Appl itself: IUnknown's and IDispatch's own methods are no members for
+  // late-bound callers.
   const std::optional<Member> member = members.Find(id);
-  const MemberCall call = FindMemberCall(id);
-  if (!member || call == nullptr || !Accepts(flags)) return DISP_E_MEMBERNOTFOUND;
+  if (!member || member->vtable_offset < 0 || api::FindMemberById(id) == nullptr ||
+      !Accepts(flags)) {
+    return DISP_E_MEMBERNOTFOUND;
+  }
   const FuncDescription function(info, member->index);
   if (!function) return E_UNEXPECTED;
 
@@ -38,8 +42,7 @@ HRESULT InvokeMember(_Appl& target, ITypeInfo& info, const MemberMap& members, D
   if (FAILED(guarded)) return guarded;
   if (FAILED(status)) return status;
 
-  const HRESULT called = call(target, arguments);
-  if (arguments.Mismatched()) return E_UNEXPECTED;
+  const HRESULT called = arguments.CallVtable(target, member->vtable_offset);
   if (FAILED(called)) {
     if (exception != nullptr) FillExcepInfo(called, *exception);
     return DISP_E_EXCEPTION;

@@ -43,11 +43,27 @@ HRESULT LoadApplTypeInfo(ComPtr<ITypeInfo>& info) {
 HRESULT MemberMap::Build(ITypeInfo& info, MemberMap& map) {
   const TypeAttributes attributes(info);
   if (attributes.get() == nullptr) return E_UNEXPECTED;
+  // The vtable offsets are the interface's: the dispatch view of a dual interface refers to it.
+  ComPtr<ITypeInfo> interface_view;
+  HREFTYPE interface_ref = 0;
+  if (FAILED(info.GetRefTypeOfImplType(static_cast<UINT>(-1), &interface_ref)) ||
+      FAILED(info.GetRefTypeInfo(interface_ref, interface_view.Receive()))) {
+    return E_UNEXPECTED;
+  }
+  const TypeAttributes interface_attributes(*interface_view);
+  if (interface_attributes.get() == nullptr) return E_UNEXPECTED;
   map.members_.clear();
   for (UINT index = 0; index < attributes.get()->cFuncs; ++index) {
     const FuncDescription function(info, index);
     if (!function) return E_UNEXPECTED;
-    map.members_.push_back({function.get()->memid, index, function.get()->invkind});
+    Member member{function.get()->memid, index, function.get()->invkind};
+    for (UINT slot = 0; slot < interface_attributes.get()->cFuncs; ++slot) {
+      const FuncDescription method(*interface_view, slot);
+      if (method && method.get()->memid == member.id && method.get()->invkind == member.kind) {
+        member.vtable_offset = method.get()->oVft;
+      }
+    }
+    map.members_.push_back(member);
   }
   return S_OK;
 }

@@ -19,9 +19,11 @@ struct Member {
   DISPID id = DISPID_UNKNOWN;
   UINT index = 0;  // of its function description
   INVOKEKIND kind = INVOKE_FUNC;
+  short vtable_offset = -1;  // of the vtable method that implements it
 };
 
-// Dispatch id to function description, read once per object from the type information.
+// Dispatch id to function description and vtable method, read once per object from the type
+// information (the dispatch view) and the interface it describes.
 class MemberMap {
  public:
   static HRESULT Build(ITypeInfo& info, MemberMap& map);

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "appcontrol/ctimer.h"
+#include "environment/ctimer.h"
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::environment {
@@ -20,7 +20,7 @@ std::string TextOutPath(const std::string& text_out_setting, const std::string& 
   return text_out_setting + workstation + "\\" + workstation + ".TXT";
 }
 
-void TextOutFile::Flush(CallLog* log, const std::string& path, appcontrol::CTimer* timer) {
+void TextOutFile::Flush(CallLog* log, const std::string& path, environment::CTimer* timer) {
   if (log == nullptr || log->empty()) return;
 
   // A stopped timer cannot tick into a flush that is still running.

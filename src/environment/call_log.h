@@ -9,11 +9,9 @@
 #include "platform/file_system.h"
 #include "platform/system_services.h"
 
-namespace orvabridge::appcontrol {
-class CTimer;
-}
-
 namespace orvabridge::environment {
+
+class CTimer;
 
 // Lines waiting to be written, oldest first.
 class CallLog {
@@ -42,7 +40,7 @@ class TextOutFile {
       : files_(files), code_page_(code_page), system_(system) {}
 
   // `timer` may be null (no timer running).
-  void Flush(CallLog* log, const std::string& path, appcontrol::CTimer* timer);
+  void Flush(CallLog* log, const std::string& path, environment::CTimer* timer);
 
  private:
   platform::FileSystem& files_;

@@ -77,8 +77,8 @@ class RegistryClassLibrary : public ClassLibrary {
 std::unique_ptr<ClassLibrary> CreateClassLibrary(platform::Registry& registry,
                                                  platform::CodePage& code_page,
                                                  platform::Database& database) {
-  auto key = registry.OpenKey(platform::RegistryRoot::kLocalMachine, kClassLibraryKey,
-                              platform::kKeyRead);
+  auto key =
+      registry.OpenKey(platform::RegistryRoot::kLocalMachine, kClassLibraryKey, platform::kKeyRead);
   if (!key) {
     throw RuntimeFailure(failure::kCannotCreateObject, "ActiveX component can't create object");
   }

@@ -8,9 +8,9 @@ namespace orvabridge::environment {
 struct Installation {
   std::string vendor_key;
   std::string application_key;
-  std::string settings_base_key;  // "Software\<vendor>\<application>"
-  std::string imaging_exe_path;   // emptied by the product check
-  std::string installed_version;  // "major.minor.revision"
+  std::string settings_base_key;       // "Software\<vendor>\<application>"
+  std::string imaging_exe_path;        // emptied by the product check
+  std::string installed_version;       // "major.minor.revision"
   bool class_library_missing = false;  // never set back to false
 };
 

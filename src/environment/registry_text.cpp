@@ -39,9 +39,8 @@ std::string AnsiToUtf8(platform::CodePage& code_page, std::string_view ansi) {
   size_t start = 0;
   while (true) {
     const size_t zero = ansi.find('\0', start);
-    const std::string_view piece = ansi.substr(start, zero == std::string_view::npos
-                                                          ? std::string_view::npos
-                                                          : zero - start);
+    const std::string_view piece =
+        ansi.substr(start, zero == std::string_view::npos ? std::string_view::npos : zero - start);
     if (!piece.empty()) utf8 += code_page.FromAnsi(piece);
     if (zero == std::string_view::npos) break;
     utf8 += '\0';

@@ -17,7 +17,8 @@ namespace orvabridge::environment {
 // larger than the buffer) or the value's type is not one of `accepted`. The result holds the data
 // bytes without the final zero byte; data stored without a terminator are kept whole.
 std::optional<std::string> QueryAnsiText(platform::RegistryKey& key, std::string_view name,
-                                         uint32_t capacity, std::initializer_list<uint32_t> accepted);
+                                         uint32_t capacity,
+                                         std::initializer_list<uint32_t> accepted);
 
 // Asks for the data's size first and reads into a buffer of that size, or of `minimum_capacity`
 // when that is larger, so values of any length are read whole.

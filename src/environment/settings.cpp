@@ -98,8 +98,8 @@ std::string SettingsReader::ReadMachineSetting(const std::string& KeyPath,
 void SettingsReader::CopyDefaultToUser(const std::string& user_key, const std::string& value_name,
                                        const std::string& ansi) {
   // Best effort: a user branch that cannot be written leaves the default in use.
-  auto key = registry_.CreateKey(RegistryRoot::kCurrentUser, user_key, kCreateClass,
-                                 platform::kKeyCreate);
+  auto key =
+      registry_.CreateKey(RegistryRoot::kCurrentUser, user_key, kCreateClass, platform::kKeyCreate);
   if (!key) return;
   std::vector<std::byte> data(ansi.size() + 1, std::byte{0});
   std::transform(ansi.begin(), ansi.end(), data.begin(),

@@ -114,9 +114,8 @@ bool LoadStartupConfiguration(platform::Platform& platform, SettingsReader& sett
     }
   });
   step.Run([&] {
-    installation.installed_version = std::to_string(info.major) + "." +
-                                     std::to_string(info.minor) + "." +
-                                     std::to_string(info.revision);
+    installation.installed_version = std::to_string(info.major) + "." + std::to_string(info.minor) +
+                                     "." + std::to_string(info.revision);
   });
   step.Run([&] {
     installation.settings_base_key =

@@ -1,11 +1,10 @@
 #include "link/appl_core.h"
 
-#include "appcontrol/ctimer.h"
-#include "appcontrol/locate.h"
 #include "environment/call_log.h"
+#include "environment/ctimer.h"
 #include "environment/settings.h"
 #include "environment/startup_config.h"
-#include "operations/session.h"
+#include "link/failure_policy.h"
 
 namespace orvabridge::link {
 namespace {
@@ -14,20 +13,13 @@ constexpr const char* kControlMessageName = "OrvantaControlInterface0";
 constexpr const char* kFormCaption = "Orvabridge debug window";
 constexpr int32_t kLinkTimerIntervalMs = 250;
 
-// Runs one destruction step; a failing step is skipped and the next one runs.
-template <class Step>
-void Attempt(Step&& step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
-
 }  // namespace
 
-ApplCore::ApplCore(std::shared_ptr<platform::Platform> platform, const Timing& timing)
+ApplCore::ApplCore(std::shared_ptr<platform::Platform> platform, const channel::Timing& timing,
+                   ApplHooks hooks)
     : platform_(std::move(platform)),
       timing_(timing),
+      hooks_(std::move(hooks)),
       thread_(ThisThread()),
       codec_(platform_->AnsiCodePage()),
       holding_(std::make_unique<channel::ReplyHolding>()),
@@ -53,28 +45,28 @@ void ApplCore::Initialize() {
     form_loaded = true;
   }
   subscribed_ = true;
-  reply_window = form_window_;
+  reply_window = form_window_.get();
   exchanger_.set_reply_window(reply_window);
   LoadStartupConfiguration();
   extended_record_flag = true;
 }
 
 void ApplCore::Terminate() {
-  Attempt([&] {
+  link::IgnoreFailure([&] {
     if (call_log && !call_log->empty()) FlushCallLog();
   });
-  Attempt([&] { subscribed_ = false; });
-  Attempt([&] {
+  link::IgnoreFailure([&] { subscribed_ = false; });
+  link::IgnoreFailure([&] {
     reply_window = platform::WindowHandle();
     exchanger_.set_reply_window(reply_window);
   });
-  Attempt([&] {
+  link::IgnoreFailure([&] {
     // Handles are signed 32-bit values to the host: only a positive one names a parent.
     if (static_cast<int32_t>(thread_.saved_parent.value) > 0) {
       windows().SetParent(thread_.target_window, thread_.saved_parent);
     }
   });
-  Attempt([&] {
+  link::IgnoreFailure([&] {
     if (form_loaded) UnloadForm();
   });
   form_loaded = false;
@@ -84,27 +76,22 @@ void ApplCore::Terminate() {
 void ApplCore::EnsureApplication() {
   Terminate();
   Initialize();
-  std::string name;
-  std::string version = appcontrol::kNoLaunch;
-  appcontrol::InitApplication(*this, name, version);
+  if (hooks_.find_application) hooks_.find_application(*this);
 }
 
 void ApplCore::LoadForm() {
   platform::WindowSpec blueprint;
   blueprint.message_only = true;
   blueprint.title = kFormCaption;
-  form_window_ = windows().MakeWindow(
-      blueprint, [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
+  form_window_ = platform::UniqueWindow(
+      windows(), blueprint,
+      [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
         if (message.id != platform::kWmCopyData) return std::nullopt;
         return OnReplyWindowMessage(message);
       });
 }
 
-void ApplCore::UnloadForm() {
-  const auto window = form_window_;
-  form_window_ = platform::WindowHandle();
-  if (window) windows().DestroyWindow(window);
-}
+void ApplCore::UnloadForm() { form_window_.Reset(); }
 
 intptr_t ApplCore::OnReplyWindowMessage(const platform::WindowMessage& message) {
   if (!subscribed_ || message.copy_data == nullptr) return 0;
@@ -130,7 +117,7 @@ void ApplCore::LoadStartupConfiguration() {
   // Lines still pending in an earlier call log are dropped with it.
   call_log = std::make_unique<environment::CallLog>();
   link_timer.reset();
-  link_timer = std::make_unique<appcontrol::CTimer>(windows(), [this] { FlushCallLog(); });
+  link_timer = std::make_unique<environment::CTimer>(windows(), [this] { FlushCallLog(); });
   link_timer->SetInterval(kLinkTimerIntervalMs);
   link_timer->SetEnabled(true);
 }
@@ -140,10 +127,9 @@ void ApplCore::TextOut(const std::string& line) {
     call_log->Append(line);
     return;
   }
-  system().ShowMessageBox(
-      {"Orvabridge.TextOut error: " + std::to_string(failure::kObjectVariableNotSet) +
-           " Object variable or With block variable not set",
-       "", platform::kMbOk});
+  ShowFailureBox(system(),
+                 "Orvabridge.TextOut error: " + std::to_string(failure::kObjectVariableNotSet) +
+                     " Object variable or With block variable not set");
 }
 
 std::string ApplCore::TextOutFilePath() const {
@@ -174,7 +160,9 @@ bool ApplCore::TargetStillWindow() {
   return false;
 }
 
-bool ApplCore::SessionCheck() { return operations::SessionCheck(*this); }
+bool ApplCore::SessionCheck() {
+  return hooks_.someone_logged_in ? hooks_.someone_logged_in(*this) : true;
+}
 
 std::optional<int32_t> ApplCore::LinkChecks() const {
   if (!form_loaded) return result::kFormNotLoaded;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,15 +13,14 @@
 #include "channel/exchange.h"
 #include "channel/reply_holding.h"
 #include "link/thread_state.h"
-#include "link/timing.h"
-#include "orvabridge/appl.h"
+#include "channel/timing.h"
+#include "orvabridge/types.h"
 #include "platform/platform.h"
 #include "platform/runtime_failure.h"
+#include "platform/unique_window.h"
 
-namespace orvabridge::appcontrol {
-class CTimer;
-}
 namespace orvabridge::environment {
+class CTimer;
 class CallLog;
 class TextOutFile;
 class SettingsReader;
@@ -38,9 +38,19 @@ struct GuardSteps {
   bool link_checks = true;                // -1, -2, -3
 };
 
+class ApplCore;
+
+// What the layers above the link object supply to it: the quiet search for the imaging
+// application that a re-attach ends with, and the session question of the guard sequence.
+struct ApplHooks {
+  std::function<void(ApplCore&)> find_application;  // InitApplication with "NoLaunch"
+  std::function<bool(ApplCore&)> someone_logged_in;
+};
+
 class ApplCore {
  public:
-  ApplCore(std::shared_ptr<platform::Platform> platform, const Timing& timing);
+  ApplCore(std::shared_ptr<platform::Platform> platform, const channel::Timing& timing,
+           ApplHooks hooks);
   ~ApplCore();
   ApplCore(const ApplCore&) = delete;
   ApplCore& operator=(const ApplCore&) = delete;
@@ -56,7 +66,7 @@ class ApplCore {
   platform::Platform& platform() { return *platform_; }
   platform::WindowSystem& windows() { return platform_->Windows(); }
   platform::SystemServices& system() { return platform_->System(); }
-  const Timing& timing() const { return timing_; }
+  const channel::Timing& timing() const { return timing_; }
   const channel::FieldCodec& codec() const { return codec_; }
   channel::Exchanger& exchanger() { return exchanger_; }
   channel::ReplyHolding& holding() { return *holding_; }
@@ -91,7 +101,7 @@ class ApplCore {
   std::string computer_name;
   std::string workstation_name;
   std::unique_ptr<environment::CallLog> call_log;  // exists only in text-out mode
-  std::unique_ptr<appcontrol::CTimer> link_timer;
+  std::unique_ptr<environment::CTimer> link_timer;
   platform::WindowHandle reply_window;
   int32_t msg_response = 0;
   bool form_loaded = false;
@@ -107,7 +117,8 @@ class ApplCore {
   void UnloadForm();
 
   std::shared_ptr<platform::Platform> platform_;
-  Timing timing_;
+  channel::Timing timing_;
+  ApplHooks hooks_;
   ThreadState& thread_;
   channel::FieldCodec codec_;
   std::unique_ptr<channel::ReplyHolding> holding_;
@@ -115,7 +126,7 @@ class ApplCore {
   channel::Exchanger exchanger_;
   std::unique_ptr<environment::SettingsReader> settings_;
   std::unique_ptr<environment::TextOutFile> text_out_file_;
-  platform::WindowHandle form_window_;
+  platform::UniqueWindow form_window_;
   bool subscribed_ = false;
 };
 

@@ -11,10 +11,10 @@
 namespace orvabridge::link {
 
 struct ThreadState {
-  platform::WindowHandle target_window;   // the imaging application's control window
+  platform::WindowHandle target_window;  // the imaging application's control window
   platform::MessageId control_message_id = 0;
   bool stub_mode = false;
-  platform::WindowHandle saved_parent;    // parent before the last embedding; never reset
+  platform::WindowHandle saved_parent;  // parent before the last embedding; never reset
   std::string search_class_name;
   std::string search_title_prefix;
   environment::Installation installation;

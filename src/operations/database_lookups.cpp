@@ -84,8 +84,8 @@ int32_t AsKey(const std::optional<std::string>& value) {
   const std::string_view body = !text.empty() && text.front() == '-' ? text.substr(1) : text;
   const bool numeric_start = !body.empty() && (IsDigit(body.front()) || body.front() == '.');
   double number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number,
-                                            std::chars_format::general);
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::general);
   const bool number_read = error == std::errc() || error == std::errc::result_out_of_range;
   if (!numeric_start || !number_read || end != text.data() + text.size()) {
     throw RuntimeFailure(failure::kTypeMismatch, "Type mismatch");

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "orvabridge/appl.h"
+#include "orvabridge/types.h"
 
 namespace orvabridge::link {
 class ApplCore;

@@ -1,5 +1,7 @@
 #include "operations/images.h"
 
+#include "link/failure_policy.h"
+
 #include <span>
 
 #include "channel/codec.h"
@@ -50,13 +52,6 @@ channel::Outcome AwaitImageReply(link::ApplCore& core, double timeout_seconds) {
 
 }  // namespace
 
-void ShowFailureBox(link::ApplCore& core, std::string_view method, int32_t number,
-                    const std::string& description) {
-  core.system().ShowMessageBox(
-      {std::string(method) + ": " + std::to_string(number) + " " + description, "",
-       platform::kMbOk});
-}
-
 std::string ImageDateCriteria(link::ApplCore& core, const std::string& FromDate,
                               const std::string& ToDate) {
   std::string criteria = core.system().IsDate(FromDate) ? FromDate : " ";
@@ -68,77 +63,73 @@ int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const st
                     std::string& PictureID, std::string& captureDate, std::string& imagetype,
                     std::string& ToothGroupname, std::string& comment, std::string& toothgroups,
                     std::string& Xraydata) {
-  return CatchFailure(
-      [&]() -> int32_t {
-        if (auto failed = core.CheckGuards({.required = &patientid})) return *failed;
-        const std::string date = core.system().IsDate(indate) ? indate : " ";
+  return link::ResultOnFailure(result::kImageFailure, [&]() -> int32_t {
+    if (auto failed = core.CheckGuards({.required = &patientid})) return *failed;
+    const std::string date = core.system().IsDate(indate) ? indate : " ";
 
-        // The reply lands in ImageRecord; its size and original path stay as they were.
-        auto& reply = core.holding().image_record;
-        for (const auto field :
-             {image::kPatientId, image::kPictureId, image::kImageDate, image::kToothGroups,
-              image::kImageType, image::kComment, image::kToothGroupName, image::kXrayData}) {
-          channel::ZeroField(reply, field);
-        }
+    // The reply lands in ImageRecord; its size and original path stay as they were.
+    auto& reply = core.holding().image_record;
+    for (const auto field :
+         {image::kPatientId, image::kPictureId, image::kImageDate, image::kToothGroups,
+          image::kImageType, image::kComment, image::kToothGroupName, image::kXrayData}) {
+      channel::ZeroField(reply, field);
+    }
 
-        channel::Record<image_query::kSize> request{};
-        channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
-        core.codec().WriteText(request, image_query::kPictureOrPatientId, patientid);
-        core.codec().WriteText(request, image_query::kPathOrDate, date);
-        const auto outcome =
-            SendImageRequest(core, command::kSearchImage, request, kSearchImageTimeoutSeconds)
-                ? AwaitImageReply(core, kSearchImageTimeoutSeconds)
-                : channel::Outcome::kTimeout;
-        if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
-        if (outcome == channel::Outcome::kTimeout) return result::kNothingFound;
+    channel::Record<image_query::kSize> request{};
+    channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
+    core.codec().WriteText(request, image_query::kPictureOrPatientId, patientid);
+    core.codec().WriteText(request, image_query::kPathOrDate, date);
+    const auto outcome =
+        SendImageRequest(core, command::kSearchImage, request, kSearchImageTimeoutSeconds)
+            ? AwaitImageReply(core, kSearchImageTimeoutSeconds)
+            : channel::Outcome::kTimeout;
+    if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
+    if (outcome == channel::Outcome::kTimeout) return result::kNothingFound;
 
-        const auto& codec = core.codec();
-        PictureID = codec.ReadText(reply, image::kPictureId);
-        captureDate = codec.ReadText(reply, image::kImageDate);
-        comment = codec.ReadText(reply, image::kComment);
-        imagetype = codec.ReadText(reply, image::kImageType);
-        toothgroups = codec.ReadText(reply, image::kToothGroups);
-        ToothGroupname = codec.ReadText(reply, image::kToothGroupName);
-        Xraydata = codec.ReadText(reply, image::kXrayData);
-        return PictureID.empty() ? result::kNothingFound : result::kSuccess;
-      },
-      [](int32_t, const std::string&) { return result::kImageFailure; });
+    const auto& codec = core.codec();
+    PictureID = codec.ReadText(reply, image::kPictureId);
+    captureDate = codec.ReadText(reply, image::kImageDate);
+    comment = codec.ReadText(reply, image::kComment);
+    imagetype = codec.ReadText(reply, image::kImageType);
+    toothgroups = codec.ReadText(reply, image::kToothGroups);
+    ToothGroupname = codec.ReadText(reply, image::kToothGroupName);
+    Xraydata = codec.ReadText(reply, image::kXrayData);
+    return PictureID.empty() ? result::kNothingFound : result::kSuccess;
+  });
 }
 
 int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::string& templib,
                  std::string& PicturePath) {
-  return CatchFailure(
-      [&]() -> int32_t {
-        const std::string folder = FolderText(templib);
-        if (auto failed = core.CheckGuards({})) return *failed;
+  return link::ResultOnFailure(result::kImageFailure, [&]() -> int32_t {
+    const std::string folder = FolderText(templib);
+    if (auto failed = core.CheckGuards({})) return *failed;
 
-        channel::Record<image_query::kSize> request{};
-        channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
-        core.codec().WriteText(request, image_query::kPictureOrPatientId, PictureID);
-        core.codec().WriteText(request, image_query::kPathOrDate, PicturePath);
-        core.codec().WriteText(request, image_query::kFolderOrResult, folder);
-        // The send may take as long as the longest wait; which wait applies is known only once
-        // the request is out, as the picture id is read as a number then: a text that is no
-        // number fails the call after sending, without waiting.
-        const bool sent =
-            SendImageRequest(core, command::kGetImage, request, kGetImageLongTimeoutSeconds);
-        const double limit = link::TextAsNumber(PictureID) == kLongWaitPicture
-                                 ? kGetImageLongTimeoutSeconds
-                                 : kGetImageTimeoutSeconds;
-        const auto outcome = sent ? AwaitImageReply(core, limit) : channel::Outcome::kTimeout;
-        if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
-        if (outcome == channel::Outcome::kTimeout) {
-          core.system().ShowMessageBox(
-              {"GetImage timed out after " + std::to_string(static_cast<int>(limit)) + " seconds.",
-               "", platform::kMbOk});
-          return result::kNothingFound;
-        }
+    channel::Record<image_query::kSize> request{};
+    channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
+    core.codec().WriteText(request, image_query::kPictureOrPatientId, PictureID);
+    core.codec().WriteText(request, image_query::kPathOrDate, PicturePath);
+    core.codec().WriteText(request, image_query::kFolderOrResult, folder);
+    // The send may take as long as the longest wait; which wait applies is known only once
+    // the request is out, as the picture id is read as a number then: a text that is no
+    // number fails the call after sending, without waiting.
+    const bool sent =
+        SendImageRequest(core, command::kGetImage, request, kGetImageLongTimeoutSeconds);
+    const double limit = link::TextAsNumber(PictureID) == kLongWaitPicture
+                             ? kGetImageLongTimeoutSeconds
+                             : kGetImageTimeoutSeconds;
+    const auto outcome = sent ? AwaitImageReply(core, limit) : channel::Outcome::kTimeout;
+    if (outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
+    if (outcome == channel::Outcome::kTimeout) {
+      core.system().ShowMessageBox(
+          {"GetImage timed out after " + std::to_string(static_cast<int>(limit)) + " seconds.", "",
+           platform::kMbOk});
+      return result::kNothingFound;
+    }
 
-        PicturePath =
-            core.codec().ReadText(core.holding().image_file_reply, image_query::kFolderOrResult);
-        return PicturePath.empty() ? result::kNothingFound : result::kSuccess;
-      },
-      [](int32_t, const std::string&) { return result::kImageFailure; });
+    PicturePath =
+        core.codec().ReadText(core.holding().image_file_reply, image_query::kFolderOrResult);
+    return PicturePath.empty() ? result::kNothingFound : result::kSuccess;
+  });
 }
 
 int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std::string& patientid,
@@ -146,8 +137,8 @@ int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std
                    const std::string& imagetype, const std::string& ToothGroupname,
                    const std::string& comment, const std::string& toothgroups,
                    const std::string& Xraydata) {
-  return CatchFailure(
-      [&]() -> int32_t {
+  return link::ShowBoxAndReturn(
+      core.system(), {"FindImages: "}, result::kNothingFound, [&]() -> int32_t {
         if (auto failed = core.CheckGuards({})) return *failed;
         const std::string dates = ImageDateCriteria(core, FromDate, ToDate);
 
@@ -165,10 +156,6 @@ int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std
         codec.WriteText(record, image::kXrayData, Xraydata);
         core.exchanger().Send(command::kFindImages, record);
         // The application acts on the criteria on its own; there is nothing to wait for.
-        return result::kNothingFound;
-      },
-      [&core](int32_t number, const std::string& description) {
-        ShowFailureBox(core, "FindImages", number, description);
         return result::kNothingFound;
       });
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "orvabridge/appl.h"
+#include "orvabridge/types.h"
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::link {
@@ -23,33 +23,15 @@ int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const st
 int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::string& templib,
                  std::string& PicturePath);
 
-int32_t FindImages(link::ApplCore& core, const std::string& PictureID,
-                   const std::string& patientid, const std::string& FromDate,
-                   const std::string& ToDate, const std::string& imagetype,
-                   const std::string& ToothGroupname, const std::string& comment,
-                   const std::string& toothgroups, const std::string& Xraydata);
+int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std::string& patientid,
+                   const std::string& FromDate, const std::string& ToDate,
+                   const std::string& imagetype, const std::string& ToothGroupname,
+                   const std::string& comment, const std::string& toothgroups,
+                   const std::string& Xraydata);
 
 // The image-date criteria of FindImages: "from#to", "from", " #to" or " ", depending on which of
 // the two texts are dates.
 std::string ImageDateCriteria(link::ApplCore& core, const std::string& FromDate,
                               const std::string& ToDate);
-
-// Runs `body`; an unexpected failure inside it, an error raised by the session check included,
-// becomes the result that `on_failure(number, description)` gives instead of leaving the method.
-template <class Body, class OnFailure>
-int32_t CatchFailure(Body&& body, OnFailure&& on_failure) {
-  try {
-    return body();
-  } catch (const RuntimeFailure& failure) {
-    return on_failure(failure.number(), failure.description());
-  } catch (const AutomationError& error) {
-    return on_failure(error.number(), error.description());
-  }
-}
-
-// The message box of the image methods that report an unexpected failure instead of raising it:
-// "<method>: <number> <description>", OK only.
-void ShowFailureBox(link::ApplCore& core, std::string_view method, int32_t number,
-                    const std::string& description);
 
 }  // namespace orvabridge::operations

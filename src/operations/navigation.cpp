@@ -4,10 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "link/call_log_line.h"
 #include "appcontrol/force_fore.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 #include "operations/patients.h"
 
 namespace orvabridge::operations {
@@ -53,7 +54,8 @@ void SendShowPatient(link::ApplCore& core, const std::string& PatID, int32_t lOp
 
 int32_t ShowPatientBody(link::ApplCore& core, const std::string& PatID, int32_t lOptions) {
   if (core.TextOutMode()) {
-    core.TextOut("ShowPatientEx ; " + PatID + " ; " + std::to_string(lOptions));
+    core.TextOut(
+        link::CallLogLine(api::MemberNamed("ShowPatientEx"), {PatID, std::to_string(lOptions)}));
     return result::kSuccess;
   }
   const bool to_front = BringToFront(lOptions, !PatID.empty());
@@ -114,13 +116,13 @@ bool BringToFront(int32_t lOptions, bool names_an_object) {
 }
 
 int32_t ShowPatientEx(link::ApplCore& core, const std::string& PatID, int32_t lOptions) {
-  return link::WithErrorHandler("ShowPatientEx",
+  return link::RaiseMethodError("ShowPatientEx",
                                 [&] { return ShowPatientBody(core, PatID, lOptions); });
 }
 
 int32_t ShowObject(link::ApplCore& core, soObjectTypes ObjectType, int32_t lDBID,
                    const std::string& sUID, int32_t lOptions) {
-  return link::WithErrorHandler("ShowObject", [&]() -> int32_t {
+  return link::RaiseMethodError("ShowObject", [&]() -> int32_t {
     // No text-out short cut: the request goes out in text-out mode too.
     const bool to_front = BringToFront(lOptions, lDBID != 0 || !sUID.empty());
     if (auto failed = core.CheckGuards({})) return *failed;

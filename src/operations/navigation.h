@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "orvabridge/appl.h"
+#include "orvabridge/types.h"
 
 namespace orvabridge::link {
 class ApplCore;

@@ -7,7 +7,9 @@
 
 namespace orvabridge::operations {
 
-inline std::string TextOf(const std::string* text) { return text != nullptr ? *text : std::string(); }
+inline std::string TextOf(const std::string* text) {
+  return text != nullptr ? *text : std::string();
+}
 
 template <class T>
 T ValueOr0(const T* value) {

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "channel/exchange.h"
-#include "orvabridge/appl.h"
+#include "orvabridge/types.h"
 
 namespace orvabridge::operations {
 

@@ -3,7 +3,8 @@
 #include <span>
 
 #include "channel/codec.h"
-#include "link/failures.h"
+#include "link/call_log_line.h"
+#include "link/failure_policy.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -23,14 +24,10 @@ uint32_t CommandCode(PatientWrite kind, bool extended) {
 }
 
 std::string TextOutLine(PatientWrite kind, const PatientArguments& a) {
-  std::string line = MethodName(kind);
-  for (const std::string* value :
-       {&a.PatID, &a.FName, &a.LName, &a.Sex, &a.Adress, &a.TelOne, &a.TelTwo, &a.TelMobile,
-        &a.Email, &a.Birthdate, &a.Comments, &a.OtherIDs}) {
-    line += " ; ";
-    line += *value;
-  }
-  return line;
+  const api::Member& member = kind == PatientWrite::kAdd ? api::MemberNamed("AddPatientEx")
+                                                         : api::MemberNamed("ChangePatientEx");
+  return link::CallLogLine(member, {a.PatID, a.FName, a.LName, a.Sex, a.Adress, a.TelOne, a.TelTwo,
+                                    a.TelMobile, a.Email, a.Birthdate, a.Comments, a.OtherIDs});
 }
 
 // Fills the record; the short form is the leading part of the extended one. Texts longer than
@@ -56,7 +53,7 @@ void FillRecord(const channel::FieldCodec& codec, std::span<std::byte> record, b
 }  // namespace
 
 int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments) {
-  return link::WithErrorHandler(MethodName(kind), [&]() -> int32_t {
+  return link::RaiseMethodError(MethodName(kind), [&]() -> int32_t {
     if (core.TextOutMode()) {
       core.TextOut(TextOutLine(kind, arguments));
       return result::kSuccess;

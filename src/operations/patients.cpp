@@ -1,5 +1,6 @@
 #include "operations/patients.h"
 
+#include "link/call_log_line.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "operations/outcome.h"
@@ -33,18 +34,21 @@ int32_t GetCurrentPatient(link::ApplCore& core, std::string& PatID, std::string&
       core.exchanger().Exchange(command::kCurrentPatient, request, kCurrentPatientTimeoutSeconds);
   if (auto failed = MapReadOutcome(reply, command::kCurrentPatient)) return *failed;
 
+  namespace slot = channel::slot;
   const auto& text = core.holding().reply_text;
-  if (text[0] == channel::kNoneMarker) return result::kNothingFound;
+  if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
   std::string* outputs[] = {&PatID,  &FName,  &LName,  &Birthdate, &Sex,     &Adress,
                             &TelOne, &TelTwo, &Mobile, &Email,     &Comments};
-  for (size_t i = 0; i < std::size(outputs); ++i) *outputs[i] = text[i + 1];
+  for (size_t i = 0; i < std::size(outputs); ++i) {
+    *outputs[i] = text[slot::current_patient::kId + i];
+  }
   return result::kSuccess;
 }
 
 int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName,
                     std::string& LName) {
   if (core.TextOutMode()) {
-    core.TextOut("FindPatient ; " + PatID + " ; " + FName + " ; " + LName);
+    core.TextOut(link::CallLogLine(api::MemberNamed("FindPatient"), {PatID, FName, LName}));
     FName.clear();
     LName.clear();
     return result::kNothingFound;
@@ -58,10 +62,11 @@ int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName
       core.exchanger().Exchange(command::kFindPatient, request, kFindPatientTimeoutSeconds);
   if (auto failed = MapReadOutcome(reply, command::kFindPatient)) return *failed;
 
+  namespace slot = channel::slot;
   const auto& text = core.holding().reply_text;
-  if (text[0] == channel::kNoneMarker) return result::kNothingFound;
-  FName = text[1];
-  LName = text[2];
+  if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
+  FName = text[slot::find::kFirstName];
+  LName = text[slot::find::kLastName];
   return result::kSuccess;
 }
 

@@ -5,7 +5,7 @@
 
 #include "channel/codec.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 #include "link/number_text.h"
 #include "operations/images.h"
 #include "operations/outcome.h"
@@ -28,8 +28,8 @@ int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::
                              std::string& ImageDate, std::string& imagetype, std::string& OrgPath,
                              std::string& ToothGroupname, std::string& comment,
                              std::string& toothgroups, std::string& Xraydata) {
-  return CatchFailure(
-      [&]() -> int32_t {
+  return link::ShowBoxAndReturn(
+      core.system(), {"GetSelectedImageInfo: "}, result::kNothingFound, [&]() -> int32_t {
         if (auto failed = core.CheckGuards({})) return *failed;
 
         auto& record = core.holding().image_record;
@@ -49,24 +49,22 @@ int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::
                                                      kSelectedImageTimeoutSeconds);
         if (auto failed = MapReadOutcome(reply, command::kSelectedImage)) return *failed;
 
+        namespace slot = channel::slot;
         const auto& text = core.holding().reply_text;
-        if (text[0] == channel::kNoneMarker) return result::kNothingFound;
-        std::string* outputs[] = {&PictureID, &patientid,      &ImageDate,
-                                  &imagetype, &OrgPath,        &ToothGroupname,
-                                  &comment,   &toothgroups,    &Xraydata};
-        for (size_t i = 0; i < std::size(outputs); ++i) *outputs[i] = text[i + 1];
+        if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
+        std::string* outputs[] = {&PictureID,      &patientid, &ImageDate,   &imagetype, &OrgPath,
+                                  &ToothGroupname, &comment,   &toothgroups, &Xraydata};
+        for (size_t i = 0; i < std::size(outputs); ++i) {
+          *outputs[i] = text[slot::selected_image::kPictureId + i];
+        }
         return result::kSuccess;
-      },
-      [&core](int32_t number, const std::string& description) {
-        ShowFailureBox(core, "GetSelectedImageInfo", number, description);
-        return result::kNothingFound;
       });
 }
 
 int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::string& patientid,
                              std::string& ICXML, std::string& ImagePath, bool bGetImages,
                              bool bGetOriginals) {
-  return link::WithErrorHandler(
+  return link::RaiseMethodError(
       "GetSelectedImageCard",
       [&]() -> int32_t {
         if (auto failed = core.CheckGuards({})) return *failed;
@@ -88,13 +86,14 @@ int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::st
                                                      kSelectedImageCardTimeoutSeconds);
         if (auto failed = MapReadOutcome(reply, command::kSelectedImageCard)) return *failed;
 
-        const auto& text = core.holding().reply_text;
-        if (text[0] == channel::kNoneMarker) return result::kNothingFound;
-        const int32_t card = link::RoundToInt32(link::LeadingNumber(text[4]));
-        patientid = text[1];
-        ImagePath = text[2];
-        ICXML = text[3];
-        ImageCardID = card;
+        namespace slot = channel::slot;
+        const auto& holding = core.holding();
+        const auto& text = holding.reply_text;
+        if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
+        patientid = text[slot::image_card::kPatientId];
+        ImagePath = text[slot::image_card::kImagePath];
+        ICXML = text[slot::image_card::kContent];
+        ImageCardID = channel::ReadI32(holding.image_card_reply, image_card::kCardId);
         return result::kSuccess;
       },
       " error: ");

@@ -5,7 +5,7 @@
 
 #include "channel/codec.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 #include "link/number_text.h"
 #include "operations/optional_args.h"
 #include "operations/outcome.h"
@@ -30,23 +30,23 @@ struct SessionReply {
 // Decodes the whole reply first, so that a value that does not fit changes no argument.
 SessionReply DecodeSessionReply(link::ApplCore& core) {
   const auto& record = core.holding().generic_record;
-  const auto& codec = core.codec();
   SessionReply reply;
   reply.result = channel::ReadI32(record, generic::kNumber0);
   reply.user_id = channel::ReadI32(record, generic::kNumber1);
   reply.logged_in = channel::ReadI32(record, generic::kNumber2) != 0;
   reply.login_method = link::RoundToInt16(channel::ReadI32(record, generic::kNumber3));
   reply.rights = link::RoundToInt16(std::floor(channel::ReadF64(record, generic::kDouble)));
-  reply.prefix = codec.ReadText(record, kText[1]);
-  reply.first_name = codec.ReadText(record, kText[2]);
-  reply.last_name = codec.ReadText(record, kText[3]);
-  reply.login = codec.ReadText(record, kText[4]);
-  reply.group = codec.ReadText(record, kText[5]);
-  reply.workstation = codec.ReadText(record, kText[6]);
-  reply.extra = codec.ReadText(record, kText[7]);
+  // The texts as the dispatcher unpacked them: text field n of GenericRecord is ReplyText n.
+  const auto& text = core.holding().reply_text;
+  reply.prefix = text[1];
+  reply.first_name = text[2];
+  reply.last_name = text[3];
+  reply.login = text[4];
+  reply.group = text[5];
+  reply.workstation = text[6];
+  reply.extra = text[7];
   return reply;
 }
-
 
 // The first three dotted parts of a version text; missing parts count 0.
 std::vector<int32_t> VersionParts(const std::string& version) {
@@ -74,19 +74,19 @@ bool NewerVersionAvailable(link::ApplCore& core, const std::string& version,
     if (a[1] != b[1]) return a[1] > b[1];
     return a[2] >= b[2];
   } catch (const RuntimeFailure& failure) {
-    core.system().ShowMessageBox({std::to_string(failure.number()) + ":" + failure.description(),
-                                  "basUpdates: NewerVersionAvailable",
-                                  platform::kMbOk | platform::kMbIconStop});
+    link::ShowFailureBox(
+        core.system(), std::to_string(failure.number()) + ":" + failure.description(),
+        "basUpdates: NewerVersionAvailable", platform::kMbOk | platform::kMbIconStop);
     return false;
   }
 }
 
 int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserPrefix,
                        std::string* UserFirstname, std::string* UserLastname,
-                       std::string* UserLogin, std::string* UserGroup,
-                       std::string* WorkstationName, bool* IsLoggedIn, int16_t* LoginMethod,
-                       int16_t* Rights, std::string* sextra) {
-  return link::WithErrorHandler("GetSessionInfo", [&]() -> int32_t {
+                       std::string* UserLogin, std::string* UserGroup, std::string* WorkstationName,
+                       bool* IsLoggedIn, int16_t* LoginMethod, int16_t* Rights,
+                       std::string* sextra) {
+  return link::RaiseMethodError("GetSessionInfo", [&]() -> int32_t {
     if (!core.EnsureTarget()) return result::kNoTargetWindow;
     if (!core.TargetStillWindow()) return result::kNoTargetWindow;
     // Applications older than the session query cannot answer it: let everyone through.

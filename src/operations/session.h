@@ -16,9 +16,9 @@ inline constexpr const char* kSessionQueryVersion = "3.1.1199";
 // Every argument may be null (omitted).
 int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserPrefix,
                        std::string* UserFirstname, std::string* UserLastname,
-                       std::string* UserLogin, std::string* UserGroup,
-                       std::string* WorkstationName, bool* IsLoggedIn, int16_t* LoginMethod,
-                       int16_t* Rights, std::string* sextra);
+                       std::string* UserLogin, std::string* UserGroup, std::string* WorkstationName,
+                       bool* IsLoggedIn, int16_t* LoginMethod, int16_t* Rights,
+                       std::string* sextra);
 
 // True when `version` is at least `required`, compared on the first three dotted parts. A part
 // too large to read shows a message box and counts the version as old.

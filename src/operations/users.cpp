@@ -4,9 +4,10 @@
 #include <initializer_list>
 #include <span>
 
+#include "link/call_log_line.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 #include "operations/optional_args.h"
 #include "operations/outcome.h"
 
@@ -42,20 +43,7 @@ struct LoginForm {
 int16_t FlagOf(const bool* flag) { return flag != nullptr && *flag ? 1 : 0; }
 
 // The call-log line: the method's name and its argument values, all joined by " ; ".
-std::string LogLine(const char* method, std::initializer_list<std::string> values) {
-  std::string line = std::string(method) + " ; ";
-  bool first = true;
-  for (const auto& value : values) {
-    if (!first) line += " ; ";
-    line += value;
-    first = false;
-  }
-  return line;
-}
-
-bool BlankName(const std::string& name) {
-  return name.find_first_not_of(' ') == std::string::npos;
-}
+bool BlankName(const std::string& name) { return name.find_first_not_of(' ') == std::string::npos; }
 
 int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm& form) {
   if (auto failed = core.CheckGuards({.session_check = false})) return *failed;
@@ -81,8 +69,7 @@ int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm&
   form.fill(record);
   channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
 
-  const auto reply =
-      core.exchanger().Exchange(form.code, record, kLoginTimeoutSeconds, form.watch);
+  const auto reply = core.exchanger().Exchange(form.code, record, kLoginTimeoutSeconds, form.watch);
   if (auto failed = MapUserOutcome(reply, form.code)) return *failed;
 
   // The names come back whatever the result says.
@@ -124,36 +111,33 @@ int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std:
                   const bool* PrintPatientInfoRights, const bool* ExportDCMRights,
                   const bool* ImportDCMRights, const bool* CaptureAndNonDCMImportRights,
                   const bool* AdminRights, const std::string* WorkstationName) {
-  return link::WithErrorHandler("UserLogin", [&]() -> int32_t {
+  return link::RaiseMethodError("UserLogin", [&]() -> int32_t {
     if (core.TextOutMode()) {
       auto flag = [](const bool* value) { return std::to_string(FlagOf(value)); };
       // Widened first: the magnitude of the lowest 32-bit value does not fit in 32 bits.
       const int64_t change_rights = ValueOr0(ChangeRightsMethod);
-      core.TextOut(LogLine(
-          "UserLogin",
+      core.TextOut(link::CallLogLine(
+          api::MemberNamed("UserLogin"),
           {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword), TextOf(UserPrefix),
            TextOf(UserFirstname), TextOf(UserLastname),
-           std::to_string(change_rights < 0 ? -change_rights : change_rights),
-           flag(ApproveRights), flag(EditRights), flag(DeleteRights),
-           flag(PrintPatientInfoRights), flag(ExportDCMRights), flag(ImportDCMRights),
-           flag(CaptureAndNonDCMImportRights), flag(AdminRights), TextOf(WorkstationName)}));
+           std::to_string(change_rights < 0 ? -change_rights : change_rights), flag(ApproveRights),
+           flag(EditRights), flag(DeleteRights), flag(PrintPatientInfoRights),
+           flag(ExportDCMRights), flag(ImportDCMRights), flag(CaptureAndNonDCMImportRights),
+           flag(AdminRights), TextOf(WorkstationName)}));
       return result::kSuccess;
     }
-    const LoginForm form{command::kUserLogin, channel::WatchWindow::kYes,
-                         [&](std::span<std::byte> record) {
-                           channel::WriteI16(record, login::kAdminRights, FlagOf(AdminRights));
-                           channel::WriteI16(record, login::kApproveRights, FlagOf(ApproveRights));
-                           channel::WriteI16(record, login::kDeleteRights, FlagOf(DeleteRights));
-                           channel::WriteI16(record, login::kEditRights, FlagOf(EditRights));
-                           channel::WriteI16(record, login::kPrintPatientInfoRights,
-                                             FlagOf(PrintPatientInfoRights));
-                           channel::WriteI16(record, login::kExportDcmRights,
-                                             FlagOf(ExportDCMRights));
-                           channel::WriteI16(record, login::kImportDcmRights,
-                                             FlagOf(ImportDCMRights));
-                           channel::WriteI16(record, login::kCaptureAndNonDcmImportRights,
-                                             FlagOf(CaptureAndNonDCMImportRights));
-                         }};
+    const LoginForm form{
+        command::kUserLogin, channel::WatchWindow::kYes, [&](std::span<std::byte> record) {
+          channel::WriteI16(record, login::kAdminRights, FlagOf(AdminRights));
+          channel::WriteI16(record, login::kApproveRights, FlagOf(ApproveRights));
+          channel::WriteI16(record, login::kDeleteRights, FlagOf(DeleteRights));
+          channel::WriteI16(record, login::kEditRights, FlagOf(EditRights));
+          channel::WriteI16(record, login::kPrintPatientInfoRights, FlagOf(PrintPatientInfoRights));
+          channel::WriteI16(record, login::kExportDcmRights, FlagOf(ExportDCMRights));
+          channel::WriteI16(record, login::kImportDcmRights, FlagOf(ImportDCMRights));
+          channel::WriteI16(record, login::kCaptureAndNonDcmImportRights,
+                            FlagOf(CaptureAndNonDCMImportRights));
+        }};
     return Login(core,
                  {LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
                   UserLastname, ChangeRightsMethod, WorkstationName},
@@ -161,20 +145,20 @@ int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std:
   });
 }
 
-int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName,
-                    const std::string& Password, const std::string* AdminLoginName,
-                    const std::string* AdminPassword, std::string* UserPrefix,
-                    std::string* UserFirstname, std::string* UserLastname,
+int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName, const std::string& Password,
+                    const std::string* AdminLoginName, const std::string* AdminPassword,
+                    std::string* UserPrefix, std::string* UserFirstname, std::string* UserLastname,
                     const int32_t* ChangeRightsMethod, const int32_t* lRights,
                     const std::string* WorkstationName) {
-  return link::WithErrorHandler("Userloginex", [&]() -> int32_t {
+  return link::RaiseMethodError("Userloginex", [&]() -> int32_t {
     const int32_t rights = ValueOr0(lRights);
     if (core.TextOutMode()) {
-      core.TextOut(LogLine("UserLoginEx",
-                           {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword),
-                            TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
-                            std::to_string(ValueOr0(ChangeRightsMethod)), std::to_string(rights),
-                            TextOf(WorkstationName)}));
+      core.TextOut(
+          link::CallLogLine(api::MemberNamed("UserLoginEx"),
+                            {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword),
+                             TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
+                             std::to_string(ValueOr0(ChangeRightsMethod)), std::to_string(rights),
+                             TextOf(WorkstationName)}));
       return result::kSuccess;
     }
     const LoginForm form{command::kUserLogin, channel::WatchWindow::kYes,
@@ -198,13 +182,13 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
                        std::string* UserPrefix, std::string* UserFirstname,
                        std::string* UserLastname, const int32_t* ChangeRightsMethod,
                        const std::string* WorkstationName) {
-  return link::WithErrorHandler("UserGroupLogin", [&]() -> int32_t {
+  return link::RaiseMethodError("UserGroupLogin", [&]() -> int32_t {
     if (core.TextOutMode()) {
-      core.TextOut(LogLine("UserGroupLogin",
-                           {LoginName, Password, UserGroup, TextOf(AdminLoginName),
-                            TextOf(AdminPassword), TextOf(UserPrefix), TextOf(UserFirstname),
-                            TextOf(UserLastname), std::to_string(ValueOr0(ChangeRightsMethod)),
-                            TextOf(WorkstationName)}));
+      core.TextOut(link::CallLogLine(
+          api::MemberNamed("UserGroupLogin"),
+          {LoginName, Password, UserGroup, TextOf(AdminLoginName), TextOf(AdminPassword),
+           TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
+           std::to_string(ValueOr0(ChangeRightsMethod)), TextOf(WorkstationName)}));
       return result::kSuccess;
     }
     // A group login keeps waiting even when the application's window goes away meanwhile.
@@ -221,7 +205,7 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
 
 int32_t UserLogout(link::ApplCore& core) {
   if (core.TextOutMode()) {
-    core.TextOut("UserLogout ; ");
+    core.TextOut(link::CallLogLine(api::MemberNamed("UserLogout"), {}));
     return result::kSuccess;
   }
   if (auto failed = core.CheckGuards({.session_check = false})) return *failed;

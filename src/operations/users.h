@@ -22,10 +22,9 @@ int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std:
                   const bool* ImportDCMRights, const bool* CaptureAndNonDCMImportRights,
                   const bool* AdminRights, const std::string* WorkstationName);
 
-int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName,
-                    const std::string& Password, const std::string* AdminLoginName,
-                    const std::string* AdminPassword, std::string* UserPrefix,
-                    std::string* UserFirstname, std::string* UserLastname,
+int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName, const std::string& Password,
+                    const std::string* AdminLoginName, const std::string* AdminPassword,
+                    std::string* UserPrefix, std::string* UserFirstname, std::string* UserLastname,
                     const int32_t* ChangeRightsMethod, const int32_t* lRights,
                     const std::string* WorkstationName);
 

@@ -5,7 +5,7 @@
 
 #include "channel/codec.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 #include "link/number_text.h"
 #include "operations/optional_args.h"
 #include "operations/outcome.h"
@@ -19,16 +19,13 @@ using generic::kText;
 
 constexpr double kGenericTimeoutSeconds = 20.0;
 
-
-
 // Sends GenericRecord as it stands, with its size and `sub_command`, and waits for reply 1500.
 // Bytes the request does not set go out as the previous 1500 exchange left them.
 std::optional<int32_t> ExchangeGeneric(link::ApplCore& core, int32_t sub_command) {
   auto& record = core.holding().generic_record;
   channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
   channel::WriteI32(record, generic::kSubCommand, sub_command);
-  const auto reply =
-      core.exchanger().Exchange(command::kGeneric, record, kGenericTimeoutSeconds);
+  const auto reply = core.exchanger().Exchange(command::kGeneric, record, kGenericTimeoutSeconds);
   return MapUserOutcome(reply, command::kGeneric);
 }
 
@@ -38,7 +35,7 @@ int32_t GetRespPerson(link::ApplCore& core, int32_t* rpID, std::string* rpPrefix
                       std::string* rpFirstname, std::string* rpLastname, std::string* rpGUID,
                       std::string* rpShortname, std::string* rpContactInfo, std::string* rpEMail,
                       std::string* rpLoginname, int32_t* rpType) {
-  return link::WithErrorHandler("GetRespPerson", [&]() -> int32_t {
+  return link::RaiseMethodError("GetRespPerson", [&]() -> int32_t {
     if (auto failed = core.CheckGuards({})) return *failed;
     if (auto failed = ExchangeGeneric(core, generic::kResponsiblePerson)) return *failed;
 
@@ -61,7 +58,7 @@ int32_t GetRespPerson(link::ApplCore& core, int32_t* rpID, std::string* rpPrefix
 int32_t MWLQuery(link::ApplCore& core, const std::string* PatID, const std::string* PatName,
                  const std::string* AccNo, const std::string* ProcID, const double* StartDate,
                  const std::string* StationAE, const std::string* Modality) {
-  return link::WithErrorHandler("MWLQuery", [&]() -> int32_t {
+  return link::RaiseMethodError("MWLQuery", [&]() -> int32_t {
     if (auto failed = core.CheckGuards({})) return *failed;
 
     auto& record = core.holding().generic_record;

@@ -154,9 +154,8 @@ bool IsNumericDate(std::string_view text, DateOrder order) {
 
 // "12 March 2024", "Mar 12, 2024", "12-Mar-24", "2024 Mar 12": one month name, a day and a year.
 bool IsNamedMonthDate(std::string_view text) {
-  const auto tokens = Split(text, [](char c) {
-    return IsBlank(c) || c == ',' || c == '/' || c == '-' || c == '.';
-  });
+  const auto tokens = Split(
+      text, [](char c) { return IsBlank(c) || c == ',' || c == '/' || c == '-' || c == '.'; });
   if (tokens.size() != 3) return false;
   std::optional<int> month;
   size_t month_at = 0;

@@ -27,7 +27,7 @@ inline constexpr uint32_t kKeyCreate = 0x1F;  // plus set value and create sub-k
 enum class RegStatus {
   kOk,
   kNotFound,
-  kMoreData,      // the buffer was too small; `length` tells the size needed
+  kMoreData,  // the buffer was too small; `length` tells the size needed
   kAccessDenied,
   kOtherError,
 };

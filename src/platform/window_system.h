@@ -125,14 +125,21 @@ class WindowSystem {
   // 0 when the registration fails. The same name always gives the same number.
   virtual MessageId RegisterMessage(std::string_view name) = 0;
 
-  // Windows belong to the calling thread; their handler runs on it.
+  // Windows belong to the calling thread; their handler runs on it. A window without a handler
+  // (an empty one) leaves every message to the system.
   virtual WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) = 0;
   WindowHandle MakeMessageWindow(MessageHandler on_message) {
     WindowSpec blueprint;
     blueprint.message_only = true;
     return MakeWindow(blueprint, std::move(on_message));
   }
+  // Destroys a window of the calling thread with its children and owned windows; a window of
+  // another thread is left alone (the system refuses it).
   virtual void DestroyWindow(WindowHandle window) = 0;
+  // Asks the window's own thread to destroy it and returns at once: the window goes when that
+  // thread next pumps its messages (it is queued among the posted ones), or when the thread ends.
+  // False when the window does not exist. The way to be rid of a window of another thread.
+  virtual bool PostDestroy(WindowHandle window) = 0;
   virtual bool IsWindow(WindowHandle window) const = 0;
 
   // Synchronous copy-data send (message 74, wparam = from). Blocks until the receiver has

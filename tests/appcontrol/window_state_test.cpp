@@ -206,12 +206,12 @@ TEST_F(CloseApplicationTest, NeverClosesTheImagingApplication) {
   EXPECT_TRUE(peer.requests().empty());
 
   // Without its hidden window the object forgets the link.
-  appl->core().form_loaded = false;
+  CoreOf(*appl).form_loaded = false;
   EXPECT_EQ(appl->CloseApplication(), -1);
   EXPECT_FALSE(link::ThisThread().target_window);
-  EXPECT_FALSE(appl->core().form_loaded);
+  EXPECT_FALSE(CoreOf(*appl).form_loaded);
   EXPECT_TRUE(platform_->Windows().IsWindow(peer.control_window()));
-  appl->core().form_loaded = true;  // so that destruction still unloads the hidden window
+  CoreOf(*appl).form_loaded = true;  // so that destruction still unloads the hidden window
 }
 
 }  // namespace

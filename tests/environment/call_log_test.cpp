@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "appcontrol/ctimer.h"
+#include "environment/ctimer.h"
 #include "platform/desk/desktop.h"
 #include "platform/runtime_failure.h"
 
@@ -40,7 +40,7 @@ class FlushTest : public ::testing::Test {
 
   std::shared_ptr<Desktop> desk_ = Desktop::Create();
   TextOutFile text_out_{desk_->Files(), desk_->AnsiCodePage(), desk_->System()};
-  appcontrol::CTimer timer_{desk_->Windows(), [] {}};
+  environment::CTimer timer_{desk_->Windows(), [] {}};
   CallLog log_;
   const std::string path_ = TextOutPath("C:\\out\\", "WS");
 };

@@ -185,10 +185,10 @@ TEST_F(ExchangeTest, QuitRequestEndsTheWaitInsteadOfWakingItForever) {
 
 TEST_F(ExchangeTest, CurrentPatientMapsEveryFieldAndTimesOutWithMinusSix) {
   namespace patient = channel::patient;
-  const channel::Field fields[11] = {
-      patient::kId,     patient::kFirstName, patient::kLastName, patient::kBirthdate,
-      patient::kSex,    patient::kAddress,   patient::kTelOne,   patient::kTelTwo,
-      patient::kMobile, patient::kEmail,     patient::kComments};
+  const channel::Field fields[11] = {patient::kId,        patient::kFirstName, patient::kLastName,
+                                     patient::kBirthdate, patient::kSex,       patient::kAddress,
+                                     patient::kTelOne,    patient::kTelTwo,    patient::kMobile,
+                                     patient::kEmail,     patient::kComments};
   std::string sent[11] = {"P-9", "Eva", "Lund", "1970", "F", "Main", "1", "2", "3", "@", "x"};
   ScriptedPeer peer(*platform_);
   peer.on_request = [&](const ScriptedPeer::Request& request) {

@@ -25,11 +25,12 @@ class SessionTest : public LinkTest {
 
 TEST_F(SessionTest, VersionGate) {
   auto appl = MakeAppl();
-  auto& core = appl->core();
+  auto& core = CoreOf(*appl);
   const std::pair<const char*, bool> cases[] = {
-      {"3.1.1199", true},  {"3.01.1199", true},     {"3.1.1199.0.5", true}, {"10.0.0", true},
-      {"3.2", true},       {" 3 . 1 . 1199", true}, {"3.1.1199beta", true}, {"3.1.1198", false},
-      {"3.0.9999", false}, {"3.1", false},          {"", false},            {"x.y.z", false},
+      {"3.1.1199", true},     {"3.01.1199", true}, {"3.1.1199.0.5", true},
+      {"10.0.0", true},       {"3.2", true},       {" 3 . 1 . 1199", true},
+      {"3.1.1199beta", true}, {"3.1.1198", false}, {"3.0.9999", false},
+      {"3.1", false},         {"", false},         {"x.y.z", false},
   };
   for (const auto& [version, new_enough] : cases) {
     EXPECT_EQ(operations::NewerVersionAvailable(core, version, "3.1.1199"), new_enough) << version;

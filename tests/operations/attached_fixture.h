@@ -102,7 +102,7 @@ class AttachedTest : public LinkTest {
   }
 
   const channel::FieldCodec& codec() const { return peer_->codec(); }
-  link::ApplCore& core() { return appl_->core(); }
+  link::ApplCore& core() { return CoreOf(*appl_); }
 
   // The session reply makes GetSessionInfo fail (a login method beyond 16 bits).
   void BreakSessionReplies() {

@@ -78,8 +78,11 @@ TEST_F(NavigationTest, ShowPatientRequestConfirmationAndBringToFront) {
   };
   // Unconfirmed (OTHER) gives 0, not a time-out; an empty id is confirmed at once when no
   // patient is open.
-  const Case cases[] = {{"P-1", "P-1", 0, 1, 2}, {"OTHER", "P-1", 1, 0, 1},
-                        {"P-9", "P-9", -5, 1, 0}, {"", "", 1, 1, 2}, {"", "", 0, 1, 0}};
+  const Case cases[] = {{"P-1", "P-1", 0, 1, 2},
+                        {"OTHER", "P-1", 1, 0, 1},
+                        {"P-9", "P-9", -5, 1, 0},
+                        {"", "", 1, 1, 2},
+                        {"", "", 0, 1, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << '"' << c.id << "\" options " << c.options);
     Start();

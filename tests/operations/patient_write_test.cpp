@@ -166,9 +166,8 @@ TEST_F(PatientWriteTextOutTest, EachCallLogsOneLineAndSendsNothing) {
   const std::string middle =
       " ; Ann ; Berg ; F ; Main St 1 ; 0301 ; 0302 ; 0170 ; ann@example.org ; 1970-01-31 ; "
       "allergic ; ";
-  EXPECT_EQ(core().call_log->lines(),
-            (std::deque<std::string>{"ChangePatientEx ; P-100" + middle,
-                                     "AddPatientEx ; " + middle}));
+  EXPECT_EQ(core().call_log->lines(), (std::deque<std::string>{"ChangePatientEx ; P-100" + middle,
+                                                               "AddPatientEx ; " + middle}));
   EXPECT_FALSE(link::ThisThread().target_window);
   EXPECT_TRUE(core().extended_record_flag);
 }

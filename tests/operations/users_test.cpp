@@ -227,10 +227,10 @@ TEST_F(UsersTextOutTest, EachCallLogsItsLineAndSucceeds) {
   std::string name = "ann", password = "pw", prefix = "Dr", blank = "   ";
   int32_t change_rights = -2, lowest = std::numeric_limits<int32_t>::min();
   bool yes = true;
-  EXPECT_EQ(appl_->UserLogin(name, password, nullptr, nullptr, &prefix, nullptr, nullptr,
-                             &change_rights, &yes, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, &yes),
-            1);
+  EXPECT_EQ(
+      appl_->UserLogin(name, password, nullptr, nullptr, &prefix, nullptr, nullptr, &change_rights,
+                       &yes, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &yes),
+      1);
   EXPECT_EQ(appl_->UserLogin(blank, password), 1);  // no argument checks in text-out mode
   EXPECT_EQ(appl_->UserLogin(name, password, nullptr, nullptr, nullptr, nullptr, nullptr, &lowest),
             1);

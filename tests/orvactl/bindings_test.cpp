@@ -17,8 +17,8 @@ const CommandSpec& Command(std::string_view name) {
 }
 
 TEST(OrvactlBindings, OmittedOptionalInputsArePassedAsOmittedButOutputsAlwaysGetAVariable) {
-  Bindings login(Command("login"), {{"AdminLoginName", std::string("admin")},
-                                    {"ChangeRightsMethod", int32_t{2}}});
+  Bindings login(Command("login"),
+                 {{"AdminLoginName", std::string("admin")}, {"ChangeRightsMethod", int32_t{2}}});
   EXPECT_EQ(*login.OptionalText("AdminLoginName"), "admin");
   EXPECT_EQ(*login.OptionalInt32("ChangeRightsMethod"), 2);
   EXPECT_EQ(login.OptionalText("AdminPassword"), nullptr);
@@ -27,7 +27,7 @@ TEST(OrvactlBindings, OmittedOptionalInputsArePassedAsOmittedButOutputsAlwaysGet
 
   Bindings session(Command("session"), {});
   EXPECT_NE(session.OptionalBool("IsLoggedIn"), nullptr);
-  EXPECT_NE(session.OptionalText("sextra"), nullptr);  // in and out
+  EXPECT_NE(session.OptionalText("sextra"), nullptr);       // in and out
   EXPECT_NE(login.OptionalText("UserFirstname"), nullptr);  // an output
 }
 

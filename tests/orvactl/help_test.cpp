@@ -22,8 +22,7 @@ TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
   PrintOverview(out, "Where the calls go.");
   const std::string text = out.str();
   for (const CommandSpec& command : Commands()) {
-    EXPECT_NE(text.find("  " + std::string(command.name) + " "), std::string::npos)
-        << command.name;
+    EXPECT_NE(text.find("  " + std::string(command.name) + " "), std::string::npos) << command.name;
     EXPECT_NE(text.find(" " + std::string(command.member) + " "), std::string::npos)
         << command.member;
   }

@@ -26,10 +26,10 @@ TEST(OrvactlReport, JsonEscapesTextsAndCarriesResultMeaningAndTypedOutputs) {
   EXPECT_EQ(JsonString("M\xC3\xBCller"), "\"M\xC3\xBCller\"");  // UTF-8 passes through
 
   std::ostringstream out;
-  PrintJson(Outcome("session", int32_t{1},
-                    {{"UserID", int32_t{7}}, {"UserLogin", std::string("demo")},
-                     {"IsLoggedIn", true}}),
-            out);
+  PrintJson(
+      Outcome("session", int32_t{1},
+              {{"UserID", int32_t{7}}, {"UserLogin", std::string("demo")}, {"IsLoggedIn", true}}),
+      out);
   EXPECT_EQ(out.str(),
             "{\"command\":\"session\",\"member\":\"GetSessionInfo\",\"success\":true,"
             "\"result\":1,\"meaning\":\"session read\",\"outputs\":{\"UserID\":7,"
@@ -57,9 +57,9 @@ TEST(OrvactlReport, TableAndJsonShowTheResultOutputsAndAutomationErrors) {
       << table.str();
 
   std::ostringstream found;
-  PrintTable(Outcome("find-patient", int32_t{-12},
-                     {{"FName", std::string()}, {"LName", std::string()}}),
-             found);
+  PrintTable(
+      Outcome("find-patient", int32_t{-12}, {{"FName", std::string()}, {"LName", std::string()}}),
+      found);
   EXPECT_EQ(found.str(),
             "FindPatient\n"
             "  result       -12  nobody is logged in\n"

@@ -108,9 +108,9 @@ TEST(Utf16Text, ConvertsEveryPlaneAndRepairsMalformedInput) {
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
 
   const std::string replacement = "\xEF\xBF\xBD";
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3")), "a" + replacement);           // cut short
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xC0\xAF")), replacement + replacement);  // overlong
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xED\xA0\x80")).substr(0, 3), replacement);  // surrogate
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a\xC3")), "a" + replacement);                    // cut short
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xC0\xAF")), replacement + replacement);         // overlong
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xED\xA0\x80")).substr(0, 3), replacement);      // surrogate
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("\xF4\x90\x80\x80")).substr(0, 3), replacement);  // > U+10FFFF
   EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD83E, u'x'}), replacement + "x");  // unpaired half
   EXPECT_EQ(Utf16ToUtf8(std::u16string{0xDDB7}), replacement);

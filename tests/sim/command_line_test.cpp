@@ -66,8 +66,8 @@ TEST(SimCommandLineTest, ADelayLimitedToOneCodeDelaysOnlyThatAnswer) {
 }
 
 TEST(SimCommandLineTest, TheEnvironmentComesFirstAndTheCommandLineWins) {
-  const SimCommandLine line = Parse({"/NOFP", "--reply-delay-ms", "5"},
-                                    {"--reply-delay-ms", "100", "--demo-data"});
+  const SimCommandLine line =
+      Parse({"/NOFP", "--reply-delay-ms", "5"}, {"--reply-delay-ms", "100", "--demo-data"});
   EXPECT_EQ(line.faults.reply_delay, std::chrono::milliseconds(5));
   EXPECT_TRUE(line.demo_data);
   EXPECT_EQ(line.launch_switches, (Args{"/NOFP"}));

@@ -19,8 +19,11 @@ class SimulatorCommandsTest : public SimulatorTest {
     simulator_->AddPatient({.id = "P2", .first_name = "Alan", .last_name = "Turing"});
     simulator_->AddImage(
         {.patient_id = "P1", .picture_id = "17", .date = "01.02.2023", .type = "Bitewing"});
-    simulator_->AddImage({.patient_id = "P1", .picture_id = "18", .date = "05.06.2024",
-                          .type = "Panoramic", .file_name = "pano.png"});
+    simulator_->AddImage({.patient_id = "P1",
+                          .picture_id = "18",
+                          .date = "05.06.2024",
+                          .type = "Panoramic",
+                          .file_name = "pano.png"});
     simulator_->AddUser(
         {.id = 4, .login = "anna", .password = "secret", .first_name = "Anna", .rights = 9});
   }
@@ -123,8 +126,7 @@ TEST_F(SimulatorCommandsTest, ImageQueriesAnswerFromTheRegisterAndTheSelection) 
   EXPECT_EQ(codec_.ReadText(reply, im::kPictureId), "");
 
   auto image_request = NewRecord<im::kSize>();
-  EXPECT_EQ(codec_.ReadText(Ask(cmd::kSelectedImage, image_request), im::kImageDate),
-            "05.06.2024");
+  EXPECT_EQ(codec_.ReadText(Ask(cmd::kSelectedImage, image_request), im::kImageDate), "05.06.2024");
   simulator_->SetSelectedCard(sim::SimImageCard{
       .id = 123, .patient_id = "P1", .content = "<card/>", .image_path = "C:\\c"});
   auto card_request = NewRecord<ic::kSize>();

@@ -31,8 +31,9 @@ class SimulatorFaultsTest : public SimulatorTest {
   bool SendFromHelperThread(uint32_t code, std::span<const std::byte> record) {
     const platform::WindowHandle control = simulator_->control_window();
     const platform::WindowHandle reply_to = catcher_->window();
-    auto sent = std::async(std::launch::async,
-                           [&] { windows().SendCopyData(control, reply_to, code, record, platform::kNoLimit); });
+    auto sent = std::async(std::launch::async, [&] {
+      windows().SendCopyData(control, reply_to, code, record, platform::kNoLimit);
+    });
     const bool finished = sent.wait_for(kGenerous) == std::future_status::ready;
     if (!finished) {
       catcher_->WaitForCount(catcher_->caught().size() + 1);  // unblock the helper

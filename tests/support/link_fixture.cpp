@@ -29,10 +29,10 @@ void LinkTest::TearDown() {
 }
 
 std::unique_ptr<Appl> LinkTest::MakeAppl(double scale) {
-  link::Timing timing;
+  channel::Timing timing;
   timing.scale = scale;
   timing.window_check_interval = std::chrono::milliseconds(5);
-  return std::make_unique<Appl>(platform_, timing);
+  return ApplAccess::Make(platform_, timing);
 }
 
 void LinkTest::SetMachineSetting(const std::string& section, const std::string& name,

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "link/thread_state.h"
-#include "link/timing.h"
+#include "channel/timing.h"
+#include "appl/appl_access.h"
 #include "orvabridge/appl.h"
 #include "platform/platform.h"
 

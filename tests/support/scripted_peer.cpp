@@ -16,17 +16,15 @@ ScriptedPeer::ScriptedPeer(platform::Platform& platform, Options options)
   main.style = platform::kWsOverlappedWindow | platform::kWsVisible;
   main.width = 800;
   main.height = 600;
-  main_window_ = windows.MakeWindow(main, [this](const platform::WindowMessage& m) {
-    return OnMainWindow(m);
-  });
+  main_window_ = windows.MakeWindow(
+      main, [this](const platform::WindowMessage& m) { return OnMainWindow(m); });
 
   platform::WindowSpec control;
   control.class_name = "OrvantaControl";
   control.parent = main_window_;
   control.style = platform::kWsChild;
-  control_window_ = windows.MakeWindow(control, [this](const platform::WindowMessage& m) {
-    return OnControlWindow(m);
-  });
+  control_window_ = windows.MakeWindow(
+      control, [this](const platform::WindowMessage& m) { return OnControlWindow(m); });
 }
 
 ScriptedPeer::~ScriptedPeer() { DestroyWindows(); }

@@ -14,7 +14,8 @@ namespace orvabridge::testing {
 std::shared_ptr<platform::Platform> MakeTestPlatform();
 
 // The bytes of a file named by its Windows path; nullopt when it does not exist.
-std::optional<std::string> ReadTestFile(platform::Platform& platform, std::string_view windows_path);
+std::optional<std::string> ReadTestFile(platform::Platform& platform,
+                                        std::string_view windows_path);
 
 // Writes a REG_SZ value (ANSI text plus its terminator), creating the key when needed.
 void WriteRegistryString(platform::Platform& platform, platform::RegistryRoot root,

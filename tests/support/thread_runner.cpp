@@ -54,7 +54,8 @@ void ThreadRunner::CallVoid(const std::function<void()>& task) {
       error = std::current_exception();
     }
   };
-  windows_.Send(control_, run_message_, reinterpret_cast<uintptr_t>(&wrapped), 0, platform::kNoLimit);
+  windows_.Send(control_, run_message_, reinterpret_cast<uintptr_t>(&wrapped), 0,
+                platform::kNoLimit);
   if (error) std::rethrow_exception(error);
 }
 

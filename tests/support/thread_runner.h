@@ -3,8 +3,9 @@
 // while the test's own thread waits. Portable: it uses only the WindowSystem interface.
 //
 //   ThreadRunner peer(platform->Windows());
-//   WindowHandle w = peer.Call([&] { return windows.MakeWindow(blueprint, handler); });  // on `peer`
-//   peer.Run([&] { windows.Post(target, id, 0, 0); });                               // async
+//   WindowHandle w = peer.Call([&] { return windows.MakeWindow(blueprint, handler); });  // on
+//   `peer` peer.Run([&] { windows.Post(target, id, 0, 0); });                               //
+//   async
 //
 // The runner's windows are served between its tasks; they are destroyed when the thread ends
 // (Win32 does the same), at Stop() or destruction at the latest.

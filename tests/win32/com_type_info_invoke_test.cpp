@@ -179,9 +179,9 @@ class ComTypeInfoInvokeTest : public testing::LinkTest {
                                        std::vector<VARIANTARG> arguments, Outcome& outcome) {
     std::vector<VARIANTARG> reversed(arguments.rbegin(), arguments.rend());
     DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
-    outcome.status = info.Invoke(&vtable, member.id, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                                 &params, &outcome.result.v(), &outcome.exception,
-                                 &outcome.argument_error);
+    outcome.status =
+        info.Invoke(&vtable, member.id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
+                    &outcome.result.v(), &outcome.exception, &outcome.argument_error);
     return outcome.status;
   }
 
@@ -216,8 +216,9 @@ TEST_F(ComTypeInfoInvokeTest, OptionalNumbersDefaultToZeroAndOptionalTextsHaveNo
 }
 
 // Each member with only its required arguments, then with each optional one given on its own
-// (texts before it marked missing, other optionals before it at their default). Every call must reach the member and come back, with its
-// result or its automation error; a binding error or a crash fails.
+// (texts before it marked missing, other optionals before it at their default). Every call must
+// reach the member and come back, with its result or its automation error; a binding error or a
+// crash fails.
 TEST_F(ComTypeInfoInvokeTest, EveryMemberRunsWithItsOptionalsOmittedOrGivenOneByOne) {
   WithAttachedAppl([&](ITypeInfo& info, IUnknown& vtable, ScriptedPeer&) {
     int members = 0;

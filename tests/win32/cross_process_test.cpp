@@ -93,9 +93,10 @@ TEST_F(CrossProcessTest, AReplyAfterTheTimeOutIsATimeOutAndIsStillUnpackedWhenIt
   EXPECT_EQ(current.ReadCurrent(*hurried), result::kTimeout);
   EXPECT_EQ(current.id, "");
 
-  ASSERT_TRUE(win32_testing::PumpUntil(
-      windows(), [&] { return hurried->core().holding().reply_code == channel::command::kCurrentPatient; }));
-  EXPECT_EQ(hurried->core().holding().reply_text[1], demo::kOpenPatient);
+  ASSERT_TRUE(win32_testing::PumpUntil(windows(), [&] {
+    return CoreOf(*hurried).holding().reply_code == channel::command::kCurrentPatient;
+  }));
+  EXPECT_EQ(CoreOf(*hurried).holding().reply_text[1], demo::kOpenPatient);
 }
 
 // The program itself: it ends when its window is closed or its time is up, and refuses a

@@ -50,7 +50,8 @@ TEST_F(Win32FileSystemTest, FoldersAreCreatedOneLevelAtATime) {
   EXPECT_TRUE(files_.FolderExists(root_ + "\\WS"));
 
   EXPECT_EQ(FailureNumber([&] { files_.CreateFolder(root_ + "\\A\\B"); }), failure::kPathNotFound);
-  EXPECT_EQ(FailureNumber([&] { files_.CreateFolder(root_ + "\\WS"); }), failure::kPathFileAccessError);
+  EXPECT_EQ(FailureNumber([&] { files_.CreateFolder(root_ + "\\WS"); }),
+            failure::kPathFileAccessError);
 }
 
 TEST_F(Win32FileSystemTest, AppendingKeepsWhatIsThereAndCreatesWhatIsNot) {

@@ -28,14 +28,15 @@ class Win32RegistryTest : public ::testing::Test {
   void SetUp() override {
     auto key = registry_.CreateKey(RegistryRoot::kCurrentUser, kTestKey, "1", platform::kKeyCreate);
     ASSERT_NE(key, nullptr);
-    ASSERT_EQ(key->SetValue("Text", platform::kRegSz, Bytes(std::string_view("abc\0", 4))), RegStatus::kOk);
+    ASSERT_EQ(key->SetValue("Text", platform::kRegSz, Bytes(std::string_view("abc\0", 4))),
+              RegStatus::kOk);
     ASSERT_EQ(key->SetValue("List", platform::kRegMultiSz, Bytes(std::string_view("A\0B\0\0", 5))),
               RegStatus::kOk);
   }
   // Nothing left behind on a real machine.
   void TearDown() override {
-    static_cast<platform::win32::Win32Registry&>(registry_).DeleteTree(RegistryRoot::kCurrentUser,
-                                                                       "Software\\Orvabridge Tests");
+    static_cast<platform::win32::Win32Registry&>(registry_).DeleteTree(
+        RegistryRoot::kCurrentUser, "Software\\Orvabridge Tests");
   }
 
   std::shared_ptr<platform::Platform> platform_ = platform::DefaultPlatform();
@@ -94,9 +95,10 @@ TEST_F(Win32RegistryTest, AKeyOpenedForReadingRefusesWrites) {
 }
 
 TEST_F(Win32RegistryTest, DeletingATreeRemovesTheKeyWithEverythingBelowIt) {
-  ASSERT_NE(registry_.CreateKey(RegistryRoot::kCurrentUser, std::string(kTestKey) + "\\Inner\\Deeper", "",
-                                platform::kKeyCreate),
-            nullptr);
+  ASSERT_NE(
+      registry_.CreateKey(RegistryRoot::kCurrentUser, std::string(kTestKey) + "\\Inner\\Deeper", "",
+                          platform::kKeyCreate),
+      nullptr);
   auto& win32_registry = static_cast<platform::win32::Win32Registry&>(registry_);
 
   EXPECT_TRUE(win32_registry.DeleteTree(RegistryRoot::kCurrentUser, kTestKey));

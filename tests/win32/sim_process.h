@@ -27,7 +27,8 @@ inline constexpr char kSimulatorClass[] = "ThunderRT6MDIForm";
 inline std::string SimulatorPath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length < path.size()) {
       path.resize(length);
       break;
@@ -67,7 +68,8 @@ class SimProcess {
 
   // Starts orva-sim.exe with `arguments` and keeps its handle from the first moment, so that even
   // a process that ends at once can be waited for and asked for its exit code.
-  static SimProcess Launch(std::string_view arguments, int show_command = platform::kSwShowMinNoActive) {
+  static SimProcess Launch(std::string_view arguments,
+                           int show_command = platform::kSwShowMinNoActive) {
     std::wstring command = L"\"" + platform::win32::Utf8ToWide(SimulatorPath()) + L"\" " +
                            platform::win32::Utf8ToWide(arguments);
     STARTUPINFOW startup = {};
@@ -90,7 +92,8 @@ class SimProcess {
 
   // Waits for the process to end by itself; its exit code, or nullopt when the patience ran out.
   std::optional<uint32_t> WaitForExit() {
-    if (!valid() || ::WaitForSingleObject(process_.Get(), Milliseconds(kPatience)) != WAIT_OBJECT_0) {
+    if (!valid() ||
+        ::WaitForSingleObject(process_.Get(), Milliseconds(kPatience)) != WAIT_OBJECT_0) {
       return std::nullopt;
     }
     DWORD code = 0;
@@ -125,7 +128,8 @@ inline bool IsSimulatorProcess(uint32_t process_id) {
   const std::wstring_view name(image, length);
   const std::wstring program = platform::win32::Utf8ToWide(kSimulatorProgram);
   return name.size() >= program.size() &&
-         ::lstrcmpiW(std::wstring(name.substr(name.size() - program.size())).c_str(), program.c_str()) == 0;
+         ::lstrcmpiW(std::wstring(name.substr(name.size() - program.size())).c_str(),
+                     program.c_str()) == 0;
 }
 
 // The main windows of orva-sim processes on this desktop, optionally of one process only.

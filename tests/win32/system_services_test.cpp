@@ -39,17 +39,19 @@ TEST_F(Win32SystemServicesTest, ComputerNameAndEnvironmentAreRead) {
 
 TEST_F(Win32SystemServicesTest, AProgramStartsInTheShowStateAskedFor) {
   std::optional<StartProbeReport> report;
-  ScopedWindow reply(windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
-    if (message.id != platform::kWmCopyData || message.copy_data->code != kStartProbeReport) {
-      return std::nullopt;
-    }
-    if (message.copy_data->bytes.size() == sizeof(StartProbeReport)) {
-      report.emplace();
-      std::memcpy(&*report, message.copy_data->bytes.data(), sizeof(StartProbeReport));
-    }
-    return 1;
-  });
-  const std::string command = std::string(kStartProbeProgram) + " " + std::to_string(reply.get().value);
+  ScopedWindow reply(
+      windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
+        if (message.id != platform::kWmCopyData || message.copy_data->code != kStartProbeReport) {
+          return std::nullopt;
+        }
+        if (message.copy_data->bytes.size() == sizeof(StartProbeReport)) {
+          report.emplace();
+          std::memcpy(&*report, message.copy_data->bytes.data(), sizeof(StartProbeReport));
+        }
+        return 1;
+      });
+  const std::string command =
+      std::string(kStartProbeProgram) + " " + std::to_string(reply.get().value);
 
   EXPECT_NE(system_.StartProcess(command, platform::kSwShowMinNoActive), 0u);
 
@@ -60,7 +62,8 @@ TEST_F(Win32SystemServicesTest, AProgramStartsInTheShowStateAskedFor) {
 
 TEST_F(Win32SystemServicesTest, AMissingProgramIsAFileNotFoundFailure) {
   try {
-    system_.StartProcess("C:\\windows\\orvabridge-no-such-program.exe /NOFP /NOLOGIN", platform::kSwShowMinNoActive);
+    system_.StartProcess("C:\\windows\\orvabridge-no-such-program.exe /NOFP /NOLOGIN",
+                         platform::kSwShowMinNoActive);
     FAIL() << "started a program that does not exist";
   } catch (const RuntimeFailure& failure) {
     EXPECT_EQ(failure.number(), failure::kFileNotFound);
@@ -77,7 +80,8 @@ TEST_F(Win32SystemServicesTest, MessageBoxesGoToTheRedirectOfTheWholeProcess) {
 
   int answer = 0;
   std::thread other([&] {
-    answer = system_.ShowMessageBox({"LinkTimer ERROR: 70 Permission denied", "", platform::kMbIconInformation});
+    answer = system_.ShowMessageBox(
+        {"LinkTimer ERROR: 70 Permission denied", "", platform::kMbIconInformation});
   });
   other.join();
 

@@ -74,7 +74,8 @@ class ScopedWindow {
 // A thread that owns one window and runs a message loop until the object is destroyed.
 class PeerThread {
  public:
-  PeerThread(WindowSystem& windows, WindowSpec blueprint, MessageHandler handler) : windows_(windows) {
+  PeerThread(WindowSystem& windows, WindowSpec blueprint, MessageHandler handler)
+      : windows_(windows) {
     std::promise<std::pair<WindowHandle, platform::ThreadId>> started;
     auto ready = started.get_future();
     thread_ = std::thread([this, blueprint = std::move(blueprint), handler = std::move(handler),

@@ -40,7 +40,8 @@ class Win32WindowManagerTest : public ::testing::Test {
 };
 
 TEST_F(Win32WindowManagerTest, EnumerationFindsAWindowByClassAndTitle) {
-  ScopedWindow frame(windows_, TopLevelSpec("OrvabridgeTestFrame", "Orvabridge test frame"), Default);
+  ScopedWindow frame(windows_, TopLevelSpec("OrvabridgeTestFrame", "Orvabridge test frame"),
+                     Default);
   ScopedWindow hidden(windows_, MessageOnlySpec(), Default);
   ASSERT_TRUE(frame.get());
 
@@ -55,17 +56,20 @@ TEST_F(Win32WindowManagerTest, EnumerationFindsAWindowByClassAndTitle) {
   EXPECT_EQ(matches, std::vector<WindowHandle>{frame.get()});
   EXPECT_FALSE(Contains(TopLevel(), hidden.get())) << "message-only windows are not enumerated";
   std::vector<WindowHandle> own_thread;
-  windows_.ForEachThreadWindow(windows_.CurrentThread(), [&](WindowHandle w) { own_thread.push_back(w); });
+  windows_.ForEachThreadWindow(windows_.CurrentThread(),
+                               [&](WindowHandle w) { own_thread.push_back(w); });
   EXPECT_TRUE(Contains(own_thread, frame.get()));
   EXPECT_FALSE(Contains(own_thread, hidden.get())) << "nor among the thread's windows";
   EXPECT_EQ(windows_.WindowThread(frame.get()), windows_.CurrentThread());
 }
 
 TEST_F(Win32WindowManagerTest, TheTitleOfAnotherThreadsWindowIsReadThroughGetText) {
-  PeerThread imaging(windows_, TopLevelSpec("ThunderRT6MDIForm", "Orvanta Imaging - Test"), Default);
+  PeerThread imaging(windows_, TopLevelSpec("ThunderRT6MDIForm", "Orvanta Imaging - Test"),
+                     Default);
 
   EXPECT_EQ(windows_.ClassName(imaging.window()), "ThunderRT6MDIForm");
-  EXPECT_EQ(windows_.WindowText(imaging.window(), std::chrono::seconds(1)), "Orvanta Imaging - Test");
+  EXPECT_EQ(windows_.WindowText(imaging.window(), std::chrono::seconds(1)),
+            "Orvanta Imaging - Test");
   EXPECT_EQ(windows_.WindowThread(imaging.window()), imaging.thread_id());
   EXPECT_NE(imaging.thread_id(), windows_.CurrentThread());
   EXPECT_TRUE(windows_.AttachThreadInput(windows_.CurrentThread(), imaging.thread_id(), true));

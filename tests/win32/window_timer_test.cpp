@@ -38,7 +38,8 @@ class Win32TimerTest : public ::testing::Test {
 
   std::shared_ptr<platform::Platform> platform_ = platform::DefaultPlatform();
   WindowSystem& windows_ = platform_->Windows();
-  ScopedWindow owner_{windows_, MessageOnlySpec(), [](const WindowMessage&) { return std::nullopt; }};
+  ScopedWindow owner_{windows_, MessageOnlySpec(),
+                      [](const WindowMessage&) { return std::nullopt; }};
 };
 
 TEST_F(Win32TimerTest, TicksArriveOnlyWhileTheThreadPumps) {

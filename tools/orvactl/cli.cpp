@@ -1,3 +1,4 @@
+#include "appl/appl_access.h"
 #include "cli.h"
 
 #include "call.h"
@@ -49,7 +50,8 @@ int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& 
   const bool attaches_itself = command.member == "InitApplication";
   if (!attaches_itself) workbench.StartApplication(!invocation.logged_out);
 
-  Appl appl(workbench.Platform());
+  const auto made = ApplAccess::Make(workbench.Platform());
+  Appl& appl = *made;
   if (!attaches_itself) Attach(appl, err);
   CallOutcome outcome = Call(appl, command, invocation.values);
   if (attaches_itself) workbench.SeedLaunchedApplication(!invocation.logged_out);

@@ -23,7 +23,7 @@ struct ParamSpec {
   std::string_view option;  // kebab-case option without "--"; empty for outputs
   ValueType type = ValueType::kText;
   Flow flow = Flow::kIn;
-  bool optional = false;    // a pointer parameter: omitted means nullptr
+  bool optional = false;  // a pointer parameter: omitted means nullptr
   std::string_view help;
   std::span<const EnumAlias> aliases = {};
 

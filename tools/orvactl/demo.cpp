@@ -1,3 +1,4 @@
+#include "appl/appl_access.h"
 #include "demo.h"
 
 #include <algorithm>
@@ -30,7 +31,8 @@ class DemoTable {
   explicit DemoTable(std::ostream& out) : out_(out) {}
 
   void Section(std::string_view title) {
-    out_ << '\n' << title << "\n\n"
+    out_ << '\n'
+         << title << "\n\n"
          << "  #  " << Cell("Call", kCallWidth) << "Result\n"
          << "  -  " << Cell("----", kCallWidth) << "------\n";
   }
@@ -45,7 +47,9 @@ class DemoTable {
          << FillWords("-> " + std::string(explanation), kIndent, kWidth);
   }
 
-  void Note(std::string_view text) { out_ << FillWords("** " + std::string(text), kIndent, kWidth); }
+  void Note(std::string_view text) {
+    out_ << FillWords("** " + std::string(text), kIndent, kWidth);
+  }
 
  private:
   static std::string Cell(std::string_view text, size_t width) {
@@ -73,8 +77,10 @@ struct Tour {
 };
 
 Values NewPatient(const char* id, const char* first, const char* last) {
-  return {{"PatID", Text(id)},          {"FName", Text(first)},
-          {"LName", Text(last)},        {"Sex", Text("F")},
+  return {{"PatID", Text(id)},
+          {"FName", Text(first)},
+          {"LName", Text(last)},
+          {"Sex", Text("F")},
           {"Adress", Text("Quay Street 9, Northport")},
           {"TelOne", Text("+47 555 0101")},
           {"Birthdate", Text("04.07.1990")},
@@ -100,8 +106,9 @@ void LinkedTour(Tour& tour, Appl& appl) {
       tour.Step(appl, "login", {{"LoginName", Text(kUser)}, {"Password", Text(kPassword)}},
                 "Logs the demo user in; the reply fills in the user's names.");
   if (!login.Succeeded() && tour.workbench.LogInFromApplication(kUser)) {
-    tour.table.Note("the login did not succeed, so the user logs in on the application's side "
-                    "and the tour goes on");
+    tour.table.Note(
+        "the login did not succeed, so the user logs in on the application's side "
+        "and the tour goes on");
   }
   tour.Step(appl, "session", {}, "The session now names the logged-in user and their rights.");
 
@@ -191,13 +198,15 @@ void TextOutTour(Tour& tour, std::ostream& out) {
   tour.table.Section("Text-out mode: HKEY_LOCAL_MACHINE\\" + key + " \"" + kTextOutValue +
                      "\" = \"" + folder + "\"");
   {
-    Appl appl(tour.workbench.Platform());
+    const auto made = ApplAccess::Make(tour.workbench.Platform());
+    Appl& appl = *made;
     const CallOutcome to_file =
         tour.Step(appl, "to-file", {},
                   "A new Appl reads the setting: calls are now written to a file, not sent.");
     if (to_file.returned != Returned(true)) {
-      tour.table.Note("text-out mode is off: the setting is read below the installation's "
-                      "vendor and application keys, and none is installed here");
+      tour.table.Note(
+          "text-out mode is off: the setting is read below the installation's "
+          "vendor and application keys, and none is installed here");
     }
     tour.Step(appl, "find-patient", {{"PatID", Text(kPatient)}},
               "Only logs the call; the result in text-out mode is 0.");
@@ -222,7 +231,8 @@ int RunDemo(Workbench& workbench, std::ostream& out, std::ostream& err) {
     Tour tour{workbench, table};
     table.Section("Linked to the imaging application");
     {
-      Appl appl(workbench.Platform());
+      const auto made = ApplAccess::Make(workbench.Platform());
+      Appl& appl = *made;
       LinkedTour(tour, appl);
     }
     TextOutTour(tour, out);

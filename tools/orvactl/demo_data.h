@@ -13,9 +13,9 @@ inline constexpr const char* kUser = "demo";
 inline constexpr const char* kPassword = "demo";
 inline constexpr const char* kAdmin = "admin";
 inline constexpr const char* kAdminPassword = "admin";
-inline constexpr const char* kPatient = "1001";        // has images; open at the start
-inline constexpr const char* kPicture = "5001";        // an image of kPatient; selected
-inline constexpr const char* kNewPatient = "2001";     // not there yet: the demo adds it
+inline constexpr const char* kPatient = "1001";     // has images; open at the start
+inline constexpr const char* kPicture = "5001";     // an image of kPatient; selected
+inline constexpr const char* kNewPatient = "2001";  // not there yet: the demo adds it
 inline constexpr const char* kTextOutPatient = "2002";
 inline constexpr const char* kSummary =
     "users demo/demo and admin/admin; patients 1001 to 1003; images 5001 to 5003";

@@ -22,9 +22,12 @@ std::string Padded(std::string_view text, size_t width) {
 
 std::string_view FlowWord(const ParamSpec& param) {
   switch (param.flow) {
-    case Flow::kIn: return "in";
-    case Flow::kOut: return "out";
-    case Flow::kInOut: return "in/out";
+    case Flow::kIn:
+      return "in";
+    case Flow::kOut:
+      return "out";
+    case Flow::kInOut:
+      return "in/out";
   }
   return "";
 }
@@ -34,7 +37,8 @@ std::string_view FlowWord(const ParamSpec& param) {
 std::string AliasWords(const ParamSpec& param) {
   std::string words;
   for (const EnumAlias& alias : param.aliases) {
-    if (std::any_of(alias.word.begin(), alias.word.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    if (std::any_of(alias.word.begin(), alias.word.end(),
+                    [](char c) { return c >= 'A' && c <= 'Z'; })) {
       continue;
     }
     words += (words.empty() ? "" : ", ") + std::string(alias.word);
@@ -63,7 +67,8 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
          "  --json        print one JSON object instead of a table\n"
          "  --logged-out  the simulated application starts with nobody logged in\n"
          "  --help, -h    this text, or a command's own\n\n";
-  out << "Result codes: 1 success, 0 nothing found, -1 hidden form not loaded, -2 no reply window,\n"
+  out << "Result codes: 1 success, 0 nothing found, -1 hidden form not loaded, -2 no reply "
+         "window,\n"
          "  -3 attach message not registered, -4 no target window, -5 required argument empty,\n"
          "  -6 no reply in time, -7 unexpected reply (or none in time), -10 image operation\n"
          "  failed, -12 nobody logged in. Some commands use a code their own way; see their "
@@ -126,10 +131,17 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
   }
 
   switch (command.returns) {
-    case Returns::kText: out << "\nReturns a text.\n"; return;
-    case Returns::kBool: out << "\nReturns true or false.\n"; return;
-    case Returns::kNothing: out << "\nReturns nothing.\n"; return;
-    case Returns::kResultCode: break;
+    case Returns::kText:
+      out << "\nReturns a text.\n";
+      return;
+    case Returns::kBool:
+      out << "\nReturns true or false.\n";
+      return;
+    case Returns::kNothing:
+      out << "\nReturns nothing.\n";
+      return;
+    case Returns::kResultCode:
+      break;
   }
   const auto results = DocumentedResults(command.member);
   if (results.empty()) return;

@@ -37,8 +37,8 @@ void TakeOption(std::span<const std::string> args, size_t& at, Invocation& invoc
   }
   const ParamSpec* param = invocation.found->FindOption(name);
   if (!param) {
-    throw UsageError(invocation.command + " has no option --" + std::string(name) +
-                     " (orvactl " + invocation.command + " --help lists them)");
+    throw UsageError(invocation.command + " has no option --" + std::string(name) + " (orvactl " +
+                     invocation.command + " --help lists them)");
   }
   if (invocation.values.count(std::string(param->name)) != 0) {
     throw UsageError("--" + std::string(name) + " is given twice");
@@ -47,8 +47,7 @@ void TakeOption(std::span<const std::string> args, size_t& at, Invocation& invoc
   std::string_view text;
   if (inline_value) {
     text = *inline_value;
-  } else if (param->type == ValueType::kBool &&
-             (at + 1 >= args.size() || IsOption(args[at + 1]))) {
+  } else if (param->type == ValueType::kBool && (at + 1 >= args.size() || IsOption(args[at + 1]))) {
     text = "true";
   } else if (at + 1 < args.size()) {
     text = args[++at];

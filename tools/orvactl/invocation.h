@@ -13,11 +13,11 @@ namespace orvabridge::orvactl {
 inline constexpr std::string_view kDemoCommand = "demo";
 
 struct Invocation {
-  std::string command;               // empty when none was named
-  const CommandSpec* found = nullptr;  // null for "demo" and for no command
-  bool help = false;                 // --help / -h
-  bool json = false;                 // --json: one JSON object instead of a table
-  bool logged_out = false;           // --logged-out: the simulator starts with nobody logged in
+  std::string command;                  // empty when none was named
+  const CommandSpec* found = nullptr;   // null for "demo" and for no command
+  bool help = false;                    // --help / -h
+  bool json = false;                    // --json: one JSON object instead of a table
+  bool logged_out = false;              // --logged-out: the simulator starts with nobody logged in
   std::map<std::string, Value> values;  // option values by parameter name
 };
 

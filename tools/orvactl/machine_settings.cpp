@@ -21,7 +21,8 @@ std::optional<std::string> ReadMachineText(platform::Platform& platform, std::st
   if (opened->QueryValue(name, type, data.data(), length) != platform::RegStatus::kOk) {
     return std::nullopt;
   }
-  std::string ansi(reinterpret_cast<const char*>(data.data()), std::min<size_t>(length, data.size()));
+  std::string ansi(reinterpret_cast<const char*>(data.data()),
+                   std::min<size_t>(length, data.size()));
   // Stored with its terminator; a text may also stop early.
   if (const size_t zero = ansi.find('\0'); zero != std::string::npos) ansi.resize(zero);
   return platform.AnsiCodePage().FromAnsi(ansi);

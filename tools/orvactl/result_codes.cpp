@@ -50,10 +50,9 @@ const std::map<std::string_view, std::vector<Entry>>& MemberResults() {
                              {-1, "hidden form not loaded: the link was dropped"}};
     m["GetCurrentPatient"] = Join({{1, "patient read"}, {0, "no patient open"}}, true,
                                   {{-4, ""}, {-6, ""}, {-7, "unexpected reply"}});
-    m["FindPatient"] = Join({{1, "patient found"}, {0, "no such patient (or text-out mode)"}},
-                            true,
-                            {{-4, ""}, {-5, "patient id empty"}, {-6, ""},
-                             {-7, "unexpected reply"}, {-12, ""}});
+    m["FindPatient"] =
+        Join({{1, "patient found"}, {0, "no such patient (or text-out mode)"}}, true,
+             {{-4, ""}, {-5, "patient id empty"}, {-6, ""}, {-7, "unexpected reply"}, {-12, ""}});
     const auto show = Join({{1, "patient is now current (or text-out mode)"},
                             {0, "patient did not become current within 20 seconds"}},
                            true, {{-4, ""}, {-12, ""}});
@@ -62,42 +61,41 @@ const std::map<std::string_view, std::vector<Entry>>& MemberResults() {
     const auto write = Join({{1, "record delivered (or text-out mode); storing is not confirmed"}},
                             true, {{-4, ""}, {-5, "patient id empty"}, {-12, ""}});
     m["AddPatient"] = m["ChangePatient"] = m["AddPatientEx"] = m["ChangePatientEx"] = write;
-    m["SearchImage"] = Join({{1, "an image was found"}, {0, "no image, or no reply in time"}},
-                            true,
-                            {{-4, ""}, {-5, "patient id empty"}, {-10, "run-time failure"},
-                             {-12, ""}});
+    m["SearchImage"] =
+        Join({{1, "an image was found"}, {0, "no image, or no reply in time"}}, true,
+             {{-4, ""}, {-5, "patient id empty"}, {-10, "run-time failure"}, {-12, ""}});
     m["GetImage"] = Join({{1, "the file's path came back"}, {0, "no path, or no reply in time"}},
                          true, {{-4, ""}, {-10, "run-time failure"}, {-12, ""}});
-    m["FindImages"] = Join({{0, "request sent (no answer is awaited)"}}, true,
-                           {{-4, ""}, {-12, ""}});
+    m["FindImages"] =
+        Join({{0, "request sent (no answer is awaited)"}}, true, {{-4, ""}, {-12, ""}});
     m["GetSelectedImageInfo"] =
         Join({{1, "selected image read"}, {0, "no image selected"}}, true,
              {{-4, ""}, {-6, "no reply within 20 seconds"}, {-7, "unexpected reply"}, {-12, ""}});
     m["GetSelectedImageCard"] =
         Join({{1, "selected image card read"}, {0, "no image card selected"}}, true,
              {{-4, ""}, {-6, "no reply within 60 seconds"}, {-7, "unexpected reply"}, {-12, ""}});
-    m["UserLogout"] = Join({{1, "logged out (or text-out mode)"},
-                            {0, "another reply ended the wait"}},
-                           true, {{-4, ""}, {-5, "no reply within 20 seconds"}});
+    m["UserLogout"] =
+        Join({{1, "logged out (or text-out mode)"}, {0, "another reply ended the wait"}}, true,
+             {{-4, ""}, {-5, "no reply within 20 seconds"}});
     const auto login = Join({{1, "logged in (or text-out mode)"},
                              {0, "login refused, or another reply ended the wait"}},
                             true,
-                            {{-4, ""}, {-5, "login name empty"},
+                            {{-4, ""},
+                             {-5, "login name empty"},
                              {-6, "change-rights method outside 0 to 2"},
                              {-7, "no reply within 20 seconds"}});
     m["UserLogin"] = m["UserLoginEx"] = m["UserGroupLogin"] = login;
     m["MWLQuery"] = Join({{1, "the imaging application's answer (a count: 1 or more)"},
                           {0, "nothing answered, or another reply ended the wait"}},
                          true, {{-4, ""}, {-7, "no reply within 20 seconds"}, {-12, ""}});
-    m["GetRespPerson"] = Join({{1, "responsible person read"},
-                               {0, "none, or another reply ended the wait"}},
-                              true, {{-4, ""}, {-7, "no reply within 20 seconds"}, {-12, ""}});
-    m["ShowObject"] = Join({{1, "object shown"}, {0, "object not shown"}}, true,
-                           {{-4, ""}, {-6, "no reply within 30 seconds"},
-                            {-7, "unexpected reply"}, {-12, ""}});
-    m["GetSessionInfo"] = Join({{1, "session read"},
-                                {0, "another reply ended the wait"}},
-                               true, {{-4, ""}, {-7, "no reply within 20 seconds"}});
+    m["GetRespPerson"] =
+        Join({{1, "responsible person read"}, {0, "none, or another reply ended the wait"}}, true,
+             {{-4, ""}, {-7, "no reply within 20 seconds"}, {-12, ""}});
+    m["ShowObject"] =
+        Join({{1, "object shown"}, {0, "object not shown"}}, true,
+             {{-4, ""}, {-6, "no reply within 30 seconds"}, {-7, "unexpected reply"}, {-12, ""}});
+    m["GetSessionInfo"] = Join({{1, "session read"}, {0, "another reply ended the wait"}}, true,
+                               {{-4, ""}, {-7, "no reply within 20 seconds"}});
     m["SetWindowState"] = {{1, "done"}};
     return m;
   }();
@@ -134,9 +132,12 @@ std::vector<std::pair<int32_t, std::string>> DocumentedResults(std::string_view 
 
 bool IsSuccess(const CommandSpec& command, int32_t code) {
   switch (command.success) {
-    case SuccessWhen::kOne: return code == 1;
-    case SuccessWhen::kZero: return code == 0;
-    case SuccessWhen::kPositive: return code >= 1;
+    case SuccessWhen::kOne:
+      return code == 1;
+    case SuccessWhen::kZero:
+      return code == 0;
+    case SuccessWhen::kPositive:
+      return code >= 1;
   }
   return false;
 }

@@ -48,8 +48,7 @@ int64_t ParseInteger(std::string_view text, std::string_view what, int64_t low, 
     Refuse(what, text, wanted);
   }
   if (number < low || number > high) {
-    Refuse(what, text,
-           "in the range " + std::to_string(low) + " to " + std::to_string(high));
+    Refuse(what, text, "in the range " + std::to_string(low) + " to " + std::to_string(high));
   }
   return number;
 }
@@ -82,11 +81,16 @@ double ParseDate(std::string_view text, std::string_view what) {
 
 Value DefaultValue(ValueType type) {
   switch (type) {
-    case ValueType::kText: return std::string();
-    case ValueType::kInt32: return int32_t{0};
-    case ValueType::kInt16: return int16_t{0};
-    case ValueType::kBool: return false;
-    case ValueType::kDate: return 0.0;
+    case ValueType::kText:
+      return std::string();
+    case ValueType::kInt32:
+      return int32_t{0};
+    case ValueType::kInt16:
+      return int16_t{0};
+    case ValueType::kBool:
+      return false;
+    case ValueType::kDate:
+      return 0.0;
   }
   return std::string();
 }
@@ -112,7 +116,8 @@ Value ParseValue(ValueType type, std::string_view text, std::string_view what,
 
 bool DateSerial(int year, int month, int day, double& serial) {
   using namespace std::chrono;
-  const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
+  const year_month_day date{std::chrono::year{year},
+                            std::chrono::month{static_cast<unsigned>(month)},
                             std::chrono::day{static_cast<unsigned>(day)}};
   if (month < 1 || day < 1 || !date.ok()) return false;
   constexpr year_month_day kEpoch{std::chrono::year{1899}, December, std::chrono::day{30}};
@@ -137,11 +142,16 @@ std::string ValueText(const Value& value) {
 
 std::string_view TypePlaceholder(ValueType type) {
   switch (type) {
-    case ValueType::kText: return "TEXT";
-    case ValueType::kInt32: return "N";
-    case ValueType::kInt16: return "N";
-    case ValueType::kBool: return "BOOL";
-    case ValueType::kDate: return "DATE";
+    case ValueType::kText:
+      return "TEXT";
+    case ValueType::kInt32:
+      return "N";
+    case ValueType::kInt16:
+      return "N";
+    case ValueType::kBool:
+      return "BOOL";
+    case ValueType::kDate:
+      return "DATE";
   }
   return "VALUE";
 }

@@ -50,9 +50,6 @@ class DeskCodePage final : public CodePage {
   iconv_t from_ansi_ = reinterpret_cast<iconv_t>(-1);
 };
 
-// UTF-16LE bytes to UTF-8; unpaired surrogates and an odd last byte become '?'.
-std::string Utf16LeToUtf8(std::string_view bytes);
-
 // ---- registry ----
 
 class DeskRegistry final : public Registry {

@@ -1,5 +1,12 @@
 // The desktop's window system: windows, per-thread queues, synchronous sends, timers. Internal to
 // platform/desk; tests and tools reach it through Desktop.
+//
+// One class over several sources, one per part of the model:
+//   desk_windows.cpp           threads, their queues and the end of a thread; the locking rules
+//   desk_window_tree.cpp       making and destroying windows, parents, owners, Z-order, enumeration
+//   desk_messages.cpp          sends across threads, notifications, posts, pumping and waiting
+//   desk_window_attributes.cpp class names, style words, show states, placement, foreground, input
+//   desk_timers.cpp            per-window timers
 #pragma once
 
 #include <condition_variable>
@@ -29,6 +36,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   MessageId RegisterMessage(std::string_view name) override;
   WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) override;
   void DestroyWindow(WindowHandle window) override;
+  bool PostDestroy(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;
   SendResult SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
                           std::span<const std::byte> record, Deadline limit) override;
@@ -104,6 +112,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
     MessageId id = 0;
     uintptr_t wparam = 0;
     intptr_t lparam = 0;
+    bool destroy = false;  // PostDestroy: the pump destroys the window instead of dispatching
   };
   struct Timer {
     WindowHandle window;
@@ -144,6 +153,12 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   void CompleteLocked(SentItem& item, intptr_t result);
   intptr_t Dispatch(const std::shared_ptr<MessageHandler>& handler, const WindowMessage& message);
   intptr_t DefaultProcessing(const WindowMessage& message);
+  // Timers (desk_timers.cpp). The pump takes at most one tick per timer and pump call: `ticked`
+  // holds the timers that ticked in this call. The wait wakes at the earliest due time.
+  std::optional<Timer> TakeDueTimerLocked(ThreadQueue& queue,
+                                          std::vector<std::pair<WindowHandle, uintptr_t>>& ticked);
+  Clock::time_point EarliestTimerLocked(const ThreadQueue& queue, Clock::time_point bound) const;
+  void DropTimersLocked(ThreadQueue& queue, WindowHandle window);
 
   mutable std::mutex mutex_;
   uint32_t next_handle_ = kDesktopWindow.value + 2;

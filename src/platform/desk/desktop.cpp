@@ -8,6 +8,7 @@
 
 #include "platform/desk/desk_services.h"
 #include "platform/desk/desk_windows.h"
+#include "platform/desk/reg_text.h"
 #include "platform/odbc/odbc_database.h"
 
 namespace orvabridge::platform {

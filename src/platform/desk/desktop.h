@@ -13,7 +13,7 @@
 // (the "desk-only" members below). Several "processes" (the bridge, simulated imaging
 // applications, unrelated windows) live in one Desktop as threads of the test process.
 //
-// Modelling notes (details in desk_windows.cpp):
+// Modelling notes (details in the sources of DeskWindows, listed in desk_windows.h):
 // - A thread is known to a Desktop from its first call; its ThreadId is process-wide (the same in
 //   every Desktop). When a std::thread ends, its windows are destroyed.
 // - MakeWindow: a parent with kWsChild in the style makes a child; a parent without it makes an
@@ -26,7 +26,9 @@
 //   and change the show state. kWsExTopMost changes only through SetWindowPos.
 // - DestroyWindow works only on windows of the calling thread (Win32 refuses others; the desk
 //   prints a diagnostic line to stderr and ignores the call). It destroys children and owned
-//   windows too. Windows receive no WM_CREATE/WM_DESTROY messages.
+//   windows too. Windows receive no WM_CREATE/WM_DESTROY messages. PostDestroy queues the
+//   destruction among the posted messages of the window's thread, which carries it out when it
+//   next pumps.
 // - WindowText sends the get-text message (13) with a 1024-byte char buffer (wparam = capacity,
 //   lparam = the buffer's address); the default processing (handler returns nullopt) copies the
 //   title, so a window of another thread is asked on its own thread. A handler that answers 13

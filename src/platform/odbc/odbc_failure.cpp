@@ -32,8 +32,8 @@ void ThrowDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle, std::string_vie
   }
   const size_t units = std::min(static_cast<size_t>(length < 0 ? 0 : length), message.size() - 1);
   // The reported length may overstate the text (Wine counts bytes of another encoding).
-  const auto end = std::find(message.begin(), message.begin() + static_cast<ptrdiff_t>(units),
-                             SQLWCHAR{0});
+  const auto end =
+      std::find(message.begin(), message.begin() + static_cast<ptrdiff_t>(units), SQLWCHAR{0});
   const std::u16string text(message.begin(), end);
   std::string description = Utf16ToUtf8(text);
   if (description.empty()) description = std::string(call) + " failed.";

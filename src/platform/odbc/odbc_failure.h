@@ -21,8 +21,7 @@ inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCC
                                    std::string_view call);
 
 // Throws unless `rc` reports success (with or without information).
-inline void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle,
-                  std::string_view call) {
+inline void Check(SQLRETURN rc, SQLSMALLINT handle_type, SQLHANDLE handle, std::string_view call) {
   if (!Succeeded(rc)) ThrowDiagnostics(handle_type, handle, call);
 }
 

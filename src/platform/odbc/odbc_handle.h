@@ -18,7 +18,8 @@ class OdbcHandle {
   OdbcHandle(const OdbcHandle&) = delete;
   OdbcHandle& operator=(const OdbcHandle&) = delete;
   OdbcHandle(OdbcHandle&& other) noexcept
-      : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)),
+      : type_(other.type_),
+        handle_(std::exchange(other.handle_, nullptr)),
         connected_(std::exchange(other.connected_, false)) {}
   OdbcHandle& operator=(OdbcHandle&& other) noexcept;
   ~OdbcHandle() { Reset(); }

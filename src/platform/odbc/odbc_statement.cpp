@@ -53,11 +53,11 @@ void BindParameters(SQLHSTMT statement, std::span<const std::string> parameters,
     value.length_bytes = static_cast<SQLLEN>(units) * kUnitBytes;
     // Some drivers refuse a column size of 0, even for an empty text.
     const SQLULEN column_size = std::max<SQLULEN>(units, 1);
-    Check(SQLBindParameter(statement, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
-                           SQL_C_WCHAR, SQL_WVARCHAR, column_size, 0, value.text.data(),
-                           static_cast<SQLLEN>(value.text.size()) * kUnitBytes,
-                           &value.length_bytes),
-          SQL_HANDLE_STMT, statement, "SQLBindParameter");
+    Check(
+        SQLBindParameter(statement, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                         SQL_WVARCHAR, column_size, 0, value.text.data(),
+                         static_cast<SQLLEN>(value.text.size()) * kUnitBytes, &value.length_bytes),
+        SQL_HANDLE_STMT, statement, "SQLBindParameter");
   }
 }
 
@@ -70,8 +70,8 @@ std::string ColumnName(SQLHSTMT statement, SQLUSMALLINT column) {
                           &length, &type, &size, &digits, &nullable),
           SQL_HANDLE_STMT, statement, "SQLDescribeColW");
     if (length < static_cast<SQLSMALLINT>(name.size()) || name.size() >= 32767) {
-      const size_t units = std::min(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                    name.size() - 1);
+      const size_t units =
+          std::min(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), name.size() - 1);
       return FromSqlText(name.data(), units);
     }
     name.assign(std::min<size_t>(static_cast<size_t>(length) + 1, 32767), 0);
@@ -93,8 +93,8 @@ std::optional<std::string> ReadValue(SQLHSTMT statement, SQLUSMALLINT column) {
 
     // `indicator` is what was left before this call; when it fits beside the terminator this
     // is the last piece. A truncated piece fills the buffer up to its terminator.
-    const bool last = rc == SQL_SUCCESS ||
-                      (indicator != SQL_NO_TOTAL && indicator <= chunk_bytes - kUnitBytes);
+    const bool last =
+        rc == SQL_SUCCESS || (indicator != SQL_NO_TOTAL && indicator <= chunk_bytes - kUnitBytes);
     size_t units = 0;
     if (last && indicator >= 0) {
       units = std::min(static_cast<size_t>(indicator / kUnitBytes), kChunkUnits - 1);
@@ -119,8 +119,8 @@ QueryResult RunQuery(SQLHDBC connection, std::string_view sql,
   if (text.size() - 1 > static_cast<size_t>(std::numeric_limits<SQLINTEGER>::max())) {
     throw RuntimeFailure(kUnspecifiedFailure, "The query text is too long.");
   }
-  Check(SQLPrepareW(handle, text.data(), static_cast<SQLINTEGER>(text.size() - 1)),
-        SQL_HANDLE_STMT, handle, "SQLPrepareW");
+  Check(SQLPrepareW(handle, text.data(), static_cast<SQLINTEGER>(text.size() - 1)), SQL_HANDLE_STMT,
+        handle, "SQLPrepareW");
   std::vector<BoundText> bound;
   BindParameters(handle, parameters, bound);
 

@@ -13,7 +13,8 @@ ChangeFilterFunction LoadChangeFilter() {
   HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
   if (user32 == nullptr) return nullptr;
   // Through a generic function pointer: GetProcAddress's type does not match the real one.
-  auto* address = reinterpret_cast<void (*)()>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx"));
+  auto* address =
+      reinterpret_cast<void (*)()>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx"));
   return reinterpret_cast<ChangeFilterFunction>(address);
 }
 

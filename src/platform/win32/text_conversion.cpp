@@ -33,7 +33,8 @@ std::string FromWide(UINT code_page, std::wstring_view wide) {
   const int needed =
       ::WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(needed), '\0');
-  ::WideCharToMultiByte(code_page, flags, wide.data(), length, text.data(), needed, nullptr, nullptr);
+  ::WideCharToMultiByte(code_page, flags, wide.data(), length, text.data(), needed, nullptr,
+                        nullptr);
   return text;
 }
 

@@ -15,7 +15,8 @@ class UniqueOwner {
   explicit UniqueOwner(Handle handle) : handle_(handle) {}
   UniqueOwner(const UniqueOwner&) = delete;
   UniqueOwner& operator=(const UniqueOwner&) = delete;
-  UniqueOwner(UniqueOwner&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  UniqueOwner(UniqueOwner&& other) noexcept
+      : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
   UniqueOwner& operator=(UniqueOwner&& other) noexcept {
     if (this != &other) Reset(std::exchange(other.handle_, Traits::Invalid()));
     return *this;

@@ -47,8 +47,8 @@ void Win32FileSystem::CreateFolder(std::string_view path) {
 
 std::unique_ptr<AppendStream> Win32FileSystem::OpenAppend(std::string_view path) {
   const std::string ansi = Utf8ToAnsi(path);
-  UniqueFile file(::CreateFileA(ansi.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file(::CreateFileA(ansi.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw FileFailure(::GetLastError());
   return std::make_unique<Win32AppendStream>(std::move(file));
 }

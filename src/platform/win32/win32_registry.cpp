@@ -45,12 +45,13 @@ class Win32RegistryKey final : public RegistryKey {
     return StatusOf(status);
   }
 
-  RegStatus SetValue(std::string_view name, uint32_t type, std::span<const std::byte> data) override {
+  RegStatus SetValue(std::string_view name, uint32_t type,
+                     std::span<const std::byte> data) override {
     if (data.size() > std::numeric_limits<DWORD>::max()) return RegStatus::kOtherError;
     const std::string ansi_name = Utf8ToAnsi(name);
-    const LSTATUS status =
-        ::RegSetValueExA(key_.Get(), ansi_name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                         static_cast<DWORD>(data.size()));
+    const LSTATUS status = ::RegSetValueExA(key_.Get(), ansi_name.c_str(), 0, type,
+                                            reinterpret_cast<const BYTE*>(data.data()),
+                                            static_cast<DWORD>(data.size()));
     return StatusOf(status);
   }
 
@@ -64,20 +65,23 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenKey(RegistryRoot root, std::stri
                                                     uint32_t access) {
   const std::string ansi_path = Utf8ToAnsi(path);
   UniqueKey key;
-  if (::RegOpenKeyExA(RootKey(root), ansi_path.c_str(), 0, access, key.Receive()) != ERROR_SUCCESS) {
+  if (::RegOpenKeyExA(RootKey(root), ansi_path.c_str(), 0, access, key.Receive()) !=
+      ERROR_SUCCESS) {
     return nullptr;
   }
   return std::make_unique<Win32RegistryKey>(std::move(key));
 }
 
 std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegistryRoot root, std::string_view path,
-                                                      std::string_view class_name, uint32_t access) {
+                                                      std::string_view class_name,
+                                                      uint32_t access) {
   const std::string ansi_path = Utf8ToAnsi(path);
   std::string ansi_class = Utf8ToAnsi(class_name);  // the call takes a non-const class string
   UniqueKey key;
   DWORD disposition = 0;
-  if (::RegCreateKeyExA(RootKey(root), ansi_path.c_str(), 0, ansi_class.data(), REG_OPTION_NON_VOLATILE,
-                        access, nullptr, key.Receive(), &disposition) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExA(RootKey(root), ansi_path.c_str(), 0, ansi_class.data(),
+                        REG_OPTION_NON_VOLATILE, access, nullptr, key.Receive(),
+                        &disposition) != ERROR_SUCCESS) {
     return nullptr;
   }
   return std::make_unique<Win32RegistryKey>(std::move(key));

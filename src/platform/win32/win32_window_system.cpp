@@ -30,7 +30,10 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM into) {
 
 void VisitAll(const std::vector<HWND>& windows, const std::function<void(WindowHandle)>& visit) {
   RethrowDispatchFailure();
-  for (HWND window : windows) visit(FromHwnd(window));
+  // As the system's enumeration itself: a window that an earlier visit destroyed is skipped.
+  for (HWND window : windows) {
+    if (::IsWindow(window)) visit(FromHwnd(window));
+  }
 }
 
 HWND InsertAfter(int32_t insert_after) {
@@ -126,6 +129,13 @@ void Win32WindowSystem::DestroyWindow(WindowHandle window) {
   RethrowDispatchFailure();
 }
 
+bool Win32WindowSystem::PostDestroy(WindowHandle window) {
+  // A null window would post to the calling thread's own queue instead.
+  const UINT message = DestroyRequestMessage();
+  if (!window || message == 0) return false;
+  return ::PostMessageW(ToHwnd(window), message, 0, 0) != FALSE;
+}
+
 bool Win32WindowSystem::IsWindow(WindowHandle window) const {
   return window && ::IsWindow(ToHwnd(window)) != FALSE;
 }
@@ -161,6 +171,7 @@ bool Win32WindowSystem::Notify(WindowHandle to, MessageId id, uintptr_t wparam, 
 }
 
 bool Win32WindowSystem::Post(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
+  if (!to) return false;  // a null window would make it a message of the calling thread
   return ::PostMessageW(ToHwnd(to), id, wparam, lparam) != FALSE;
 }
 

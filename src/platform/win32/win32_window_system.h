@@ -4,8 +4,11 @@
 // - PumpMessages leaves a quit request it takes from the queue in place (posts it again) so that
 //   the thread's outer message loop ends as well; a caller that sees false must stop pumping.
 // - Handler and timer failures are thrown by the backend call that ran the dispatch.
+// - PostDestroy posts a message of the backend's own (registered under a private name, never let
+//   through the privilege isolation filter) that the window procedure of our windows answers by
+//   destroying the window; windows of other programs ignore it.
 // - Enumerations collect the handles first and visit them afterwards, so a visitor may create
-//   or destroy windows and may throw.
+//   or destroy windows and may throw; a window destroyed before its turn is not visited.
 // - Sends go through SendMessageTimeoutW (SMTO_NORMAL | SMTO_ABORTIFHUNG), so that a busy or
 //   hung receiver in another process never holds the caller beyond its limit; the caller still
 //   handles what other threads send it meanwhile. Only kNoLimit sends wait without an end.
@@ -29,6 +32,7 @@ class Win32WindowSystem final : public WindowSystem {
 
   WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) override;
   void DestroyWindow(WindowHandle window) override;
+  bool PostDestroy(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;
 
   SendResult SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
@@ -39,8 +43,10 @@ class Win32WindowSystem final : public WindowSystem {
   bool Post(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) override;
 
   void ForEachTopLevel(const std::function<void(WindowHandle)>& visit) override;
-  void ForEachDescendant(WindowHandle window, const std::function<void(WindowHandle)>& visit) override;
-  void ForEachThreadWindow(ThreadId thread, const std::function<void(WindowHandle)>& visit) override;
+  void ForEachDescendant(WindowHandle window,
+                         const std::function<void(WindowHandle)>& visit) override;
+  void ForEachThreadWindow(ThreadId thread,
+                           const std::function<void(WindowHandle)>& visit) override;
 
   std::string ClassName(WindowHandle window) override;
   std::string WindowText(WindowHandle window, Clock::duration limit) override;

@@ -62,7 +62,8 @@ LRESULT Dispatch(WindowRecord& record, HWND window, UINT id, WPARAM wparam, LPAR
   std::optional<intptr_t> answer;
   ++record.running_handlers;
   try {
-    answer = record.handler(message);
+    // A window made without a handler leaves every message to the system.
+    if (record.handler) answer = record.handler(message);
   } catch (...) {
     KeepDispatchFailure();
     answer = 0;
@@ -73,6 +74,12 @@ LRESULT Dispatch(WindowRecord& record, HWND window, UINT id, WPARAM wparam, LPAR
 }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT id, WPARAM wparam, LPARAM lparam) {
+  if (id != 0 && id == DestroyRequestMessage()) {
+    // Dispatched on the window's own thread, the only one the system lets destroy it. Nothing of
+    // the window may be touched afterwards: its record goes with its last message.
+    ::DestroyWindow(window);
+    return 0;
+  }
   if (id == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
     // Someone else may create a window of one of our classes; it then simply has no handler.
@@ -101,8 +108,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT id, WPARAM wparam, LPARAM lpa
 HINSTANCE OwnModule() {
   // The module that holds this code, which is a DLL when the library is loaded as a COM server.
   HMODULE module = nullptr;
-  ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&WindowProcedure), &module);
+  ::GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&WindowProcedure), &module);
   return module;
 }
 
@@ -137,10 +145,15 @@ bool EnsureWindowClass(const std::wstring& name, HINSTANCE module) {
 
 }  // namespace
 
+UINT DestroyRequestMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"Orvabridge.Platform.DestroyWindow");
+  return message;
+}
+
 HWND CreateHandledWindow(const WindowSpec& blueprint, MessageHandler on_message) {
   const HINSTANCE module = OwnModule();
-  const std::wstring class_name =
-      blueprint.class_name.empty() ? std::wstring(kDefaultClassName) : Utf8ToWide(blueprint.class_name);
+  const std::wstring class_name = blueprint.class_name.empty() ? std::wstring(kDefaultClassName)
+                                                               : Utf8ToWide(blueprint.class_name);
   if (!EnsureWindowClass(class_name, module)) return nullptr;
 
   auto record = std::make_unique<WindowRecord>();
@@ -150,9 +163,9 @@ HWND CreateHandledWindow(const WindowSpec& blueprint, MessageHandler on_message)
 
   const HWND parent = blueprint.message_only ? HWND_MESSAGE : ToHwnd(blueprint.parent);
   const std::wstring title = Utf8ToWide(blueprint.title);
-  const HWND window = ::CreateWindowExW(blueprint.ex_style, class_name.c_str(), title.c_str(), blueprint.style,
-                                        blueprint.x, blueprint.y, blueprint.width, blueprint.height, parent, nullptr,
-                                        module, &params);
+  const HWND window = ::CreateWindowExW(blueprint.ex_style, class_name.c_str(), title.c_str(),
+                                        blueprint.style, blueprint.x, blueprint.y, blueprint.width,
+                                        blueprint.height, parent, nullptr, module, &params);
   // Once adopted, the window owns the record, even when creation failed after WM_NCCREATE (its
   // WM_NCDESTROY has deleted it then).
   if (params.adopted) record.release();

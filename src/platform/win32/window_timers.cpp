@@ -40,7 +40,8 @@ UINT IntervalOf(std::chrono::milliseconds interval) {
 
 }  // namespace
 
-bool StartWindowTimer(HWND window, uintptr_t id, std::chrono::milliseconds interval, TimerProc proc) {
+bool StartWindowTimer(HWND window, uintptr_t id, std::chrono::milliseconds interval,
+                      TimerProc proc) {
   // Without a window the system would choose the identifier itself, and ticks could not be
   // traced back to the caller's id.
   if (window == nullptr || proc == nullptr) return false;

@@ -12,7 +12,8 @@
 namespace orvabridge::platform::win32 {
 
 // Starts or restarts the timer `id` of `window` (a window of the calling thread).
-bool StartWindowTimer(HWND window, uintptr_t id, std::chrono::milliseconds interval, TimerProc proc);
+bool StartWindowTimer(HWND window, uintptr_t id, std::chrono::milliseconds interval,
+                      TimerProc proc);
 void StopWindowTimer(HWND window, uintptr_t id);
 // Drops the calling thread's table entries of a window that is being destroyed.
 void ForgetWindowTimers(HWND window);

@@ -1,5 +1,6 @@
 // orvactl end to end on a fresh in-process desktop: the simulator installed, launched and seeded
 // as the tool does it, and the calls going through the library.
+#include "appl/appl_access.h"
 #include <gtest/gtest.h>
 
 #include <map>
@@ -22,9 +23,8 @@ class OrvactlSession : public ::testing::Test {
   int Run(std::vector<std::string> args) {
     out_.str("");
     err_.str("");
-    return RunOrvactl(args, out_, err_, [] {
-      return MakeDeskWorkbench(platform::desk::Desktop::Create());
-    });
+    return RunOrvactl(args, out_, err_,
+                      [] { return MakeDeskWorkbench(platform::desk::Desktop::Create()); });
   }
 
   std::ostringstream out_;
@@ -57,7 +57,8 @@ TEST_F(OrvactlSession, OneShotCommandsReachTheSeededSimulator) {
 TEST_F(OrvactlSession, EveryCommandMakesItsCall) {
   auto workbench = MakeDeskWorkbench(platform::desk::Desktop::Create());
   workbench->StartApplication(true);
-  Appl appl(workbench->Platform());
+  const auto made = ApplAccess::Make(workbench->Platform());
+  Appl& appl = *made;
   std::string name, version = "NoLaunch";
   ASSERT_EQ(appl.InitApplication(name, version), 1);
 
@@ -71,9 +72,8 @@ TEST_F(OrvactlSession, EveryCommandMakesItsCall) {
   for (const CommandSpec& command : Commands()) {
     if (command.name == "logout") continue;  // the rest should find somebody logged in
     auto given = arguments.find(command.name);
-    const CallOutcome outcome =
-        Call(appl, command, given == arguments.end() ? std::map<std::string, Value>{}
-                                                     : given->second);
+    const CallOutcome outcome = Call(
+        appl, command, given == arguments.end() ? std::map<std::string, Value>{} : given->second);
     if (outcome.failure) {
       EXPECT_NE(outcome.failure->source, "orvactl")
           << command.name << ": " << outcome.failure->description;

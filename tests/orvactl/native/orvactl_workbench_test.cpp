@@ -72,8 +72,8 @@ TEST_F(OrvactlWorkbench, DemoShowsTheTextOutFileAndLeavesTheSettingAsItFoundIt) 
 
   EXPECT_EQ(ReadMachineText(*desktop_, kKey, "OrvabridgeTXTOUT"), "");
   // What the library wrote is on the desktop's file system, where the demo read it.
-  EXPECT_TRUE(std::filesystem::exists(
-      desktop_->HostPath("C:\\Temp\\OrvactlTextOut\\DESKPC\\DESKPC.TXT")));
+  EXPECT_TRUE(
+      std::filesystem::exists(desktop_->HostPath("C:\\Temp\\OrvactlTextOut\\DESKPC\\DESKPC.TXT")));
 }
 
 TEST_F(OrvactlWorkbench, AnAutomationErrorIsPrintedWithNumberSourceAndDescription) {

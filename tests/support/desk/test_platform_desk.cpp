@@ -8,7 +8,8 @@ namespace orvabridge::testing {
 
 std::shared_ptr<platform::Platform> MakeTestPlatform() { return platform::desk::Desktop::Create(); }
 
-std::optional<std::string> ReadTestFile(platform::Platform& platform, std::string_view windows_path) {
+std::optional<std::string> ReadTestFile(platform::Platform& platform,
+                                        std::string_view windows_path) {
   auto& desktop = static_cast<platform::desk::Desktop&>(platform);
   std::ifstream file(desktop.HostPath(windows_path), std::ios::binary);
   if (!file) return std::nullopt;

@@ -11,7 +11,8 @@ namespace orvabridge::testing {
 std::shared_ptr<platform::Platform> MakeTestPlatform() {
   auto platform = platform::DefaultPlatform();
   auto& registry = static_cast<platform::win32::Win32Registry&>(platform->Reg());
-  for (const auto root : {platform::RegistryRoot::kCurrentUser, platform::RegistryRoot::kLocalMachine}) {
+  for (const auto root :
+       {platform::RegistryRoot::kCurrentUser, platform::RegistryRoot::kLocalMachine}) {
     for (const char* key : {"Software\\Orvaclass", "Software\\Orvadent", "Software\\Acme"}) {
       registry.DeleteTree(root, key);
     }

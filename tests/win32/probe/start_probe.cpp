@@ -9,7 +9,8 @@
 
 // The usual entry point of a windowed program, declared without <windows.h>: instance handles,
 // the command line after the program name, and the show state from the start-up information.
-extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* command_line, int show_command) {
+extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* command_line,
+                                 int show_command) {
   using namespace orvabridge::platform;
   using orvabridge::win32_testing::StartProbeReport;
   const WindowHandle reply(static_cast<uint32_t>(std::strtoul(command_line, nullptr, 10)));
@@ -22,7 +23,8 @@ extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* c
   blueprint.style = kWsOverlappedWindow;
   blueprint.width = 200;
   blueprint.height = 100;
-  const WindowHandle own = windows.MakeWindow(blueprint, [](const WindowMessage&) { return std::nullopt; });
+  const WindowHandle own =
+      windows.MakeWindow(blueprint, [](const WindowMessage&) { return std::nullopt; });
   if (!own) return 3;
   windows.ShowWindow(own, show_command);
 
@@ -34,7 +36,7 @@ extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* c
   std::byte bytes[sizeof(report)];
   std::memcpy(bytes, &report, sizeof(report));
   windows.SendCopyData(reply, own, orvabridge::win32_testing::kStartProbeReport, bytes,
-                      orvabridge::platform::kNoLimit);
+                       orvabridge::platform::kNoLimit);
   windows.DestroyWindow(own);
   return 0;
 }

@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/unique_window.h"
 #include "platform/window_system.h"
 
-namespace orvabridge::appcontrol {
+namespace orvabridge::environment {
 
 class CTimer {
  public:
@@ -31,10 +32,10 @@ class CTimer {
   platform::WindowSystem& windows_;
   std::function<void()> on_timer_;
   platform::WindowHandle owner_window_;
-  platform::WindowHandle own_window_;  // made when the thread has no un-owned top-level window
+  platform::UniqueWindow own_window_;  // made when the thread has no un-owned top-level window
   uintptr_t timer_id_ = 0;
   bool enabled_ = false;
   int32_t interval_ = 0;
 };
 
-}  // namespace orvabridge::appcontrol
+}  // namespace orvabridge::environment

@@ -1,4 +1,4 @@
-#include "appcontrol/ctimer.h"
+#include "environment/ctimer.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <memory>
 #include <optional>
 
-#include "appcontrol/shared_timer.h"
+#include "environment/shared_timer.h"
 #include "platform/desk/desktop.h"
 
-namespace orvabridge::appcontrol {
+namespace orvabridge::environment {
 namespace {
 
 using namespace std::chrono_literals;
@@ -141,4 +141,4 @@ TEST_F(CTimerTest, ThreadWindowIsTheFirstTopLevelWindowWithoutAnOwnerAndTicksSti
 }
 
 }  // namespace
-}  // namespace orvabridge::appcontrol
+}  // namespace orvabridge::environment

@@ -5,7 +5,7 @@
 
 #include "platform/window_system.h"
 
-namespace orvabridge::appcontrol {
+namespace orvabridge::environment {
 
 class CTimer;
 
@@ -17,4 +17,4 @@ void TimerProc(platform::WindowHandle window, uintptr_t id);
 // First top-level window of the calling thread without an owner, or 0.
 platform::WindowHandle FindThreadWindow(platform::WindowSystem& windows);
 
-}  // namespace orvabridge::appcontrol
+}  // namespace orvabridge::environment

@@ -1,11 +1,11 @@
-#include "appcontrol/shared_timer.h"
+#include "environment/shared_timer.h"
 
 #include <unordered_map>
 
-#include "appcontrol/ctimer.h"
+#include "environment/ctimer.h"
 #include "platform/thread_slot.h"
 
-namespace orvabridge::appcontrol {
+namespace orvabridge::environment {
 namespace {
 
 // The live timers of this thread by identifier. Ticks arrive only on the thread that started the
@@ -44,4 +44,4 @@ platform::WindowHandle FindThreadWindow(platform::WindowSystem& windows) {
   return first_unowned;
 }
 
-}  // namespace orvabridge::appcontrol
+}  // namespace orvabridge::environment

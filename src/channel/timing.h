@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-namespace orvabridge::link {
+namespace orvabridge::channel {
 
 struct Timing {
   // Every documented time-out and pause is multiplied by this factor.
@@ -25,4 +25,4 @@ struct Timing {
   }
 };
 
-}  // namespace orvabridge::link
+}  // namespace orvabridge::channel

@@ -3,10 +3,11 @@
 // error carrying the failure's own number and description.
 #include "orvabridge/appl.h"
 
+#include "appl/appl_access.h"
 #include "appcontrol/locate.h"
 #include "appcontrol/window_state.h"
 #include "link/appl_core.h"
-#include "link/failures.h"
+#include "link/failure_policy.h"
 #include "operations/images.h"
 #include "operations/navigation.h"
 #include "operations/patient_write.h"
@@ -19,21 +20,7 @@
 #include "platform/platform.h"
 
 namespace orvabridge {
-namespace {
-
-constexpr const char* kRuntimeSource = "Orvabridge";
-
-// A failure that no handler of the method catches reaches the host as the run time's error.
-template <class Body>
-auto Unhandled(Body&& body) -> decltype(body()) {
-  try {
-    return std::forward<Body>(body)();
-  } catch (const RuntimeFailure& failure) {
-    throw AutomationError(failure.number(), kRuntimeSource, failure.description());
-  }
-}
-
-}  // namespace
+namespace {}  // namespace
 
 AutomationError::AutomationError(int32_t number, std::string source, std::string description)
     : std::runtime_error(description),
@@ -41,33 +28,54 @@ AutomationError::AutomationError(int32_t number, std::string source, std::string
       source_(std::move(source)),
       description_(std::move(description)) {}
 
-Appl::Appl() : Appl(platform::DefaultPlatform()) {}
+// The link object with what the layers above it supply: the quiet search that ends a re-attach,
+// and the session question of the guard sequence.
+struct Appl::Impl {
+  Impl(std::shared_ptr<platform::Platform> platform, const channel::Timing& timing)
+      : core(std::move(platform), timing,
+             {[](link::ApplCore& object) {
+                std::string name, version = appcontrol::kNoLaunch;
+                appcontrol::InitApplication(object, name, version);
+              },
+              &operations::SessionCheck}) {}
+  link::ApplCore core;
+};
 
-Appl::Appl(std::shared_ptr<platform::Platform> platform) : Appl(std::move(platform), link::Timing{}) {}
+std::unique_ptr<Appl> ApplAccess::Make(std::shared_ptr<platform::Platform> platform,
+                                       const channel::Timing& timing) {
+  return std::unique_ptr<Appl>(new Appl(link::AsRuntimeError(
+      [&] { return std::make_unique<Appl::Impl>(std::move(platform), timing); })));
+}
 
-Appl::Appl(std::shared_ptr<platform::Platform> platform, const link::Timing& timing)
-    : core_(Unhandled([&] { return std::make_unique<link::ApplCore>(std::move(platform), timing); })) {}
+link::ApplCore& ApplAccess::Core(Appl& appl) { return appl.impl_->core; }
+
+Appl::Appl()
+    : Appl(link::AsRuntimeError(
+          [] { return std::make_unique<Impl>(platform::DefaultPlatform(), channel::Timing{}); })) {}
+
+Appl::Appl(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 Appl::~Appl() = default;
 
 int32_t Appl::InitApplication(std::string& AppName, std::string& AppVersion) {
-  return appcontrol::InitApplication(*core_, AppName, AppVersion);
+  return appcontrol::InitApplication(impl_->core, AppName, AppVersion);
 }
 
-int32_t Appl::CloseApplication() { return appcontrol::CloseApplication(*core_); }
+int32_t Appl::CloseApplication() { return appcontrol::CloseApplication(impl_->core); }
 
 int32_t Appl::GetCurrentPatient(std::string& PatID, std::string& FName, std::string& LName,
                                 std::string& Birthdate, std::string& Sex, std::string& Adress,
                                 std::string& TelOne, std::string& TelTwo, std::string& Mobile,
                                 std::string& Email, std::string& Comments) {
-  return Unhandled([&] {
-    return operations::GetCurrentPatient(*core_, PatID, FName, LName, Birthdate, Sex, Adress,
+  return link::AsRuntimeError([&] {
+    return operations::GetCurrentPatient(impl_->core, PatID, FName, LName, Birthdate, Sex, Adress,
                                          TelOne, TelTwo, Mobile, Email, Comments);
   });
 }
 
 int32_t Appl::FindPatient(std::string& PatID, std::string& FName, std::string& LName) {
-  return Unhandled([&] { return operations::FindPatient(*core_, PatID, FName, LName); });
+  return link::AsRuntimeError(
+      [&] { return operations::FindPatient(impl_->core, PatID, FName, LName); });
 }
 
 int32_t Appl::ShowPatient(std::string& PatID) {
@@ -81,7 +89,7 @@ int32_t Appl::AddPatient(std::string& PatID, std::string& FName, std::string& LN
                          std::string& Sex, std::string& Adress, std::string& TelOne,
                          std::string& TelTwo, std::string& TelMobile, std::string& Email,
                          std::string& Birthdate, std::string& Comments) {
-  return operations::WithShortRecord(*core_, [&] {
+  return operations::WithShortRecord(impl_->core, [&] {
     std::string OtherIDs;
     return AddPatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
                         Birthdate, Comments, OtherIDs);
@@ -92,7 +100,7 @@ int32_t Appl::ChangePatient(std::string& PatID, std::string& FName, std::string&
                             std::string& Sex, std::string& Adress, std::string& TelOne,
                             std::string& TelTwo, std::string& TelMobile, std::string& Email,
                             std::string& Birthdate, std::string& Comments) {
-  return operations::WithShortRecord(*core_, [&] {
+  return operations::WithShortRecord(impl_->core, [&] {
     std::string OtherIDs;
     return ChangePatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
                            Birthdate, Comments, &OtherIDs);
@@ -103,18 +111,18 @@ int32_t Appl::SearchImage(std::string& patientid, std::string& indate, std::stri
                           std::string& captureDate, std::string& imagetype,
                           std::string& ToothGroupname, std::string& comment,
                           std::string& toothgroups, std::string& Xraydata) {
-  return operations::SearchImage(*core_, patientid, indate, PictureID, captureDate, imagetype,
+  return operations::SearchImage(impl_->core, patientid, indate, PictureID, captureDate, imagetype,
                                  ToothGroupname, comment, toothgroups, Xraydata);
 }
 
 int32_t Appl::GetImage(std::string& PictureID, std::string& templib, std::string& PicturePath) {
-  return operations::GetImage(*core_, PictureID, templib, PicturePath);
+  return operations::GetImage(impl_->core, PictureID, templib, PicturePath);
 }
 
 int32_t Appl::FindImages(std::string& PictureID, std::string& patientid, std::string& FromDate,
                          std::string& ToDate, std::string& imagetype, std::string& ToothGroupname,
                          std::string& comment, std::string& toothgroups, std::string& Xraydata) {
-  return operations::FindImages(*core_, PictureID, patientid, FromDate, ToDate, imagetype,
+  return operations::FindImages(impl_->core, PictureID, patientid, FromDate, ToDate, imagetype,
                                 ToothGroupname, comment, toothgroups, Xraydata);
 }
 
@@ -123,31 +131,28 @@ int32_t Appl::GetSelectedImageInfo(std::string& PictureID, std::string& patienti
                                    std::string& OrgPath, std::string& ToothGroupname,
                                    std::string& comment, std::string& toothgroups,
                                    std::string& Xraydata) {
-  return operations::GetSelectedImageInfo(*core_, PictureID, patientid, ImageDate, imagetype,
-                                          OrgPath, ToothGroupname, comment, toothgroups,
-                                          Xraydata);
+  return operations::GetSelectedImageInfo(impl_->core, PictureID, patientid, ImageDate, imagetype,
+                                          OrgPath, ToothGroupname, comment, toothgroups, Xraydata);
 }
 
-int32_t Appl::GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid,
-                                   std::string& ICXML, std::string& ImagePath, bool& bGetImages,
-                                   bool& bGetOriginals) {
-  return operations::GetSelectedImageCard(*core_, ImageCardID, patientid, ICXML, ImagePath,
+int32_t Appl::GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid, std::string& ICXML,
+                                   std::string& ImagePath, bool& bGetImages, bool& bGetOriginals) {
+  return operations::GetSelectedImageCard(impl_->core, ImageCardID, patientid, ICXML, ImagePath,
                                           bGetImages, bGetOriginals);
 }
 
 int32_t Appl::UserLogout() {
-  return Unhandled([&] { return operations::UserLogout(*core_); });
+  return link::AsRuntimeError([&] { return operations::UserLogout(impl_->core); });
 }
 
-int32_t Appl::UserLogin(std::string& LoginName, std::string& Password,
-                        std::string* AdminLoginName, std::string* AdminPassword,
-                        std::string* UserPrefix, std::string* UserFirstname,
-                        std::string* UserLastname, int32_t* ChangeRightsMethod,
-                        bool* ApproveRights, bool* EditRights, bool* DeleteRights,
-                        bool* PrintPatientInfoRights, bool* ExportDCMRights,
+int32_t Appl::UserLogin(std::string& LoginName, std::string& Password, std::string* AdminLoginName,
+                        std::string* AdminPassword, std::string* UserPrefix,
+                        std::string* UserFirstname, std::string* UserLastname,
+                        int32_t* ChangeRightsMethod, bool* ApproveRights, bool* EditRights,
+                        bool* DeleteRights, bool* PrintPatientInfoRights, bool* ExportDCMRights,
                         bool* ImportDCMRights, bool* CaptureAndNonDCMImportRights,
                         bool* AdminRights, std::string* WorkstationName) {
-  return operations::UserLogin(*core_, LoginName, Password, AdminLoginName, AdminPassword,
+  return operations::UserLogin(impl_->core, LoginName, Password, AdminLoginName, AdminPassword,
                                UserPrefix, UserFirstname, UserLastname, ChangeRightsMethod,
                                ApproveRights, EditRights, DeleteRights, PrintPatientInfoRights,
                                ExportDCMRights, ImportDCMRights, CaptureAndNonDCMImportRights,
@@ -155,27 +160,27 @@ int32_t Appl::UserLogin(std::string& LoginName, std::string& Password,
 }
 
 std::string Appl::GetCurrentPatientFolder() {
-  return Unhandled([&] { return operations::GetCurrentPatientFolder(*core_); });
+  return link::AsRuntimeError([&] { return operations::GetCurrentPatientFolder(impl_->core); });
 }
 
 int32_t Appl::SetWindowState(int16_t* iState, int32_t* lXPos, int32_t* lYPos, int32_t* lwidth,
                              int32_t* lheight, int32_t* lParent) {
-  return appcontrol::SetWindowState(*core_, iState, lXPos, lYPos, lwidth, lheight, lParent);
+  return appcontrol::SetWindowState(impl_->core, iState, lXPos, lYPos, lwidth, lheight, lParent);
 }
 
 int32_t Appl::MWLQuery(std::string* PatID, std::string* PatName, std::string* AccNo,
                        std::string* ProcID, double* StartDate, std::string* StationAE,
                        std::string* Modality) {
-  return operations::MWLQuery(*core_, PatID, PatName, AccNo, ProcID, StartDate, StationAE,
+  return operations::MWLQuery(impl_->core, PatID, PatName, AccNo, ProcID, StartDate, StationAE,
                               Modality);
 }
 
-int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password,
-                             std::string& UserGroup, std::string* AdminLoginName,
-                             std::string* AdminPassword, std::string* UserPrefix,
-                             std::string* UserFirstname, std::string* UserLastname,
-                             int32_t* ChangeRightsMethod, std::string* WorkstationName) {
-  return operations::UserGroupLogin(*core_, LoginName, Password, UserGroup, AdminLoginName,
+int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password, std::string& UserGroup,
+                             std::string* AdminLoginName, std::string* AdminPassword,
+                             std::string* UserPrefix, std::string* UserFirstname,
+                             std::string* UserLastname, int32_t* ChangeRightsMethod,
+                             std::string* WorkstationName) {
+  return operations::UserGroupLogin(impl_->core, LoginName, Password, UserGroup, AdminLoginName,
                                     AdminPassword, UserPrefix, UserFirstname, UserLastname,
                                     ChangeRightsMethod, WorkstationName);
 }
@@ -183,46 +188,46 @@ int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password,
 int32_t Appl::UserLoginEx(std::string& LoginName, std::string& Password,
                           std::string* AdminLoginName, std::string* AdminPassword,
                           std::string* UserPrefix, std::string* UserFirstname,
-                          std::string* UserLastname, int32_t* ChangeRightsMethod,
-                          int32_t* lRights, std::string* WorkstationName) {
-  return operations::UserLoginEx(*core_, LoginName, Password, AdminLoginName, AdminPassword,
+                          std::string* UserLastname, int32_t* ChangeRightsMethod, int32_t* lRights,
+                          std::string* WorkstationName) {
+  return operations::UserLoginEx(impl_->core, LoginName, Password, AdminLoginName, AdminPassword,
                                  UserPrefix, UserFirstname, UserLastname, ChangeRightsMethod,
                                  lRights, WorkstationName);
 }
 
 int32_t Appl::GetRespPerson(int32_t* rpID, std::string* rpPrefix, std::string* rpFirstname,
-                            std::string* rpLastname, std::string* rpGUID,
-                            std::string* rpShortname, std::string* rpContactInfo,
-                            std::string* rpEMail, std::string* rpLoginname, int32_t* rpType) {
-  return operations::GetRespPerson(*core_, rpID, rpPrefix, rpFirstname, rpLastname, rpGUID,
+                            std::string* rpLastname, std::string* rpGUID, std::string* rpShortname,
+                            std::string* rpContactInfo, std::string* rpEMail,
+                            std::string* rpLoginname, int32_t* rpType) {
+  return operations::GetRespPerson(impl_->core, rpID, rpPrefix, rpFirstname, rpLastname, rpGUID,
                                    rpShortname, rpContactInfo, rpEMail, rpLoginname, rpType);
 }
 
 int32_t Appl::ShowPatientEx(std::string& PatID, int32_t& lOptions) {
-  return operations::ShowPatientEx(*core_, PatID, lOptions);
+  return operations::ShowPatientEx(impl_->core, PatID, lOptions);
 }
 
 int32_t Appl::ShowObject(soObjectTypes& ObjectType, int32_t& lDBID, std::string* sUID,
                          int32_t* lOptions) {
-  return operations::ShowObject(*core_, ObjectType, lDBID, sUID != nullptr ? *sUID : std::string(),
+  return operations::ShowObject(impl_->core, ObjectType, lDBID,
+                                sUID != nullptr ? *sUID : std::string(),
                                 lOptions != nullptr ? *lOptions : 0);
 }
 
-int32_t Appl::GetSessionInfo(int32_t* UserID, std::string* UserPrefix,
-                             std::string* UserFirstname, std::string* UserLastname,
-                             std::string* UserLogin, std::string* UserGroup,
-                             std::string* WorkstationName, bool* IsLoggedIn,
+int32_t Appl::GetSessionInfo(int32_t* UserID, std::string* UserPrefix, std::string* UserFirstname,
+                             std::string* UserLastname, std::string* UserLogin,
+                             std::string* UserGroup, std::string* WorkstationName, bool* IsLoggedIn,
                              int16_t* LoginMethod, int16_t* Rights, std::string* sextra) {
-  return operations::GetSessionInfo(*core_, UserID, UserPrefix, UserFirstname, UserLastname,
-                                    UserLogin, UserGroup, WorkstationName, IsLoggedIn,
-                                    LoginMethod, Rights, sextra);
+  return operations::GetSessionInfo(impl_->core, UserID, UserPrefix, UserFirstname, UserLastname,
+                                    UserLogin, UserGroup, WorkstationName, IsLoggedIn, LoginMethod,
+                                    Rights, sextra);
 }
 
 int32_t Appl::AddPatientEx(std::string& PatID, std::string& FName, std::string& LName,
                            std::string& Sex, std::string& Adress, std::string& TelOne,
                            std::string& TelTwo, std::string& TelMobile, std::string& Email,
                            std::string& Birthdate, std::string& Comments, std::string& OtherIDs) {
-  return operations::WritePatient(*core_, operations::PatientWrite::kAdd,
+  return operations::WritePatient(impl_->core, operations::PatientWrite::kAdd,
                                   {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile,
                                    Email, Birthdate, Comments, OtherIDs});
 }
@@ -233,18 +238,18 @@ int32_t Appl::ChangePatientEx(std::string& PatID, std::string& FName, std::strin
                               std::string& Birthdate, std::string& Comments,
                               std::string* OtherIDs) {
   const std::string omitted;
-  return operations::WritePatient(*core_, operations::PatientWrite::kChange,
-                                  {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile,
-                                   Email, Birthdate, Comments,
-                                   OtherIDs != nullptr ? *OtherIDs : omitted});
+  return operations::WritePatient(
+      impl_->core, operations::PatientWrite::kChange,
+      {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments,
+       OtherIDs != nullptr ? *OtherIDs : omitted});
 }
 
-bool Appl::ToFile() const { return core_->TextOutMode(); }
+bool Appl::ToFile() const { return impl_->core.TextOutMode(); }
 
-void Appl::GetComputerOrClientName() { core_->LoadStartupConfiguration(); }
+void Appl::GetComputerOrClientName() { impl_->core.LoadStartupConfiguration(); }
 
 std::string Appl::GetGeneralInfo(ggis& ggiType) {
-  return Unhandled([&] { return operations::GetGeneralInfo(*core_, ggiType); });
+  return link::AsRuntimeError([&] { return operations::GetGeneralInfo(impl_->core, ggiType); });
 }
 
 }  // namespace orvabridge

@@ -1,11 +1,11 @@
-#include "appcontrol/ctimer.h"
+#include "environment/ctimer.h"
 
 #include <chrono>
 #include <optional>
 
-#include "appcontrol/shared_timer.h"
+#include "environment/shared_timer.h"
 
-namespace orvabridge::appcontrol {
+namespace orvabridge::environment {
 
 CTimer::CTimer(platform::WindowSystem& windows, std::function<void()> on_timer)
     : windows_(windows), on_timer_(std::move(on_timer)) {
@@ -13,9 +13,12 @@ CTimer::CTimer(platform::WindowSystem& windows, std::function<void()> on_timer)
   if (!owner_window_) {
     // Without a window of its own thread a tick could not be traced back to this object, so the
     // timer brings its own hidden window.
-    own_window_ = windows_.MakeMessageWindow(
+    platform::WindowSpec blueprint;
+    blueprint.message_only = true;
+    own_window_ = platform::UniqueWindow(
+        windows_, blueprint,
         [](const platform::WindowMessage&) -> std::optional<intptr_t> { return std::nullopt; });
-    owner_window_ = own_window_;
+    owner_window_ = own_window_.get();
   }
   RegisterTimer(this);
 }
@@ -23,7 +26,6 @@ CTimer::CTimer(platform::WindowSystem& windows, std::function<void()> on_timer)
 CTimer::~CTimer() {
   StopSystemTimer();
   UnregisterTimer(Id());
-  if (own_window_) windows_.DestroyWindow(own_window_);
 }
 
 void CTimer::SetEnabled(bool enabled) {
@@ -59,4 +61,4 @@ void CTimer::StopSystemTimer() {
 
 uintptr_t CTimer::Id() const { return reinterpret_cast<uintptr_t>(this); }
 
-}  // namespace orvabridge::appcontrol
+}  // namespace orvabridge::environment

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Fails on any #include that goes up or across the library's layers. The layers, lowest first,
+# and what each may include besides itself (the CMake libraries of src/CMakeLists.txt link in the
+# same order, and DESIGN.md draws it):
+#
+#   interface    the member table: pure data
+#   platform     the only code that talks to an operating system
+#   channel      records, codec, exchange, reply dispatcher
+#   environment  settings, start-up configuration, call log, timers
+#   link         ApplCore: state, guards, text-out, failure policies
+#   appcontrol   locating and launching, window placement
+#   operations   the members' requests
+#   appl         the Appl facade (public include/orvabridge/appl.h)
+#   com          the automation server; sim, tools: programs on top
+#
+# "types" is include/orvabridge/types.h (values shared with hosts); "appl.h" is the facade's
+# public header, which only the facade and the programs above it may include.
+#
+#   scripts/check-layers.sh [REPOSITORY]      exit 1 and one line per wrong include
+set -euo pipefail
+cd "${1:-$(dirname "$0")/..}"
+
+declare -A allowed=(
+  [src/interface]="interface"
+  [src/platform]="platform"
+  [src/channel]="platform channel"
+  [src/environment]="platform environment"
+  [src/link]="types interface platform channel environment link"
+  [src/appcontrol]="types interface platform channel environment link appcontrol"
+  [src/operations]="types interface platform channel environment link appcontrol operations"
+  [src/appl]="types appl.h interface platform channel environment link appcontrol operations appl"
+  [src/com]="types appl.h interface platform appl com"
+  [sim]="platform channel sim"
+)
+layers="interface platform channel environment link appcontrol operations appl com sim"
+
+wrong=0
+for folder in "${!allowed[@]}"; do
+  [ -d "${folder}" ] || continue
+  while IFS= read -r -d '' file; do
+    while IFS=: read -r line target; do
+      case ${target} in
+        orvabridge/types.h) what=types ;;
+        orvabridge/appl.h) what=appl.h ;;
+        orvabridge/*) what=${target} ;;
+        */*) what=${target%%/*} ;;
+        *) continue ;;  # a header beside the including file
+      esac
+      # Only the library's own folders are layers; anything else (a system header) is not ours.
+      if [[ ${what} != types && ${what} != appl.h && ${what} != orvabridge/* &&
+        " ${layers} " != *" ${what} "* ]]; then
+        continue
+      fi
+      if [[ " ${allowed[${folder}]} " != *" ${what} "* ]]; then
+        echo "${file}:${line}: includes ${target}, which ${folder} may not use" >&2
+        wrong=1
+      fi
+    done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "${file}" |
+      sed -E 's/^([0-9]+):[^"]*"([^"]+)".*/\1:\2/')
+  done < <(find "${folder}" -type f \( -name '*.h' -o -name '*.cpp' \) -print0)
+done
+
+if [ "${wrong}" -ne 0 ]; then
+  echo "check-layers: includes go up or across the layers (see the list above)" >&2
+  exit 1
+fi
+echo "check-layers: every include goes down the layers"

@@ -1,0 +1,361 @@
+// The interface of Appl described once: the 28 members in the order of the automation
+// interface, with their dispatch ids and parameters. The COM server's dispatch, orvactl's
+// commands and help, the call-log lines and their relay are all made from this table; a test
+// checks it against the type library built from the IDL.
+//
+// Pure data, visible to the compiler, so that the bindings of the members can be checked against it
+// while building. No other layer of the library is below it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+// (The namespace is not called "interface": the Windows headers define that word as a macro.)
+namespace orvabridge::api {
+
+// The value types of parameters. The three enumerations travel as 32-bit numbers.
+enum class Type : uint8_t {
+  kText,
+  kInt32,
+  kInt16,
+  kBool,
+  kDate,          // an automation date (days since 30 December 1899)
+  kRightsMethod,  // ChangeRightsOptions
+  kObjectType,    // soObjectTypes
+  kInfoType,      // ggis
+};
+
+// Which way a parameter carries data, as the member uses it (every parameter is passed by
+// reference; an input may still be changed by the call).
+enum class Flow : uint8_t { kIn, kOut, kInOut };
+
+// What a member returns besides its by-reference parameters.
+enum class Returns : uint8_t { kResultCode, kText, kBool, kNothing };
+
+// Which result codes mean that the member did what was asked.
+enum class Succeeds : uint8_t {
+  kOne,       // result 1
+  kZero,      // result 0: the request was sent and no answer is awaited
+  kPositive,  // a count from the imaging application: 1 or more
+};
+
+struct Parameter {
+  std::string_view name;  // the interface's own name, e.g. "PatID"
+  Type type = Type::kText;
+  Flow flow = Flow::kIn;
+  bool optional = false;    // may be left out (its default is zero, or the empty text)
+  bool secret = false;      // a password: never written to a trace, journal or log of ours
+  std::string_view option;  // orvactl's option, without "--"; empty for outputs
+  std::string_view help;    // one line for orvactl's help
+
+  constexpr bool TakesValue() const { return flow != Flow::kOut; }
+  constexpr bool GivesValue() const { return flow != Flow::kIn; }
+};
+
+struct Member {
+  std::string_view name;  // e.g. "FindPatient"
+  int32_t dispatch_id = 0;
+  bool property = false;  // a read-only property (ToFile), else a method
+  Returns returns = Returns::kResultCode;
+  Succeeds succeeds = Succeeds::kOne;
+  std::span<const Parameter> parameters;
+  // In text-out mode the member appends one call-log line: its name, then every parameter in
+  // order (CallLogLine). The plain ShowPatient, AddPatient and ChangePatient log the line of the
+  // member they call, named here.
+  bool logs_call = false;
+  std::string_view logged_as;  // empty: the member's own name
+  std::string_view command;    // orvactl's subcommand
+  std::string_view summary;    // one line for orvactl's command list
+
+  constexpr std::string_view LogName() const { return logged_as.empty() ? name : logged_as; }
+};
+
+namespace table {
+using T = Type;
+
+constexpr Parameter In(std::string_view name, std::string_view option, std::string_view help,
+                       Type type = T::kText) {
+  return {name, type, Flow::kIn, false, false, option, help};
+}
+constexpr Parameter Out(std::string_view name, std::string_view help, Type type = T::kText) {
+  return {name, type, Flow::kOut, false, false, {}, help};
+}
+constexpr Parameter InOut(std::string_view name, std::string_view option, std::string_view help,
+                          Type type = T::kText) {
+  return {name, type, Flow::kInOut, false, false, option, help};
+}
+constexpr Parameter Opt(Parameter parameter) {
+  parameter.optional = true;
+  return parameter;
+}
+constexpr Parameter Secret(Parameter parameter) {
+  parameter.secret = true;
+  return parameter;
+}
+
+inline constexpr Parameter kInit[] = {
+    Out("AppName", "the imaging application's name"),
+    InOut("AppVersion", "app-version",
+          "\"NoLaunch\": search once and never launch; out: its version")};
+
+inline constexpr Parameter kCurrentPatient[] = {Out("PatID", "patient id"),
+                                                Out("FName", "first name"),
+                                                Out("LName", "last name"),
+                                                Out("Birthdate", "birth date"),
+                                                Out("Sex", "sex"),
+                                                Out("Adress", "address"),
+                                                Out("TelOne", "first telephone number"),
+                                                Out("TelTwo", "second telephone number"),
+                                                Out("Mobile", "mobile telephone number"),
+                                                Out("Email", "e-mail address"),
+                                                Out("Comments", "comments")};
+
+inline constexpr Parameter kFindPatient[] = {In("PatID", "pat-id", "patient id (required)"),
+                                             Out("FName", "first name"), Out("LName", "last name")};
+
+inline constexpr Parameter kShowPatient[] = {In("PatID", "pat-id", "patient id")};
+
+// The patient fields in the order the write members take them; the Ex members add OtherIDs.
+#define ORVABRIDGE_PATIENT_FIELDS                                                            \
+  In("PatID", "pat-id", "patient id (required)"), In("FName", "first-name", "first name"),   \
+      In("LName", "last-name", "last name"), In("Sex", "sex", "sex"),                        \
+      In("Adress", "address", "address"), In("TelOne", "tel-one", "first telephone number"), \
+      In("TelTwo", "tel-two", "second telephone number"),                                    \
+      In("TelMobile", "mobile", "mobile telephone number"),                                  \
+      In("Email", "email", "e-mail address"),                                                \
+      In("Birthdate", "birthdate", "birth date, sent as written"),                           \
+      In("Comments", "comments", "comments")
+
+inline constexpr Parameter kPatient[] = {ORVABRIDGE_PATIENT_FIELDS};
+inline constexpr Parameter kPatientEx[] = {
+    ORVABRIDGE_PATIENT_FIELDS, In("OtherIDs", "other-ids", "other identifiers of the patient")};
+inline constexpr Parameter kChangePatientEx[] = {
+    ORVABRIDGE_PATIENT_FIELDS,
+    Opt(In("OtherIDs", "other-ids", "other identifiers of the patient"))};
+#undef ORVABRIDGE_PATIENT_FIELDS
+
+inline constexpr Parameter kSearchImage[] = {
+    In("patientid", "patient-id", "patient id (required)"),
+    In("indate", "date", "capture date to match; empty: any"),
+    Out("PictureID", "picture id"),
+    Out("captureDate", "capture date"),
+    Out("imagetype", "image type"),
+    Out("ToothGroupname", "tooth group name"),
+    Out("comment", "comment"),
+    Out("toothgroups", "tooth groups"),
+    Out("Xraydata", "X-ray data")};
+
+inline constexpr Parameter kGetImage[] = {
+    In("PictureID", "picture-id", "picture id (a number; -1: the selected)"),
+    In("templib", "templib", "destination folder"),
+    InOut("PicturePath", "picture-path", "out: path of the delivered file")};
+
+inline constexpr Parameter kFindImages[] = {
+    In("PictureID", "picture-id", "picture id"),
+    In("patientid", "patient-id", "patient id"),
+    In("FromDate", "from-date", "first capture date"),
+    In("ToDate", "to-date", "last capture date"),
+    In("imagetype", "image-type", "image type"),
+    In("ToothGroupname", "tooth-group-name", "tooth group name"),
+    In("comment", "comment", "comment"),
+    In("toothgroups", "tooth-groups", "tooth groups"),
+    In("Xraydata", "xray-data", "X-ray data")};
+
+inline constexpr Parameter kSelectedImage[] = {
+    InOut("PictureID", "picture-id", "picture id"),
+    InOut("patientid", "patient-id", "patient id"),
+    InOut("ImageDate", "image-date", "capture date"),
+    InOut("imagetype", "image-type", "image type"),
+    InOut("OrgPath", "org-path", "path of the original"),
+    InOut("ToothGroupname", "tooth-group-name", "tooth group name"),
+    InOut("comment", "comment", "comment"),
+    InOut("toothgroups", "tooth-groups", "tooth groups"),
+    InOut("Xraydata", "xray-data", "X-ray data")};
+
+inline constexpr Parameter kSelectedCard[] = {
+    InOut("ImageCardID", "card-id", "image card number", T::kInt32),
+    InOut("patientid", "patient-id", "patient id"),
+    InOut("ICXML", "icxml", "image card content"),
+    InOut("ImagePath", "image-path", "image path"),
+    In("bGetImages", "get-images", "also fetch the images", T::kBool),
+    In("bGetOriginals", "get-originals", "also fetch the originals", T::kBool)};
+
+// What every login variant takes after its name, password (and group).
+#define ORVABRIDGE_LOGIN_DETAILS                                                               \
+  Opt(In("AdminLoginName", "admin-login", "administrator's login, to create or change")),      \
+      Opt(Secret(In("AdminPassword", "admin-password", "administrator's password"))),          \
+      Opt(InOut("UserPrefix", "prefix", "user's name prefix; replaced from the reply")),       \
+      Opt(InOut("UserFirstname", "first-name", "user's first name; replaced from the reply")), \
+      Opt(InOut("UserLastname", "last-name", "user's last name; replaced from the reply")),    \
+      Opt(In("ChangeRightsMethod", "change-rights",                                            \
+             "0 leave, 1 overwrite with defaults, 2 use the given rights", T::kRightsMethod))
+
+inline constexpr Parameter kLogin[] = {
+    In("LoginName", "login", "login name (required)"),
+    Secret(In("Password", "password", "password")),
+    ORVABRIDGE_LOGIN_DETAILS,
+    Opt(In("ApproveRights", "approve-rights", "right to grant with --change-rights 2", T::kBool)),
+    Opt(In("EditRights", "edit-rights", "right to grant with --change-rights 2", T::kBool)),
+    Opt(In("DeleteRights", "delete-rights", "right to grant with --change-rights 2", T::kBool)),
+    Opt(In("PrintPatientInfoRights", "print-patient-info-rights",
+           "right to grant with --change-rights 2", T::kBool)),
+    Opt(In("ExportDCMRights", "export-dcm-rights", "right to grant with --change-rights 2",
+           T::kBool)),
+    Opt(In("ImportDCMRights", "import-dcm-rights", "right to grant with --change-rights 2",
+           T::kBool)),
+    Opt(In("CaptureAndNonDCMImportRights", "capture-rights",
+           "right to grant with --change-rights 2", T::kBool)),
+    Opt(In("AdminRights", "admin-rights", "right to grant with --change-rights 2", T::kBool)),
+    Opt(In("WorkstationName", "workstation", "workstation name sent with the login"))};
+
+inline constexpr Parameter kGroupLogin[] = {
+    In("LoginName", "login", "login name (required)"),
+    Secret(In("Password", "password", "password")),
+    In("UserGroup", "group", "user group (required)"), ORVABRIDGE_LOGIN_DETAILS,
+    Opt(In("WorkstationName", "workstation", "workstation name sent with the login"))};
+
+inline constexpr Parameter kLoginEx[] = {
+    In("LoginName", "login", "login name (required)"),
+    Secret(In("Password", "password", "password")), ORVABRIDGE_LOGIN_DETAILS,
+    Opt(In("lRights", "rights", "rights bit mask for --change-rights 2", T::kInt32)),
+    Opt(In("WorkstationName", "workstation", "workstation name sent with the login"))};
+#undef ORVABRIDGE_LOGIN_DETAILS
+
+inline constexpr Parameter kWindowState[] = {
+    Opt(In("iState", "state", "0 normal, 1 minimised, 2 maximised, 3 top-most", T::kInt16)),
+    Opt(In("lXPos", "x", "left edge", T::kInt32)),
+    Opt(In("lYPos", "y", "top edge", T::kInt32)),
+    Opt(In("lwidth", "width", "width", T::kInt32)),
+    Opt(In("lheight", "height", "height", T::kInt32)),
+    Opt(In("lParent", "parent", "window to embed into; -1: release", T::kInt32))};
+
+inline constexpr Parameter kWorklist[] = {
+    Opt(In("PatID", "pat-id", "patient id")),
+    Opt(In("PatName", "pat-name", "patient name")),
+    Opt(In("AccNo", "acc-no", "accession number")),
+    Opt(In("ProcID", "proc-id", "procedure id")),
+    Opt(In("StartDate", "start-date", "start date", T::kDate)),
+    Opt(In("StationAE", "station-ae", "station AE title")),
+    Opt(In("Modality", "modality", "modality"))};
+
+inline constexpr Parameter kRespPerson[] = {Opt(Out("rpID", "number", T::kInt32)),
+                                            Opt(Out("rpPrefix", "prefix")),
+                                            Opt(Out("rpFirstname", "first name")),
+                                            Opt(Out("rpLastname", "last name")),
+                                            Opt(Out("rpGUID", "GUID")),
+                                            Opt(Out("rpShortname", "short name")),
+                                            Opt(Out("rpContactInfo", "contact information")),
+                                            Opt(Out("rpEMail", "e-mail address")),
+                                            Opt(Out("rpLoginname", "login name")),
+                                            Opt(Out("rpType", "type", T::kInt32))};
+
+inline constexpr Parameter kShowPatientEx[] = {
+    In("PatID", "pat-id", "patient id"), In("lOptions", "options", "display options", T::kInt32)};
+
+inline constexpr Parameter kShowObject[] = {
+    In("ObjectType", "type", "what to show", T::kObjectType),
+    In("lDBID", "db-id", "database number", T::kInt32),
+    Opt(In("sUID", "uid", "unique id (a patient: its id when --db-id is 0)")),
+    Opt(In("lOptions", "options", "display options", T::kInt32))};
+
+inline constexpr Parameter kSession[] = {
+    Opt(Out("UserID", "user number", T::kInt32)),
+    Opt(Out("UserPrefix", "name prefix")),
+    Opt(Out("UserFirstname", "first name")),
+    Opt(Out("UserLastname", "last name")),
+    Opt(Out("UserLogin", "login name")),
+    Opt(Out("UserGroup", "user group")),
+    Opt(Out("WorkstationName", "workstation")),
+    Opt(Out("IsLoggedIn", "somebody is logged in", T::kBool)),
+    Opt(Out("LoginMethod", "login method", T::kInt16)),
+    Opt(Out("Rights", "rights", T::kInt16)),
+    Opt(InOut("sextra", "extra", "free text sent along and answered"))};
+
+inline constexpr Parameter kGeneralInfo[] = {
+    In("ggiType", "type", "what to read: lic-name (0)", T::kInfoType)};
+
+using R = Returns;
+using S = Succeeds;
+
+// One member a line reads as the table it is.
+// clang-format off
+inline constexpr Member kMembers[] = {
+    {"InitApplication", 0x60030000, false, R::kResultCode, S::kOne, kInit, true, {}, "init",
+     "attach to the imaging application, launching it when none answers"},
+    {"CloseApplication", 0x60030001, false, R::kResultCode, S::kOne, {}, true, {}, "close",
+     "let go of the imaging application (it stays open)"},
+    {"GetCurrentPatient", 0x60030003, false, R::kResultCode, S::kOne, kCurrentPatient, false, {},
+     "current-patient", "read the patient open in the imaging application"},
+    {"FindPatient", 0x60030004, false, R::kResultCode, S::kOne, kFindPatient, true, {},
+     "find-patient", "look a patient up by id"},
+    {"ShowPatient", 0x60030005, false, R::kResultCode, S::kOne, kShowPatient, true,
+     "ShowPatientEx", "show-patient", "open a patient in the imaging application"},
+    {"AddPatient", 0x60030006, false, R::kResultCode, S::kOne, kPatient, true, "AddPatientEx",
+     "add-patient", "send a new patient (short record)"},
+    {"ChangePatient", 0x60030007, false, R::kResultCode, S::kOne, kPatient, true,
+     "ChangePatientEx", "change-patient",
+     "send changed patient data (short record)"},
+    {"SearchImage", 0x60030008, false, R::kResultCode, S::kOne, kSearchImage, false, {},
+     "search-image", "describe an image of a patient"},
+    {"GetImage", 0x60030009, false, R::kResultCode, S::kOne, kGetImage, false, {}, "get-image",
+     "have an image file delivered into a folder"},
+    {"FindImages", 0x6003000c, false, R::kResultCode, S::kZero, kFindImages, false, {},
+     "find-images", "show the images matching the criteria (no answer awaited)"},
+    {"GetSelectedImageInfo", 0x6003000d, false, R::kResultCode, S::kOne, kSelectedImage, false,
+     {}, "selected-image", "describe the image selected in the imaging application"},
+    {"GetSelectedImageCard", 0x60030011, false, R::kResultCode, S::kOne, kSelectedCard, false, {},
+     "selected-card", "read the image card selected in the imaging application"},
+    {"UserLogout", 0x60030012, false, R::kResultCode, S::kOne, {}, true, {}, "logout",
+     "log the current user out"},
+    {"UserLogin", 0x60030013, false, R::kResultCode, S::kOne, kLogin, true, {}, "login",
+     "log a user in (rights as flags)"},
+    {"GetCurrentPatientFolder", 0x60030014, false, R::kText, S::kOne, {}, false, {},
+     "patient-folder", "read the current patient's folder from the database"},
+    {"SetWindowState", 0x60030015, false, R::kResultCode, S::kOne, kWindowState, true, {},
+     "window-state", "place, show or embed the imaging window"},
+    {"MWLQuery", 0x6003001a, false, R::kResultCode, S::kPositive, kWorklist, false, {},
+     "worklist", "send a worklist query"},
+    {"UserGroupLogin", 0x6003001f, false, R::kResultCode, S::kOne, kGroupLogin, true, {},
+     "group-login", "log a user in as member of a group"},
+    {"UserLoginEx", 0x60030024, false, R::kResultCode, S::kOne, kLoginEx, true, {}, "login-ex",
+     "log a user in (rights as a bit mask)"},
+    {"GetRespPerson", 0x60030029, false, R::kResultCode, S::kOne, kRespPerson, false, {},
+     "resp-person", "read the responsible person"},
+    {"ShowPatientEx", 0x6003002d, false, R::kResultCode, S::kOne, kShowPatientEx, true, {},
+     "show-patient-ex", "open a patient, with options"},
+    {"ShowObject", 0x60030031, false, R::kResultCode, S::kOne, kShowObject, false, {},
+     "show-object", "open a patient, series, image card or image"},
+    {"GetSessionInfo", 0x60030037, false, R::kResultCode, S::kOne, kSession, false, {}, "session",
+     "read who is logged in"},
+    {"AddPatientEx", 0x6003003b, false, R::kResultCode, S::kOne, kPatientEx, true, {},
+     "add-patient-ex", "send a new patient (extended record)"},
+    {"ChangePatientEx", 0x6003003c, false, R::kResultCode, S::kOne, kChangePatientEx, true, {},
+     "change-patient-ex", "send changed patient data (extended record)"},
+    {"ToFile", 0x6803003e, true, R::kBool, S::kOne, {}, false, {}, "to-file",
+     "tell whether calls go to the text-out file"},
+    {"GetComputerOrClientName", 0x60030051, false, R::kNothing, S::kOne, {}, false, {},
+     "workstation", "read the installation, workstation name and text-out setting again"},
+    {"GetGeneralInfo", 0x60030053, false, R::kText, S::kOne, kGeneralInfo, false, {},
+     "general-info", "read general information from the database"},
+};
+// clang-format on
+
+}  // namespace table
+
+// Every member, in the order of the interface's slots.
+inline constexpr std::span<const Member> Members() { return table::kMembers; }
+// The member of that name, found while building: a name that is none fails the build.
+consteval const Member& MemberNamed(std::string_view name) {
+  for (const Member& member : table::kMembers) {
+    if (member.name == name) return member;
+  }
+  throw "no member of that name";  // not a constant expression: the build stops here
+}
+
+// nullptr when there is none.
+const Member* FindMember(std::string_view name);
+const Member* FindMemberById(int32_t dispatch_id);
+const Member* FindCommand(std::string_view command);
+
+}  // namespace orvabridge::api

@@ -13,7 +13,7 @@ Bindings::Bindings(const CommandSpec& command, std::map<std::string, Value> give
       slot.given = true;
       given.erase(it);
     }
-    slots_.emplace(std::string(param.name), std::move(slot));
+    slots_.push_back(std::move(slot));
   }
   if (!given.empty()) {
     throw std::logic_error(std::string(command.name) + " has no parameter " + given.begin()->first);
@@ -21,19 +21,17 @@ Bindings::Bindings(const CommandSpec& command, std::map<std::string, Value> give
 }
 
 Bindings::Slot& Bindings::Find(std::string_view name) {
-  auto it = slots_.find(name);
-  if (it == slots_.end()) {
-    throw std::logic_error(std::string(command_.name) + " declares no parameter " +
-                           std::string(name));
+  for (Slot& slot : slots_) {
+    if (slot.param->name == name) return slot;
   }
-  return it->second;
+  throw std::logic_error(std::string(command_.name) + " declares no parameter " +
+                         std::string(name));
 }
 
 std::vector<std::pair<std::string, Value>> Bindings::Outputs() const {
   std::vector<std::pair<std::string, Value>> outputs;
-  for (const ParamSpec& param : command_.params) {
-    if (!param.IsOutput()) continue;
-    outputs.emplace_back(std::string(param.name), slots_.find(param.name)->second.value);
+  for (const Slot& slot : slots_) {
+    if (slot.param->IsOutput()) outputs.emplace_back(std::string(slot.param->name), slot.value);
   }
   return outputs;
 }

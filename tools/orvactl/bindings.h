@@ -34,6 +34,15 @@ class Bindings {
   bool* OptionalBool(std::string_view name) { return Optional<bool>(name); }
   double* OptionalDate(std::string_view name) { return Optional<double>(name); }
 
+  // The variable of the parameter at `index` (in the member's order) as the member takes it:
+  // nullptr for an optional input whose option was not given.
+  template <class T>
+  T* Variable(size_t index) {
+    Slot& slot = slots_.at(index);
+    if (slot.param->optional) return Optional<T>(slot);
+    return &std::get<T>(slot.value);
+  }
+
   // After the call: every output parameter with its value, in parameter order.
   std::vector<std::pair<std::string, Value>> Outputs() const;
 
@@ -51,14 +60,17 @@ class Bindings {
   }
   template <class T>
   T* Optional(std::string_view name) {
-    Slot& slot = Find(name);
+    return Optional<T>(Find(name));
+  }
+  template <class T>
+  T* Optional(Slot& slot) {
     if (!slot.given && !slot.param->IsOutput()) return nullptr;
     return &std::get<T>(slot.value);
   }
   Slot& Find(std::string_view name);
 
   const CommandSpec& command_;
-  std::map<std::string, Slot, std::less<>> slots_;
+  std::vector<Slot> slots_;  // in parameter order
 };
 
 }  // namespace orvabridge::orvactl

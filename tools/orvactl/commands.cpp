@@ -1,33 +1,16 @@
 #include "commands.h"
 
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
 #include "bindings.h"
+#include "interface/members.h"
 
 namespace orvabridge::orvactl {
 namespace {
 
-using V = ValueType;
-
-// ---- parameter builders, so that the table below reads like the member's signature ----
-
-ParamSpec In(std::string_view name, std::string_view option, std::string_view help,
-             ValueType type = V::kText) {
-  return {name, option, type, Flow::kIn, false, help};
-}
-ParamSpec Out(std::string_view name, std::string_view help, ValueType type = V::kText) {
-  return {name, {}, type, Flow::kOut, false, help};
-}
-ParamSpec InOut(std::string_view name, std::string_view option, std::string_view help,
-                ValueType type = V::kText) {
-  return {name, option, type, Flow::kInOut, false, help};
-}
-ParamSpec Opt(ParamSpec param) {
-  param.optional = true;
-  return param;
-}
-ParamSpec Words(ParamSpec param, std::span<const EnumAlias> aliases) {
-  param.aliases = aliases;
-  return param;
-}
+// ---- words for enumerations -------------------------------------------------------------
 
 constexpr EnumAlias kObjectTypes[] = {{"patient", otPatient},       {"series", otSeries},
                                       {"imagecard", otImagecard},   {"image", otImage},
@@ -43,468 +26,249 @@ constexpr EnumAlias kInfoKinds[] = {{"lic-name", ggiLicName}, {"ggiLicName", ggi
 constexpr EnumAlias kWindowStates[] = {{"normal", 0},    {"minimised", 1}, {"minimized", 1},
                                        {"maximised", 2}, {"maximized", 2}, {"topmost", 3}};
 
-// The patient fields in the order AddPatient and ChangePatient take them.
-std::vector<ParamSpec> PatientParams() {
-  return {In("PatID", "pat-id", "patient id (required)"),
-          In("FName", "first-name", "first name"),
-          In("LName", "last-name", "last name"),
-          In("Sex", "sex", "sex"),
-          In("Adress", "address", "address"),
-          In("TelOne", "tel-one", "first telephone number"),
-          In("TelTwo", "tel-two", "second telephone number"),
-          In("TelMobile", "mobile", "mobile telephone number"),
-          In("Email", "email", "e-mail address"),
-          In("Birthdate", "birthdate", "birth date, sent as written"),
-          In("Comments", "comments", "comments")};
-}
+// The window state is a plain number in the interface; orvactl also takes words for it.
+constexpr size_t kWindowStateIndex = 0;
+static_assert(api::MemberNamed("SetWindowState").parameters[kWindowStateIndex].name == "iState");
 
-std::vector<ParamSpec> WithOtherIds(std::vector<ParamSpec> params, bool optional) {
-  ParamSpec other = In("OtherIDs", "other-ids", "other identifiers of the patient");
-  params.push_back(optional ? Opt(other) : other);
-  return params;
-}
-
-// The options every login variant shares after the login name and password.
-std::vector<ParamSpec> LoginHead(bool with_group) {
-  std::vector<ParamSpec> params{In("LoginName", "login", "login name (required)"),
-                                In("Password", "password", "password")};
-  if (with_group) params.push_back(In("UserGroup", "group", "user group (required)"));
-  for (ParamSpec param :
-       {Opt(In("AdminLoginName", "admin-login", "administrator's login, to create or change")),
-        Opt(In("AdminPassword", "admin-password", "administrator's password")),
-        Opt(InOut("UserPrefix", "prefix", "user's name prefix; replaced from the reply")),
-        Opt(InOut("UserFirstname", "first-name", "user's first name; replaced from the reply")),
-        Opt(InOut("UserLastname", "last-name", "user's last name; replaced from the reply")),
-        Opt(Words(In("ChangeRightsMethod", "change-rights",
-                     "0 leave, 1 overwrite with defaults, 2 use the given rights", V::kInt32),
-                  kRightsMethods))}) {
-    params.push_back(param);
+std::span<const EnumAlias> AliasesOf(const api::Member& member, size_t index) {
+  switch (member.parameters[index].type) {
+    case api::Type::kRightsMethod:
+      return kRightsMethods;
+    case api::Type::kObjectType:
+      return kObjectTypes;
+    case api::Type::kInfoType:
+      return kInfoKinds;
+    default:
+      break;
   }
-  return params;
+  if (member.name == "SetWindowState" && index == kWindowStateIndex) return kWindowStates;
+  return {};
 }
 
-ParamSpec WorkstationParam() {
-  return Opt(In("WorkstationName", "workstation", "workstation name sent with the login"));
-}
-
-std::vector<ParamSpec> UserLoginParams() {
-  std::vector<ParamSpec> params = LoginHead(false);
-  for (auto [name, option] : {std::pair{"ApproveRights", "approve-rights"},
-                              {"EditRights", "edit-rights"},
-                              {"DeleteRights", "delete-rights"},
-                              {"PrintPatientInfoRights", "print-patient-info-rights"},
-                              {"ExportDCMRights", "export-dcm-rights"},
-                              {"ImportDCMRights", "import-dcm-rights"},
-                              {"CaptureAndNonDCMImportRights", "capture-rights"},
-                              {"AdminRights", "admin-rights"}}) {
-    params.push_back(Opt(In(name, option, "right to grant with --change-rights 2", V::kBool)));
+ValueType ValueTypeOf(api::Type type) {
+  switch (type) {
+    case api::Type::kText:
+      return ValueType::kText;
+    case api::Type::kInt16:
+      return ValueType::kInt16;
+    case api::Type::kBool:
+      return ValueType::kBool;
+    case api::Type::kDate:
+      return ValueType::kDate;
+    case api::Type::kInt32:
+    case api::Type::kRightsMethod:
+    case api::Type::kObjectType:
+    case api::Type::kInfoType:
+      break;
   }
-  params.push_back(WorkstationParam());
-  return params;
+  return ValueType::kInt32;
 }
 
-std::vector<ParamSpec> UserLoginExParams() {
-  std::vector<ParamSpec> params = LoginHead(false);
-  params.push_back(
-      Opt(In("lRights", "rights", "rights bit mask for --change-rights 2", V::kInt32)));
-  params.push_back(WorkstationParam());
-  return params;
+// ---- calling a member of Appl with the variables of a call --------------------------------
+
+template <class Method>
+struct Signature;
+template <class R, class... Args>
+struct Signature<R (Appl::*)(Args...)> {
+  using Result = R;
+  using Params = std::tuple<Args...>;
+};
+template <class R, class... Args>
+struct Signature<R (Appl::*)(Args...) const> : Signature<R (Appl::*)(Args...)> {};
+
+// Whether the C++ parameter type `P` of a member carries the table's parameter: a reference
+// for a required one, a pointer for an optional one, of the value type the table names.
+template <class P>
+constexpr bool Carries(const api::Parameter& parameter) {
+  using T = std::remove_cvref_t<std::remove_pointer_t<P>>;
+  if (std::is_pointer_v<P> != parameter.optional) return false;
+  switch (parameter.type) {
+    case api::Type::kText:
+      return std::is_same_v<T, std::string>;
+    case api::Type::kInt32:
+    case api::Type::kRightsMethod:
+      return std::is_same_v<T, int32_t>;
+    case api::Type::kInt16:
+      return std::is_same_v<T, int16_t>;
+    case api::Type::kBool:
+      return std::is_same_v<T, bool>;
+    case api::Type::kDate:
+      return std::is_same_v<T, double>;
+    case api::Type::kObjectType:
+      return std::is_same_v<T, soObjectTypes>;
+    case api::Type::kInfoType:
+      return std::is_same_v<T, ggis>;
+  }
+  return false;
 }
 
-std::vector<ParamSpec> GroupLoginParams() {
-  std::vector<ParamSpec> params = LoginHead(true);
-  params.push_back(WorkstationParam());
-  return params;
+template <class Params, size_t... I>
+constexpr bool MatchesTable(const api::Member& member, std::index_sequence<I...>) {
+  return member.parameters.size() == sizeof...(I) &&
+         (Carries<std::tuple_element_t<I, Params>>(member.parameters[I]) && ...);
 }
 
-// ---- the calls ----
+// One argument of the call, as the member takes it. Enumerations are held as numbers by the
+// call's variables and handed over as a variable of the enumeration, copied back afterwards.
+template <class P>
+class Argument {
+  using T = std::remove_cvref_t<std::remove_pointer_t<P>>;
+  static constexpr bool kEnumeration = std::is_enum_v<T>;
+  using Stored = std::conditional_t<kEnumeration, int32_t, T>;
 
-Returned CallInit(Appl& appl, Bindings& a) {
-  return appl.InitApplication(a.Text("AppName"), a.Text("AppVersion"));
+ public:
+  Argument(Bindings& arguments, size_t index) : stored_(arguments.Variable<Stored>(index)) {
+    if constexpr (kEnumeration) {
+      if (stored_ != nullptr) local_ = static_cast<T>(*stored_);
+    }
+  }
+  P get() {
+    T* target = nullptr;
+    if constexpr (kEnumeration) {
+      if (stored_ != nullptr) target = &local_;
+    } else {
+      target = stored_;
+    }
+    if constexpr (std::is_pointer_v<P>) {
+      return target;
+    } else {
+      return *target;
+    }
+  }
+  void Commit() {
+    if constexpr (kEnumeration) {
+      if (stored_ != nullptr) *stored_ = static_cast<int32_t>(local_);
+    }
+  }
+
+ private:
+  Stored* stored_;
+  [[no_unique_address]] std::conditional_t<kEnumeration, T, std::monostate> local_{};
+};
+
+template <auto Method, size_t... I>
+Returned CallWith(Appl& appl, Bindings& arguments, std::index_sequence<I...>) {
+  using S = Signature<decltype(Method)>;
+  std::tuple<Argument<std::tuple_element_t<I, typename S::Params>>...> bound(
+      Argument<std::tuple_element_t<I, typename S::Params>>(arguments, I)...);
+  if constexpr (std::is_void_v<typename S::Result>) {
+    (appl.*Method)(std::get<I>(bound).get()...);
+    (std::get<I>(bound).Commit(), ...);
+    return std::monostate{};
+  } else {
+    Returned result = (appl.*Method)(std::get<I>(bound).get()...);
+    (std::get<I>(bound).Commit(), ...);
+    return result;
+  }
 }
 
-Returned CallClose(Appl& appl, Bindings&) { return appl.CloseApplication(); }
-
-Returned CallCurrentPatient(Appl& appl, Bindings& a) {
-  return appl.GetCurrentPatient(a.Text("PatID"), a.Text("FName"), a.Text("LName"),
-                                a.Text("Birthdate"), a.Text("Sex"), a.Text("Adress"),
-                                a.Text("TelOne"), a.Text("TelTwo"), a.Text("Mobile"),
-                                a.Text("Email"), a.Text("Comments"));
+consteval size_t IndexOf(std::string_view name) {
+  const auto members = api::Members();
+  for (size_t i = 0; i < members.size(); ++i) {
+    if (members[i].name == name) return i;
+  }
+  throw "no member of that name";  // not a constant expression: the build stops here
 }
 
-Returned CallFindPatient(Appl& appl, Bindings& a) {
-  return appl.FindPatient(a.Text("PatID"), a.Text("FName"), a.Text("LName"));
+// The call of member number `Index` of the table through `Method`, which must take exactly the
+// table's parameters (checked while building).
+template <auto Method, size_t Index>
+Returned Call(Appl& appl, Bindings& arguments) {
+  using S = Signature<decltype(Method)>;
+  constexpr auto kParameters = std::make_index_sequence<std::tuple_size_v<typename S::Params>>{};
+  static_assert(MatchesTable<typename S::Params>(api::Members()[Index], kParameters),
+                "the member of Appl and the member table disagree on the parameters");
+  return CallWith<Method>(appl, arguments, kParameters);
 }
 
-Returned CallShowPatient(Appl& appl, Bindings& a) { return appl.ShowPatient(a.Text("PatID")); }
+struct MemberCall {
+  std::string_view member;
+  Invoker invoke;
+};
 
-Returned CallAddPatient(Appl& appl, Bindings& a) {
-  return appl.AddPatient(a.Text("PatID"), a.Text("FName"), a.Text("LName"), a.Text("Sex"),
-                         a.Text("Adress"), a.Text("TelOne"), a.Text("TelTwo"), a.Text("TelMobile"),
-                         a.Text("Email"), a.Text("Birthdate"), a.Text("Comments"));
+#define ORVACTL_CALL(name) \
+  MemberCall { #name, &Call < &Appl::name, IndexOf(#name)> }
+constexpr MemberCall kCalls[] = {ORVACTL_CALL(InitApplication),
+                                 ORVACTL_CALL(CloseApplication),
+                                 ORVACTL_CALL(GetCurrentPatient),
+                                 ORVACTL_CALL(FindPatient),
+                                 ORVACTL_CALL(ShowPatient),
+                                 ORVACTL_CALL(AddPatient),
+                                 ORVACTL_CALL(ChangePatient),
+                                 ORVACTL_CALL(SearchImage),
+                                 ORVACTL_CALL(GetImage),
+                                 ORVACTL_CALL(FindImages),
+                                 ORVACTL_CALL(GetSelectedImageInfo),
+                                 ORVACTL_CALL(GetSelectedImageCard),
+                                 ORVACTL_CALL(UserLogout),
+                                 ORVACTL_CALL(UserLogin),
+                                 ORVACTL_CALL(GetCurrentPatientFolder),
+                                 ORVACTL_CALL(SetWindowState),
+                                 ORVACTL_CALL(MWLQuery),
+                                 ORVACTL_CALL(UserGroupLogin),
+                                 ORVACTL_CALL(UserLoginEx),
+                                 ORVACTL_CALL(GetRespPerson),
+                                 ORVACTL_CALL(ShowPatientEx),
+                                 ORVACTL_CALL(ShowObject),
+                                 ORVACTL_CALL(GetSessionInfo),
+                                 ORVACTL_CALL(AddPatientEx),
+                                 ORVACTL_CALL(ChangePatientEx),
+                                 ORVACTL_CALL(ToFile),
+                                 ORVACTL_CALL(GetComputerOrClientName),
+                                 ORVACTL_CALL(GetGeneralInfo)};
+#undef ORVACTL_CALL
+static_assert(std::size(kCalls) == api::Members().size(), "every member has its call");
+
+Returns ReturnsOf(api::Returns returns) {
+  switch (returns) {
+    case api::Returns::kText:
+      return Returns::kText;
+    case api::Returns::kBool:
+      return Returns::kBool;
+    case api::Returns::kNothing:
+      return Returns::kNothing;
+    case api::Returns::kResultCode:
+      break;
+  }
+  return Returns::kResultCode;
 }
 
-Returned CallChangePatient(Appl& appl, Bindings& a) {
-  return appl.ChangePatient(a.Text("PatID"), a.Text("FName"), a.Text("LName"), a.Text("Sex"),
-                            a.Text("Adress"), a.Text("TelOne"), a.Text("TelTwo"),
-                            a.Text("TelMobile"), a.Text("Email"), a.Text("Birthdate"),
-                            a.Text("Comments"));
+SuccessWhen SuccessOf(api::Succeeds succeeds) {
+  switch (succeeds) {
+    case api::Succeeds::kZero:
+      return SuccessWhen::kZero;
+    case api::Succeeds::kPositive:
+      return SuccessWhen::kPositive;
+    case api::Succeeds::kOne:
+      break;
+  }
+  return SuccessWhen::kOne;
 }
 
-Returned CallSearchImage(Appl& appl, Bindings& a) {
-  return appl.SearchImage(a.Text("patientid"), a.Text("indate"), a.Text("PictureID"),
-                          a.Text("captureDate"), a.Text("imagetype"), a.Text("ToothGroupname"),
-                          a.Text("comment"), a.Text("toothgroups"), a.Text("Xraydata"));
-}
-
-Returned CallGetImage(Appl& appl, Bindings& a) {
-  return appl.GetImage(a.Text("PictureID"), a.Text("templib"), a.Text("PicturePath"));
-}
-
-Returned CallFindImages(Appl& appl, Bindings& a) {
-  return appl.FindImages(a.Text("PictureID"), a.Text("patientid"), a.Text("FromDate"),
-                         a.Text("ToDate"), a.Text("imagetype"), a.Text("ToothGroupname"),
-                         a.Text("comment"), a.Text("toothgroups"), a.Text("Xraydata"));
-}
-
-Returned CallSelectedImage(Appl& appl, Bindings& a) {
-  return appl.GetSelectedImageInfo(a.Text("PictureID"), a.Text("patientid"), a.Text("ImageDate"),
-                                   a.Text("imagetype"), a.Text("OrgPath"), a.Text("ToothGroupname"),
-                                   a.Text("comment"), a.Text("toothgroups"), a.Text("Xraydata"));
-}
-
-Returned CallSelectedCard(Appl& appl, Bindings& a) {
-  return appl.GetSelectedImageCard(a.Int32("ImageCardID"), a.Text("patientid"), a.Text("ICXML"),
-                                   a.Text("ImagePath"), a.Bool("bGetImages"),
-                                   a.Bool("bGetOriginals"));
-}
-
-Returned CallLogout(Appl& appl, Bindings&) { return appl.UserLogout(); }
-
-Returned CallLogin(Appl& appl, Bindings& a) {
-  return appl.UserLogin(a.Text("LoginName"), a.Text("Password"), a.OptionalText("AdminLoginName"),
-                        a.OptionalText("AdminPassword"), a.OptionalText("UserPrefix"),
-                        a.OptionalText("UserFirstname"), a.OptionalText("UserLastname"),
-                        a.OptionalInt32("ChangeRightsMethod"), a.OptionalBool("ApproveRights"),
-                        a.OptionalBool("EditRights"), a.OptionalBool("DeleteRights"),
-                        a.OptionalBool("PrintPatientInfoRights"), a.OptionalBool("ExportDCMRights"),
-                        a.OptionalBool("ImportDCMRights"),
-                        a.OptionalBool("CaptureAndNonDCMImportRights"),
-                        a.OptionalBool("AdminRights"), a.OptionalText("WorkstationName"));
-}
-
-Returned CallPatientFolder(Appl& appl, Bindings&) { return appl.GetCurrentPatientFolder(); }
-
-Returned CallWindowState(Appl& appl, Bindings& a) {
-  return appl.SetWindowState(a.OptionalInt16("iState"), a.OptionalInt32("lXPos"),
-                             a.OptionalInt32("lYPos"), a.OptionalInt32("lwidth"),
-                             a.OptionalInt32("lheight"), a.OptionalInt32("lParent"));
-}
-
-Returned CallWorklist(Appl& appl, Bindings& a) {
-  return appl.MWLQuery(a.OptionalText("PatID"), a.OptionalText("PatName"), a.OptionalText("AccNo"),
-                       a.OptionalText("ProcID"), a.OptionalDate("StartDate"),
-                       a.OptionalText("StationAE"), a.OptionalText("Modality"));
-}
-
-Returned CallGroupLogin(Appl& appl, Bindings& a) {
-  return appl.UserGroupLogin(a.Text("LoginName"), a.Text("Password"), a.Text("UserGroup"),
-                             a.OptionalText("AdminLoginName"), a.OptionalText("AdminPassword"),
-                             a.OptionalText("UserPrefix"), a.OptionalText("UserFirstname"),
-                             a.OptionalText("UserLastname"), a.OptionalInt32("ChangeRightsMethod"),
-                             a.OptionalText("WorkstationName"));
-}
-
-Returned CallLoginEx(Appl& appl, Bindings& a) {
-  return appl.UserLoginEx(a.Text("LoginName"), a.Text("Password"), a.OptionalText("AdminLoginName"),
-                          a.OptionalText("AdminPassword"), a.OptionalText("UserPrefix"),
-                          a.OptionalText("UserFirstname"), a.OptionalText("UserLastname"),
-                          a.OptionalInt32("ChangeRightsMethod"), a.OptionalInt32("lRights"),
-                          a.OptionalText("WorkstationName"));
-}
-
-Returned CallRespPerson(Appl& appl, Bindings& a) {
-  return appl.GetRespPerson(a.OptionalInt32("rpID"), a.OptionalText("rpPrefix"),
-                            a.OptionalText("rpFirstname"), a.OptionalText("rpLastname"),
-                            a.OptionalText("rpGUID"), a.OptionalText("rpShortname"),
-                            a.OptionalText("rpContactInfo"), a.OptionalText("rpEMail"),
-                            a.OptionalText("rpLoginname"), a.OptionalInt32("rpType"));
-}
-
-Returned CallShowPatientEx(Appl& appl, Bindings& a) {
-  return appl.ShowPatientEx(a.Text("PatID"), a.Int32("lOptions"));
-}
-
-Returned CallShowObject(Appl& appl, Bindings& a) {
-  auto type = static_cast<soObjectTypes>(a.Int32("ObjectType"));
-  return appl.ShowObject(type, a.Int32("lDBID"), a.OptionalText("sUID"),
-                         a.OptionalInt32("lOptions"));
-}
-
-Returned CallSession(Appl& appl, Bindings& a) {
-  return appl.GetSessionInfo(
-      a.OptionalInt32("UserID"), a.OptionalText("UserPrefix"), a.OptionalText("UserFirstname"),
-      a.OptionalText("UserLastname"), a.OptionalText("UserLogin"), a.OptionalText("UserGroup"),
-      a.OptionalText("WorkstationName"), a.OptionalBool("IsLoggedIn"),
-      a.OptionalInt16("LoginMethod"), a.OptionalInt16("Rights"), a.OptionalText("sextra"));
-}
-
-Returned CallAddPatientEx(Appl& appl, Bindings& a) {
-  return appl.AddPatientEx(a.Text("PatID"), a.Text("FName"), a.Text("LName"), a.Text("Sex"),
-                           a.Text("Adress"), a.Text("TelOne"), a.Text("TelTwo"),
-                           a.Text("TelMobile"), a.Text("Email"), a.Text("Birthdate"),
-                           a.Text("Comments"), a.Text("OtherIDs"));
-}
-
-Returned CallChangePatientEx(Appl& appl, Bindings& a) {
-  return appl.ChangePatientEx(a.Text("PatID"), a.Text("FName"), a.Text("LName"), a.Text("Sex"),
-                              a.Text("Adress"), a.Text("TelOne"), a.Text("TelTwo"),
-                              a.Text("TelMobile"), a.Text("Email"), a.Text("Birthdate"),
-                              a.Text("Comments"), a.OptionalText("OtherIDs"));
-}
-
-Returned CallToFile(Appl& appl, Bindings&) { return appl.ToFile(); }
-
-Returned CallWorkstation(Appl& appl, Bindings&) {
-  appl.GetComputerOrClientName();
-  return std::monostate{};
-}
-
-Returned CallGeneralInfo(Appl& appl, Bindings& a) {
-  auto kind = static_cast<ggis>(a.Int32("ggiType"));
-  return appl.GetGeneralInfo(kind);
-}
-
+// One subcommand per member, made from the member table.
 std::vector<CommandSpec> BuildCommands() {
   std::vector<CommandSpec> commands;
-  commands.push_back({"init",
-                      "InitApplication",
-                      "attach to the imaging application, launching it when none answers",
-                      {Out("AppName", "the imaging application's name"),
-                       InOut("AppVersion", "app-version",
-                             "\"NoLaunch\": search once and never launch; out: its version")},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallInit});
-  commands.push_back({"close",
-                      "CloseApplication",
-                      "let go of the imaging application (it stays open)",
-                      {},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallClose});
-  commands.push_back(
-      {"current-patient",
-       "GetCurrentPatient",
-       "read the patient open in the imaging application",
-       {Out("PatID", "patient id"), Out("FName", "first name"), Out("LName", "last name"),
-        Out("Birthdate", "birth date"), Out("Sex", "sex"), Out("Adress", "address"),
-        Out("TelOne", "first telephone number"), Out("TelTwo", "second telephone number"),
-        Out("Mobile", "mobile telephone number"), Out("Email", "e-mail address"),
-        Out("Comments", "comments")},
-       Returns::kResultCode,
-       SuccessWhen::kOne,
-       CallCurrentPatient});
-  commands.push_back({"find-patient",
-                      "FindPatient",
-                      "look a patient up by id",
-                      {In("PatID", "pat-id", "patient id (required)"), Out("FName", "first name"),
-                       Out("LName", "last name")},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallFindPatient});
-  commands.push_back({"show-patient",
-                      "ShowPatient",
-                      "open a patient in the imaging application",
-                      {In("PatID", "pat-id", "patient id")},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallShowPatient});
-  commands.push_back({"add-patient", "AddPatient", "send a new patient (short record)",
-                      PatientParams(), Returns::kResultCode, SuccessWhen::kOne, CallAddPatient});
-  commands.push_back({"change-patient", "ChangePatient", "send changed patient data (short record)",
-                      PatientParams(), Returns::kResultCode, SuccessWhen::kOne, CallChangePatient});
-  commands.push_back(
-      {"search-image",
-       "SearchImage",
-       "describe an image of a patient",
-       {In("patientid", "patient-id", "patient id (required)"),
-        In("indate", "date", "capture date to match; empty: any"), Out("PictureID", "picture id"),
-        Out("captureDate", "capture date"), Out("imagetype", "image type"),
-        Out("ToothGroupname", "tooth group name"), Out("comment", "comment"),
-        Out("toothgroups", "tooth groups"), Out("Xraydata", "X-ray data")},
-       Returns::kResultCode,
-       SuccessWhen::kOne,
-       CallSearchImage});
-  commands.push_back({"get-image",
-                      "GetImage",
-                      "have an image file delivered into a folder",
-                      {In("PictureID", "picture-id", "picture id (a number; -1: the selected)"),
-                       In("templib", "templib", "destination folder"),
-                       InOut("PicturePath", "picture-path", "out: path of the delivered file")},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallGetImage});
-  commands.push_back(
-      {"find-images",
-       "FindImages",
-       "show the images matching the criteria (no answer awaited)",
-       {In("PictureID", "picture-id", "picture id"), In("patientid", "patient-id", "patient id"),
-        In("FromDate", "from-date", "first capture date"),
-        In("ToDate", "to-date", "last capture date"), In("imagetype", "image-type", "image type"),
-        In("ToothGroupname", "tooth-group-name", "tooth group name"),
-        In("comment", "comment", "comment"), In("toothgroups", "tooth-groups", "tooth groups"),
-        In("Xraydata", "xray-data", "X-ray data")},
-       Returns::kResultCode,
-       SuccessWhen::kZero,
-       CallFindImages});
-  commands.push_back({"selected-image",
-                      "GetSelectedImageInfo",
-                      "describe the image selected in the imaging application",
-                      {InOut("PictureID", "picture-id", "picture id"),
-                       InOut("patientid", "patient-id", "patient id"),
-                       InOut("ImageDate", "image-date", "capture date"),
-                       InOut("imagetype", "image-type", "image type"),
-                       InOut("OrgPath", "org-path", "path of the original"),
-                       InOut("ToothGroupname", "tooth-group-name", "tooth group name"),
-                       InOut("comment", "comment", "comment"),
-                       InOut("toothgroups", "tooth-groups", "tooth groups"),
-                       InOut("Xraydata", "xray-data", "X-ray data")},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallSelectedImage});
-  commands.push_back({"selected-card",
-                      "GetSelectedImageCard",
-                      "read the image card selected in the imaging application",
-                      {InOut("ImageCardID", "card-id", "image card number", V::kInt32),
-                       InOut("patientid", "patient-id", "patient id"),
-                       InOut("ICXML", "icxml", "image card content"),
-                       InOut("ImagePath", "image-path", "image path"),
-                       In("bGetImages", "get-images", "also fetch the images", V::kBool),
-                       In("bGetOriginals", "get-originals", "also fetch the originals", V::kBool)},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallSelectedCard});
-  commands.push_back({"logout",
-                      "UserLogout",
-                      "log the current user out",
-                      {},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallLogout});
-  commands.push_back({"login", "UserLogin", "log a user in (rights as flags)", UserLoginParams(),
-                      Returns::kResultCode, SuccessWhen::kOne, CallLogin});
-  commands.push_back({"patient-folder",
-                      "GetCurrentPatientFolder",
-                      "read the current patient's folder from the database",
-                      {},
-                      Returns::kText,
-                      SuccessWhen::kOne,
-                      CallPatientFolder});
-  commands.push_back(
-      {"window-state",
-       "SetWindowState",
-       "place, show or embed the imaging window",
-       {Opt(Words(
-            In("iState", "state", "0 normal, 1 minimised, 2 maximised, 3 top-most", V::kInt16),
-            kWindowStates)),
-        Opt(In("lXPos", "x", "left edge", V::kInt32)), Opt(In("lYPos", "y", "top edge", V::kInt32)),
-        Opt(In("lwidth", "width", "width", V::kInt32)),
-        Opt(In("lheight", "height", "height", V::kInt32)),
-        Opt(In("lParent", "parent", "window to embed into; -1: release", V::kInt32))},
-       Returns::kResultCode,
-       SuccessWhen::kOne,
-       CallWindowState});
-  commands.push_back(
-      {"worklist",
-       "MWLQuery",
-       "send a worklist query",
-       {Opt(In("PatID", "pat-id", "patient id")), Opt(In("PatName", "pat-name", "patient name")),
-        Opt(In("AccNo", "acc-no", "accession number")),
-        Opt(In("ProcID", "proc-id", "procedure id")),
-        Opt(In("StartDate", "start-date", "start date", V::kDate)),
-        Opt(In("StationAE", "station-ae", "station AE title")),
-        Opt(In("Modality", "modality", "modality"))},
-       Returns::kResultCode,
-       SuccessWhen::kPositive,
-       CallWorklist});
-  commands.push_back({"group-login", "UserGroupLogin", "log a user in as member of a group",
-                      GroupLoginParams(), Returns::kResultCode, SuccessWhen::kOne, CallGroupLogin});
-  commands.push_back({"login-ex", "UserLoginEx", "log a user in (rights as a bit mask)",
-                      UserLoginExParams(), Returns::kResultCode, SuccessWhen::kOne, CallLoginEx});
-  commands.push_back(
-      {"resp-person",
-       "GetRespPerson",
-       "read the responsible person",
-       {Opt(Out("rpID", "number", V::kInt32)), Opt(Out("rpPrefix", "prefix")),
-        Opt(Out("rpFirstname", "first name")), Opt(Out("rpLastname", "last name")),
-        Opt(Out("rpGUID", "GUID")), Opt(Out("rpShortname", "short name")),
-        Opt(Out("rpContactInfo", "contact information")), Opt(Out("rpEMail", "e-mail address")),
-        Opt(Out("rpLoginname", "login name")), Opt(Out("rpType", "type", V::kInt32))},
-       Returns::kResultCode,
-       SuccessWhen::kOne,
-       CallRespPerson});
-  commands.push_back({"show-patient-ex",
-                      "ShowPatientEx",
-                      "open a patient, with options",
-                      {In("PatID", "pat-id", "patient id"),
-                       In("lOptions", "options", "display options", V::kInt32)},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallShowPatientEx});
-  commands.push_back({"show-object",
-                      "ShowObject",
-                      "open a patient, series, image card or image",
-                      {Words(In("ObjectType", "type", "what to show", V::kInt32), kObjectTypes),
-                       In("lDBID", "db-id", "database number", V::kInt32),
-                       Opt(In("sUID", "uid", "unique id (a patient: its id when --db-id is 0)")),
-                       Opt(In("lOptions", "options", "display options", V::kInt32))},
-                      Returns::kResultCode,
-                      SuccessWhen::kOne,
-                      CallShowObject});
-  commands.push_back(
-      {"session",
-       "GetSessionInfo",
-       "read who is logged in",
-       {Opt(Out("UserID", "user number", V::kInt32)), Opt(Out("UserPrefix", "name prefix")),
-        Opt(Out("UserFirstname", "first name")), Opt(Out("UserLastname", "last name")),
-        Opt(Out("UserLogin", "login name")), Opt(Out("UserGroup", "user group")),
-        Opt(Out("WorkstationName", "workstation")),
-        Opt(Out("IsLoggedIn", "somebody is logged in", V::kBool)),
-        Opt(Out("LoginMethod", "login method", V::kInt16)), Opt(Out("Rights", "rights", V::kInt16)),
-        Opt(InOut("sextra", "extra", "free text sent along and answered"))},
-       Returns::kResultCode,
-       SuccessWhen::kOne,
-       CallSession});
-  commands.push_back({"add-patient-ex", "AddPatientEx", "send a new patient (extended record)",
-                      WithOtherIds(PatientParams(), false), Returns::kResultCode, SuccessWhen::kOne,
-                      CallAddPatientEx});
-  commands.push_back({"change-patient-ex", "ChangePatientEx",
-                      "send changed patient data (extended record)",
-                      WithOtherIds(PatientParams(), true), Returns::kResultCode, SuccessWhen::kOne,
-                      CallChangePatientEx});
-  commands.push_back({"to-file",
-                      "ToFile",
-                      "tell whether calls go to the text-out file",
-                      {},
-                      Returns::kBool,
-                      SuccessWhen::kOne,
-                      CallToFile});
-  commands.push_back({"workstation",
-                      "GetComputerOrClientName",
-                      "read the installation, workstation name and text-out setting again",
-                      {},
-                      Returns::kNothing,
-                      SuccessWhen::kOne,
-                      CallWorkstation});
-  commands.push_back(
-      {"general-info",
-       "GetGeneralInfo",
-       "read general information from the database",
-       {Words(In("ggiType", "type", "what to read: lic-name (0)", V::kInt32), kInfoKinds)},
-       Returns::kText,
-       SuccessWhen::kOne,
-       CallGeneralInfo});
+  for (const api::Member& member : api::Members()) {
+    CommandSpec command{member.command,
+                        member.name,
+                        member.summary,
+                        {},
+                        ReturnsOf(member.returns),
+                        SuccessOf(member.succeeds),
+                        nullptr};
+    for (size_t i = 0; i < member.parameters.size(); ++i) {
+      const api::Parameter& parameter = member.parameters[i];
+      const Flow flow = parameter.flow == api::Flow::kIn    ? Flow::kIn
+                        : parameter.flow == api::Flow::kOut ? Flow::kOut
+                                                            : Flow::kInOut;
+      command.params.push_back({parameter.name, parameter.option, ValueTypeOf(parameter.type), flow,
+                                parameter.optional, parameter.help, AliasesOf(member, i)});
+    }
+    for (const MemberCall& call : kCalls) {
+      if (call.member == member.name) command.invoke = call.invoke;
+    }
+    commands.push_back(std::move(command));
+  }
   return commands;
 }
 

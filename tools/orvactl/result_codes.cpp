@@ -13,22 +13,23 @@ struct Entry {
 // Meanings shared by the request members.
 const std::map<int32_t, std::string_view>& CommonMeanings() {
   static const std::map<int32_t, std::string_view> meanings{
-      {1, "success"},
-      {0, "nothing found"},
-      {-1, "hidden reply window not loaded"},
-      {-2, "no reply window"},
-      {-3, "attach message not registered"},
-      {-4, "no target window: imaging application not attached or gone"},
-      {-5, "a required argument is empty"},
-      {-6, "no reply in time"},
-      {-7, "unexpected reply, or no reply in time"},
-      {-10, "image operation failed"},
-      {-12, "nobody is logged in"},
+      {result::kSuccess, "success"},
+      {result::kNothingFound, "nothing found"},
+      {result::kFormNotLoaded, "hidden reply window not loaded"},
+      {result::kNoReplyWindow, "no reply window"},
+      {result::kNoControlMessage, "attach message not registered"},
+      {result::kNoTargetWindow, "no target window: imaging application not attached or gone"},
+      {result::kEmptyArgument, "a required argument is empty"},
+      {result::kTimeout, "no reply in time"},
+      {result::kUnexpectedReply, "unexpected reply, or no reply in time"},
+      {result::kImageFailure, "image operation failed"},
+      {result::kNotLoggedIn, "nobody is logged in"},
   };
   return meanings;
 }
 
-constexpr Entry kLinkChecks[] = {{-1, ""}, {-2, ""}, {-3, ""}};
+constexpr Entry kLinkChecks[] = {
+    {result::kFormNotLoaded, ""}, {result::kNoReplyWindow, ""}, {result::kNoControlMessage, ""}};
 
 std::vector<Entry> Join(std::initializer_list<Entry> head, bool link_checks,
                         std::initializer_list<Entry> tail) {
@@ -41,62 +42,107 @@ std::vector<Entry> Join(std::initializer_list<Entry> head, bool link_checks,
 const std::map<std::string_view, std::vector<Entry>>& MemberResults() {
   static const auto table = [] {
     std::map<std::string_view, std::vector<Entry>> m;
-    m["InitApplication"] = {{1, "attached (also: text-out mode, or stub mode)"},
-                            {-1, "no reply window"},
-                            {-2, "attach message not registered"},
-                            {-3, "no imaging application answered"},
-                            {-5, "class library not installed"}};
-    m["CloseApplication"] = {{1, "done; the imaging application stays open"},
-                             {-1, "hidden form not loaded: the link was dropped"}};
-    m["GetCurrentPatient"] = Join({{1, "patient read"}, {0, "no patient open"}}, true,
-                                  {{-4, ""}, {-6, ""}, {-7, "unexpected reply"}});
-    m["FindPatient"] =
-        Join({{1, "patient found"}, {0, "no such patient (or text-out mode)"}}, true,
-             {{-4, ""}, {-5, "patient id empty"}, {-6, ""}, {-7, "unexpected reply"}, {-12, ""}});
-    const auto show = Join({{1, "patient is now current (or text-out mode)"},
-                            {0, "patient did not become current within 20 seconds"}},
-                           true, {{-4, ""}, {-12, ""}});
+    m["InitApplication"] = {{result::kSuccess, "attached (also: text-out mode, or stub mode)"},
+                            {result::kInitNoReplyWindow, "no reply window"},
+                            {result::kInitNoControlMessage, "attach message not registered"},
+                            {result::kInitNoAnswer, "no imaging application answered"},
+                            {result::kInitClassLibraryMissing, "class library not installed"}};
+    m["CloseApplication"] = {
+        {result::kSuccess, "done; the imaging application stays open"},
+        {result::kFormNotLoaded, "hidden form not loaded: the link was dropped"}};
+    m["GetCurrentPatient"] =
+        Join({{result::kSuccess, "patient read"}, {result::kNothingFound, "no patient open"}}, true,
+             {{result::kNoTargetWindow, ""},
+              {result::kTimeout, ""},
+              {result::kUnexpectedReply, "unexpected reply"}});
+    m["FindPatient"] = Join({{result::kSuccess, "patient found"},
+                             {result::kNothingFound, "no such patient (or text-out mode)"}},
+                            true,
+                            {{result::kNoTargetWindow, ""},
+                             {result::kEmptyArgument, "patient id empty"},
+                             {result::kTimeout, ""},
+                             {result::kUnexpectedReply, "unexpected reply"},
+                             {result::kNotLoggedIn, ""}});
+    const auto show =
+        Join({{result::kSuccess, "patient is now current (or text-out mode)"},
+              {result::kNothingFound, "patient did not become current within 20 seconds"}},
+             true, {{result::kNoTargetWindow, ""}, {result::kNotLoggedIn, ""}});
     m["ShowPatient"] = show;
     m["ShowPatientEx"] = show;
-    const auto write = Join({{1, "record delivered (or text-out mode); storing is not confirmed"}},
-                            true, {{-4, ""}, {-5, "patient id empty"}, {-12, ""}});
+    const auto write = Join(
+        {{result::kSuccess, "record delivered (or text-out mode); storing is not confirmed"}}, true,
+        {{result::kNoTargetWindow, ""},
+         {result::kEmptyArgument, "patient id empty"},
+         {result::kNotLoggedIn, ""}});
     m["AddPatient"] = m["ChangePatient"] = m["AddPatientEx"] = m["ChangePatientEx"] = write;
-    m["SearchImage"] =
-        Join({{1, "an image was found"}, {0, "no image, or no reply in time"}}, true,
-             {{-4, ""}, {-5, "patient id empty"}, {-10, "run-time failure"}, {-12, ""}});
-    m["GetImage"] = Join({{1, "the file's path came back"}, {0, "no path, or no reply in time"}},
-                         true, {{-4, ""}, {-10, "run-time failure"}, {-12, ""}});
-    m["FindImages"] =
-        Join({{0, "request sent (no answer is awaited)"}}, true, {{-4, ""}, {-12, ""}});
-    m["GetSelectedImageInfo"] =
-        Join({{1, "selected image read"}, {0, "no image selected"}}, true,
-             {{-4, ""}, {-6, "no reply within 20 seconds"}, {-7, "unexpected reply"}, {-12, ""}});
-    m["GetSelectedImageCard"] =
-        Join({{1, "selected image card read"}, {0, "no image card selected"}}, true,
-             {{-4, ""}, {-6, "no reply within 60 seconds"}, {-7, "unexpected reply"}, {-12, ""}});
-    m["UserLogout"] =
-        Join({{1, "logged out (or text-out mode)"}, {0, "another reply ended the wait"}}, true,
-             {{-4, ""}, {-5, "no reply within 20 seconds"}});
-    const auto login = Join({{1, "logged in (or text-out mode)"},
-                             {0, "login refused, or another reply ended the wait"}},
+    m["SearchImage"] = Join({{result::kSuccess, "an image was found"},
+                             {result::kNothingFound, "no image, or no reply in time"}},
                             true,
-                            {{-4, ""},
-                             {-5, "login name empty"},
-                             {-6, "change-rights method outside 0 to 2"},
-                             {-7, "no reply within 20 seconds"}});
+                            {{result::kNoTargetWindow, ""},
+                             {result::kEmptyArgument, "patient id empty"},
+                             {result::kImageFailure, "run-time failure"},
+                             {result::kNotLoggedIn, ""}});
+    m["GetImage"] = Join({{result::kSuccess, "the file's path came back"},
+                          {result::kNothingFound, "no path, or no reply in time"}},
+                         true,
+                         {{result::kNoTargetWindow, ""},
+                          {result::kImageFailure, "run-time failure"},
+                          {result::kNotLoggedIn, ""}});
+    m["FindImages"] = Join({{result::kNothingFound, "request sent (no answer is awaited)"}}, true,
+                           {{result::kNoTargetWindow, ""}, {result::kNotLoggedIn, ""}});
+    m["GetSelectedImageInfo"] = Join(
+        {{result::kSuccess, "selected image read"}, {result::kNothingFound, "no image selected"}},
+        true,
+        {{result::kNoTargetWindow, ""},
+         {result::kTimeout, "no reply within 20 seconds"},
+         {result::kUnexpectedReply, "unexpected reply"},
+         {result::kNotLoggedIn, ""}});
+    m["GetSelectedImageCard"] = Join({{result::kSuccess, "selected image card read"},
+                                      {result::kNothingFound, "no image card selected"}},
+                                     true,
+                                     {{result::kNoTargetWindow, ""},
+                                      {result::kTimeout, "no reply within 60 seconds"},
+                                      {result::kUnexpectedReply, "unexpected reply"},
+                                      {result::kNotLoggedIn, ""}});
+    m["UserLogout"] = Join(
+        {{result::kSuccess, "logged out (or text-out mode)"},
+         {result::kNothingFound, "another reply ended the wait"}},
+        true,
+        {{result::kNoTargetWindow, ""}, {result::kEmptyArgument, "no reply within 20 seconds"}});
+    const auto login =
+        Join({{result::kSuccess, "logged in (or text-out mode)"},
+              {result::kNothingFound, "login refused, or another reply ended the wait"}},
+             true,
+             {{result::kNoTargetWindow, ""},
+              {result::kEmptyArgument, "login name empty"},
+              {result::kTimeout, "change-rights method outside 0 to 2"},
+              {result::kUnexpectedReply, "no reply within 20 seconds"}});
     m["UserLogin"] = m["UserLoginEx"] = m["UserGroupLogin"] = login;
-    m["MWLQuery"] = Join({{1, "the imaging application's answer (a count: 1 or more)"},
-                          {0, "nothing answered, or another reply ended the wait"}},
-                         true, {{-4, ""}, {-7, "no reply within 20 seconds"}, {-12, ""}});
-    m["GetRespPerson"] =
-        Join({{1, "responsible person read"}, {0, "none, or another reply ended the wait"}}, true,
-             {{-4, ""}, {-7, "no reply within 20 seconds"}, {-12, ""}});
-    m["ShowObject"] =
-        Join({{1, "object shown"}, {0, "object not shown"}}, true,
-             {{-4, ""}, {-6, "no reply within 30 seconds"}, {-7, "unexpected reply"}, {-12, ""}});
-    m["GetSessionInfo"] = Join({{1, "session read"}, {0, "another reply ended the wait"}}, true,
-                               {{-4, ""}, {-7, "no reply within 20 seconds"}});
-    m["SetWindowState"] = {{1, "done"}};
+    m["MWLQuery"] =
+        Join({{result::kSuccess, "the imaging application's answer (a count: 1 or more)"},
+              {result::kNothingFound, "nothing answered, or another reply ended the wait"}},
+             true,
+             {{result::kNoTargetWindow, ""},
+              {result::kUnexpectedReply, "no reply within 20 seconds"},
+              {result::kNotLoggedIn, ""}});
+    m["GetRespPerson"] = Join({{result::kSuccess, "responsible person read"},
+                               {result::kNothingFound, "none, or another reply ended the wait"}},
+                              true,
+                              {{result::kNoTargetWindow, ""},
+                               {result::kUnexpectedReply, "no reply within 20 seconds"},
+                               {result::kNotLoggedIn, ""}});
+    m["ShowObject"] = Join(
+        {{result::kSuccess, "object shown"}, {result::kNothingFound, "object not shown"}}, true,
+        {{result::kNoTargetWindow, ""},
+         {result::kTimeout, "no reply within 30 seconds"},
+         {result::kUnexpectedReply, "unexpected reply"},
+         {result::kNotLoggedIn, ""}});
+    m["GetSessionInfo"] = Join(
+        {{result::kSuccess, "session read"},
+         {result::kNothingFound, "another reply ended the wait"}},
+        true,
+        {{result::kNoTargetWindow, ""}, {result::kUnexpectedReply, "no reply within 20 seconds"}});
+    m["SetWindowState"] = {{result::kSuccess, "done"}};
     return m;
   }();
   return table;
@@ -113,7 +159,8 @@ std::string ResultMeaning(std::string_view member, int32_t code) {
   }
   // Any other result of SetWindowState is the number of the failure that stopped it.
   if (member == "SetWindowState") return "failed with error number " + std::to_string(code);
-  if (member == "MWLQuery" && code > 1) return "the imaging application's answer (a count)";
+  if (member == "MWLQuery" && code > result::kSuccess)
+    return "the imaging application's answer (a count)";
   const auto& common = CommonMeanings();
   if (auto it = common.find(code); it != common.end()) return std::string(it->second);
   return "unexpected result";
@@ -133,11 +180,11 @@ std::vector<std::pair<int32_t, std::string>> DocumentedResults(std::string_view 
 bool IsSuccess(const CommandSpec& command, int32_t code) {
   switch (command.success) {
     case SuccessWhen::kOne:
-      return code == 1;
+      return code == result::kSuccess;
     case SuccessWhen::kZero:
-      return code == 0;
+      return code == result::kNothingFound;  // a request that awaits no answer
     case SuccessWhen::kPositive:
-      return code >= 1;
+      return code >= result::kSuccess;
   }
   return false;
 }

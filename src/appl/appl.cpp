@@ -20,7 +20,6 @@
 #include "platform/platform.h"
 
 namespace orvabridge {
-namespace {}  // namespace
 
 AutomationError::AutomationError(int32_t number, std::string source, std::string description)
     : std::runtime_error(description),

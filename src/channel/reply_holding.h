@@ -61,6 +61,16 @@ inline constexpr size_t kPrefix = 1;
 inline constexpr size_t kFirstName = 2;
 inline constexpr size_t kLastName = 3;
 }  // namespace login
+// 1500: text field n of GenericRecord is slot n. The session answer's texts:
+namespace session {
+inline constexpr size_t kPrefix = 1;
+inline constexpr size_t kFirstName = 2;
+inline constexpr size_t kLastName = 3;
+inline constexpr size_t kLogin = 4;
+inline constexpr size_t kGroup = 5;
+inline constexpr size_t kWorkstation = 6;
+inline constexpr size_t kExtra = 7;
+}  // namespace session
 }  // namespace slot
 
 inline constexpr const char* kNoneMarker = "NONE";

@@ -38,13 +38,13 @@ SessionReply DecodeSessionReply(link::ApplCore& core) {
   reply.rights = link::RoundToInt16(std::floor(channel::ReadF64(record, generic::kDouble)));
   // The texts as the dispatcher unpacked them: text field n of GenericRecord is ReplyText n.
   const auto& text = core.holding().reply_text;
-  reply.prefix = text[1];
-  reply.first_name = text[2];
-  reply.last_name = text[3];
-  reply.login = text[4];
-  reply.group = text[5];
-  reply.workstation = text[6];
-  reply.extra = text[7];
+  reply.prefix = text[channel::slot::session::kPrefix];
+  reply.first_name = text[channel::slot::session::kFirstName];
+  reply.last_name = text[channel::slot::session::kLastName];
+  reply.login = text[channel::slot::session::kLogin];
+  reply.group = text[channel::slot::session::kGroup];
+  reply.workstation = text[channel::slot::session::kWorkstation];
+  reply.extra = text[channel::slot::session::kExtra];
   return reply;
 }
 

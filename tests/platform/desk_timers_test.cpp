@@ -1,17 +1,16 @@
-// The in-process desktop's per-window timers: ticks only while the owning thread pumps, at most
-// one tick per timer and pump call, never after StopTimer or destruction.
+// What only the in-process desktop's timers promise beyond the platform contract suite
+// (platform/contract/timers_test.cpp): at most one tick per timer and pump call, a due timer
+// wakes the wait, and a restarted timer is one timer.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <thread>
 
 #include "platform/desk/desktop.h"
-#include "support/thread_runner.h"
 
 namespace orvabridge::platform::desk {
 namespace {
 
-using testing::ThreadRunner;
 using namespace std::chrono_literals;
 
 // Timer procedures are plain function pointers: ticks are counted here by timer id.
@@ -61,14 +60,6 @@ TEST_F(DeskTimers, RestartingReplacesTheTimerAndDestroyingTheWindowEndsIt) {
   std::this_thread::sleep_for(30ms);
   windows().PumpMessages();
   EXPECT_EQ(ticks[1], 1);
-}
-
-TEST_F(DeskTimers, StartsOnlyForAWindowOfTheCallingThread) {
-  EXPECT_FALSE(windows().StartTimer(WindowHandle(), 1, 10ms, &CountTick));
-  ThreadRunner peer(windows());
-  const WindowHandle theirs =
-      peer.Call([&] { return windows().MakeWindow(WindowSpec{}, nullptr); });
-  EXPECT_FALSE(windows().StartTimer(theirs, 1, 10ms, &CountTick));
 }
 
 }  // namespace

@@ -345,7 +345,13 @@ void Win32WindowSystem::PostQuitMessage() { ::PostQuitMessage(0); }
 
 bool Win32WindowSystem::StartTimer(WindowHandle window, uintptr_t id,
                                    std::chrono::milliseconds interval, TimerProc proc) {
-  return StartWindowTimer(ToHwnd(window), id, interval, proc);
+  // A timer belongs to a window of the calling thread, as the system documents it (a null
+  // window would make a thread timer instead; Wine also accepts another thread's window).
+  const HWND hwnd = ToHwnd(window);
+  if (hwnd == nullptr || ::GetWindowThreadProcessId(hwnd, nullptr) != ::GetCurrentThreadId()) {
+    return false;
+  }
+  return StartWindowTimer(hwnd, id, interval, proc);
 }
 
 void Win32WindowSystem::StopTimer(WindowHandle window, uintptr_t id) {

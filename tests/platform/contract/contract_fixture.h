@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -51,6 +52,17 @@ inline std::string Text(std::span<const std::byte> bytes) {
 class PlatformTest : public ::testing::Test {
  protected:
   WindowSystem& windows() { return platform_->Windows(); }
+
+  // Pumps this thread's messages, waiting in between, until `done` or kPatience has passed.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const auto deadline = Clock::now() + kPatience;
+    for (;;) {
+      windows().PumpMessages();
+      if (done()) return true;
+      if (Clock::now() >= deadline) return false;
+      windows().WaitForMessage(deadline);
+    }
+  }
 
   std::shared_ptr<Platform> platform_ = testing::MakeTestPlatform();
 };

@@ -13,7 +13,8 @@ std::shared_ptr<platform::Platform> MakeTestPlatform() {
   auto& registry = static_cast<platform::win32::Win32Registry&>(platform->Reg());
   for (const auto root :
        {platform::RegistryRoot::kCurrentUser, platform::RegistryRoot::kLocalMachine}) {
-    for (const char* key : {"Software\\Orvaclass", "Software\\Orvadent", "Software\\Acme"}) {
+    for (const char* key : {"Software\\Orvaclass", "Software\\Orvadent", "Software\\Acme",
+                            "Software\\Orvabridge Tests"}) {
       registry.DeleteTree(root, key);
     }
   }

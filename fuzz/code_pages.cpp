@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "platform/utf8.h"
 
 namespace orvabridge::fuzz {
 namespace {
@@ -33,21 +34,7 @@ bool IsSingleCharacter(platform::desk::DeskCodePage& code_page, const std::strin
 
 std::string EncodeUtf8(uint32_t cp) {
   std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  platform::utf8::Append(out, cp);
   return out;
 }
 

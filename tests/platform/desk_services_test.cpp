@@ -47,14 +47,6 @@ TEST_F(DeskServices, WindowsPathsMapBelowTheFileRootMatchingExistingNamesInAnyCa
   EXPECT_EQ(desktop_->HostPath("C:\\OUT\\file.txt"), root / "C" / "Out" / "file.txt");
 }
 
-TEST_F(DeskServices, CreateFolderMakesOneLevelAndFailuresCarryTheRunTimeNumbers) {
-  auto& files = desktop_->Files();
-  files.CreateFolder("C:\\out");
-  EXPECT_EQ(FailureNumber([&] { files.CreateFolder("C:\\missing\\deeper"); }),
-            failure::kPathNotFound);
-  EXPECT_EQ(FailureNumber([&] { files.CreateFolder("C:\\out"); }), failure::kPathFileAccessError);
-}
-
 TEST_F(DeskServices, OpenAppendNeverTruncatesAndItsFailuresCarryTheRunTimeNumbers) {
   auto& files = desktop_->Files();
   EXPECT_EQ(FailureNumber([&] { files.OpenAppend("C:\\missing\\log.txt"); }),

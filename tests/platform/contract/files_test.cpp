@@ -1,17 +1,15 @@
-// Folders and append-only files with Windows paths, and the run-time failures their errors become.
-#include <gtest/gtest.h>
-
+// Folders and append-only files with Windows paths on the platform of the build, and the
+// run-time failures their errors become.
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <span>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/contract/contract_fixture.h"
 #include "platform/runtime_failure.h"
-#include "support/test_platform.h"
 
-namespace orvabridge {
+namespace orvabridge::platform::contract {
 namespace {
 
 std::span<const std::byte> Bytes(std::string_view text) { return std::as_bytes(std::span(text)); }
@@ -25,7 +23,8 @@ int32_t FailureNumber(const std::function<void()>& action) {
   return 0;
 }
 
-class Win32FileSystemTest : public ::testing::Test {
+// Each test works in a folder of its own below TEMP.
+class PlatformFiles : public PlatformTest {
  protected:
   void SetUp() override {
     const auto temp = platform_->System().Environment("TEMP");
@@ -34,16 +33,18 @@ class Win32FileSystemTest : public ::testing::Test {
     files_.CreateFolder(root_);
   }
   void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(root_), ignored);
+    // The desktop's files go with the desktop; a real machine keeps them.
+    if (kWin32) {
+      std::error_code ignored;
+      std::filesystem::remove_all(std::filesystem::path(root_), ignored);
+    }
   }
 
-  std::shared_ptr<platform::Platform> platform_ = platform::DefaultPlatform();
-  platform::FileSystem& files_ = platform_->Files();
+  FileSystem& files_ = platform_->Files();
   std::string root_;
 };
 
-TEST_F(Win32FileSystemTest, FoldersAreCreatedOneLevelAtATime) {
+TEST_F(PlatformFiles, FoldersAreCreatedOneLevelAtATime) {
   EXPECT_TRUE(files_.FolderExists(root_));
   EXPECT_FALSE(files_.FolderExists(root_ + "\\WS"));
   files_.CreateFolder(root_ + "\\WS");
@@ -54,7 +55,7 @@ TEST_F(Win32FileSystemTest, FoldersAreCreatedOneLevelAtATime) {
             failure::kPathFileAccessError);
 }
 
-TEST_F(Win32FileSystemTest, AppendingKeepsWhatIsThereAndCreatesWhatIsNot) {
+TEST_F(PlatformFiles, AppendingKeepsWhatIsThereAndCreatesWhatIsNot) {
   const std::string path = root_ + "\\WS.TXT";
   files_.OpenAppend(path)->Write(Bytes("first\r\n"));
   {
@@ -66,7 +67,7 @@ TEST_F(Win32FileSystemTest, AppendingKeepsWhatIsThereAndCreatesWhatIsNot) {
   EXPECT_EQ(testing::ReadTestFile(*platform_, path), "first\r\nsecond\r\nthird\r\n");
 }
 
-TEST_F(Win32FileSystemTest, AFileOpenForAppendingIsReadableButNotWritableByOthers) {
+TEST_F(PlatformFiles, AFileOpenForAppendingIsReadableButNotWritableByOthers) {
   const std::string path = root_ + "\\WS.TXT";
   auto stream = files_.OpenAppend(path);
   stream->Write(Bytes("line\r\n"));
@@ -75,10 +76,10 @@ TEST_F(Win32FileSystemTest, AFileOpenForAppendingIsReadableButNotWritableByOther
   EXPECT_EQ(FailureNumber([&] { files_.OpenAppend(path); }), failure::kPermissionDenied);
 }
 
-TEST_F(Win32FileSystemTest, AFileInAMissingFolderIsAMissingPath) {
+TEST_F(PlatformFiles, AFileInAMissingFolderIsAMissingPath) {
   EXPECT_EQ(FailureNumber([&] { files_.OpenAppend(root_ + "\\missing\\WS.TXT"); }),
             failure::kPathNotFound);
 }
 
 }  // namespace
-}  // namespace orvabridge
+}  // namespace orvabridge::platform::contract

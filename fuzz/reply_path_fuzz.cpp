@@ -149,12 +149,12 @@ class HostileApplication {
 
  private:
   void MakeImpostor() {
-    platform::WindowSpec spec;
-    spec.class_name = "ThunderRT6MDIForm";
-    spec.title = "Orvanta (not the real one)";
-    spec.style = platform::kWsOverlappedWindow;
+    platform::WindowSpec blueprint;
+    blueprint.class_name = "ThunderRT6MDIForm";
+    blueprint.title = "Orvanta (not the real one)";
+    blueprint.style = platform::kWsOverlappedWindow;
     impostor_ = platform_.Windows().MakeWindow(
-        spec, [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
+        blueprint, [this](const platform::WindowMessage& message) -> std::optional<intptr_t> {
           if (message.id != impostor_message_ || !peer_) return std::nullopt;
           const WindowHandle reply_to(static_cast<uint32_t>(message.wparam));
           std::vector<std::byte> record = Bytes(command::kAttach, {});

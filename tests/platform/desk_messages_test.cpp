@@ -230,9 +230,9 @@ TEST_F(DeskMessages, AThreadBlockedInASendIsWaitingAndNotHung) {
 TEST_F(DeskMessages, TheTitleOfAWindowThatDoesNotAnswerInTimeIsEmpty) {
   BusyPeer busy(windows());
   const WindowHandle titled = busy.peer.Call([&] {
-    WindowSpec spec;
-    spec.title = "Practice manager";
-    return windows().MakeWindow(spec, nullptr);
+    WindowSpec blueprint;
+    blueprint.title = "Practice manager";
+    return windows().MakeWindow(blueprint, nullptr);
   });
   EXPECT_EQ(windows().WindowText(titled, kPatience), "Practice manager");
   busy.Occupy(windows());

@@ -354,8 +354,6 @@ consteval const Member& MemberNamed(std::string_view name) {
 }
 
 // nullptr when there is none.
-const Member* FindMember(std::string_view name);
 const Member* FindMemberById(int32_t dispatch_id);
-const Member* FindCommand(std::string_view command);
 
 }  // namespace orvabridge::api

@@ -12,12 +12,6 @@ UniqueWindow::UniqueWindow(WindowSystem& windows, const WindowSpec& blueprint,
   if (!window_) thread_ = 0;
 }
 
-UniqueWindow UniqueWindow::Adopt(WindowSystem& windows, WindowHandle window) {
-  const ThreadId thread = window ? windows.WindowThread(window) : 0;
-  if (thread == 0) return UniqueWindow();
-  return UniqueWindow(windows, window, thread);
-}
-
 UniqueWindow::UniqueWindow(UniqueWindow&& other) noexcept
     : windows_(other.windows_),
       window_(std::exchange(other.window_, WindowHandle())),

@@ -20,8 +20,6 @@ class UniqueWindow {
   UniqueWindow() = default;
   // Makes a window of the calling thread; empty when MakeWindow fails.
   UniqueWindow(WindowSystem& windows, const WindowSpec& blueprint, MessageHandler on_message);
-  // Takes over a window that MakeWindow made (on any thread); empty for a handle that is gone.
-  static UniqueWindow Adopt(WindowSystem& windows, WindowHandle window);
 
   UniqueWindow(const UniqueWindow&) = delete;
   UniqueWindow& operator=(const UniqueWindow&) = delete;

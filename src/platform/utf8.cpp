@@ -95,4 +95,24 @@ std::string Repair(std::string_view text, char32_t replacement) {
   return out;
 }
 
+std::string FromUtf16(std::u16string_view utf16, char32_t replacement) {
+  const auto high = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+  const auto low = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+  std::string out;
+  out.reserve(utf16.size());
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t unit = utf16[i];
+    if (high(unit) && i + 1 < utf16.size() && low(utf16[i + 1])) {
+      Append(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                      (static_cast<char32_t>(utf16[i + 1]) - 0xDC00));
+      ++i;
+    } else if (high(unit) || low(unit)) {
+      Append(out, replacement);  // an unpaired half of a pair
+    } else {
+      Append(out, unit);
+    }
+  }
+  return out;
+}
+
 }  // namespace orvabridge::platform::utf8

@@ -39,6 +39,9 @@ bool IsValid(std::string_view text);
 // becomes U+FFFD).
 void Append(std::string& out, char32_t code_point);
 
+// UTF-16 text as UTF-8; each unpaired surrogate becomes `replacement`.
+std::string FromUtf16(std::u16string_view utf16, char32_t replacement);
+
 // The text with each bad byte replaced by `replacement` (a scalar value, encoded as UTF-8).
 std::string Repair(std::string_view text, char32_t replacement);
 

@@ -19,22 +19,22 @@ const CommandSpec& Command(std::string_view name) {
 TEST(OrvactlBindings, OmittedOptionalInputsArePassedAsOmittedButOutputsAlwaysGetAVariable) {
   Bindings login(Command("login"),
                  {{"AdminLoginName", std::string("admin")}, {"ChangeRightsMethod", int32_t{2}}});
-  EXPECT_EQ(*login.OptionalText("AdminLoginName"), "admin");
-  EXPECT_EQ(*login.OptionalInt32("ChangeRightsMethod"), 2);
-  EXPECT_EQ(login.OptionalText("AdminPassword"), nullptr);
+  EXPECT_EQ(*login.Variable<std::string>("AdminLoginName"), "admin");
+  EXPECT_EQ(*login.Variable<int32_t>("ChangeRightsMethod"), 2);
+  EXPECT_EQ(login.Variable<std::string>("AdminPassword"), nullptr);
   // Required parameters always have a variable, empty when not given.
-  EXPECT_EQ(login.Text("LoginName"), "");
+  EXPECT_EQ(*login.Variable<std::string>("LoginName"), "");
 
   Bindings session(Command("session"), {});
-  EXPECT_NE(session.OptionalBool("IsLoggedIn"), nullptr);
-  EXPECT_NE(session.OptionalText("sextra"), nullptr);       // in and out
-  EXPECT_NE(login.OptionalText("UserFirstname"), nullptr);  // an output
+  EXPECT_NE(session.Variable<bool>("IsLoggedIn"), nullptr);
+  EXPECT_NE(session.Variable<std::string>("sextra"), nullptr);       // in and out
+  EXPECT_NE(login.Variable<std::string>("UserFirstname"), nullptr);  // an output
 }
 
 TEST(OrvactlBindings, OutputsAreReportedInParameterOrderWithWhatTheMemberWrote) {
   Bindings find(Command("find-patient"), {{"PatID", std::string("1001")}});
-  find.Text("FName") = "Anna";
-  find.Text("PatID") = "changed";  // an input, even if the member changed it
+  *find.Variable<std::string>("FName") = "Anna";
+  *find.Variable<std::string>("PatID") = "changed";  // an input, even if the member changed it
   const auto outputs = find.Outputs();
   ASSERT_EQ(outputs.size(), 2u);
   EXPECT_EQ(outputs[0].first, "FName");
@@ -49,8 +49,8 @@ TEST(OrvactlBindings, OutputsAreReportedInParameterOrderWithWhatTheMemberWrote) 
 
 TEST(OrvactlBindings, AParameterTheTableDoesNotDeclareIsAFaultOfTheTable) {
   Bindings find(Command("find-patient"), {});
-  EXPECT_THROW(find.Text("PatientID"), std::logic_error);
-  EXPECT_THROW(find.Int32("PatID"), std::bad_variant_access);
+  EXPECT_THROW(find.Variable<std::string>("PatientID"), std::logic_error);
+  EXPECT_THROW(find.Variable<int32_t>("PatID"), std::bad_variant_access);
   EXPECT_THROW(Bindings(Command("find-patient"), {{"Nope", std::string()}}), std::logic_error);
 }
 

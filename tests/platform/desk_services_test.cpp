@@ -7,6 +7,7 @@
 
 #include "platform/desk/desktop.h"
 #include "platform/runtime_failure.h"
+#include "support/failure_number.h"
 
 namespace orvabridge::platform::desk {
 namespace {
@@ -22,14 +23,7 @@ std::span<const std::byte> AsBytes(std::string_view text) {
   return std::as_bytes(std::span<const char>(text.data(), text.size()));
 }
 
-int32_t FailureNumber(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeFailure& failure) {
-    return failure.number();
-  }
-  return 0;
-}
+using testing::FailureNumber;
 
 class DeskServices : public ::testing::Test {
  protected:

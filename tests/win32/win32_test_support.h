@@ -4,14 +4,12 @@
 
 #include <chrono>
 #include <functional>
-#include <future>
 #include <optional>
 #include <string>
-#include <thread>
-#include <tuple>
 #include <utility>
 
 #include "platform/platform.h"
+#include "support/thread_runner.h"
 
 namespace orvabridge::win32_testing {
 
@@ -45,13 +43,7 @@ inline WindowSpec TopLevelSpec(std::string class_name, std::string title) {
 
 // Pumps the calling thread's messages until `done` holds or the patience runs out.
 inline bool PumpUntil(WindowSystem& windows, const std::function<bool()>& done) {
-  const auto deadline = Clock::now() + kPatience;
-  for (;;) {
-    windows.PumpMessages();
-    if (done()) return true;
-    if (Clock::now() >= deadline) return false;
-    windows.WaitForMessage(deadline);
-  }
+  return testing::PumpUntil(windows, done, kPatience);
 }
 
 // A window of the calling thread, destroyed when the owner goes out of scope.
@@ -69,48 +61,6 @@ class ScopedWindow {
  private:
   WindowSystem& windows_;
   WindowHandle handle_;
-};
-
-// A thread that owns one window and runs a message loop until the object is destroyed.
-class PeerThread {
- public:
-  PeerThread(WindowSystem& windows, WindowSpec blueprint, MessageHandler handler)
-      : windows_(windows) {
-    std::promise<std::pair<WindowHandle, platform::ThreadId>> started;
-    auto ready = started.get_future();
-    thread_ = std::thread([this, blueprint = std::move(blueprint), handler = std::move(handler),
-                           started = std::move(started)]() mutable {
-      auto on_message = [this, handler](const WindowMessage& message) -> std::optional<intptr_t> {
-        if (message.id == kStop) {
-          windows_.PostQuitMessage();
-          return 0;
-        }
-        return handler(message);
-      };
-      const WindowHandle window = windows_.MakeWindow(blueprint, on_message);
-      started.set_value({window, windows_.CurrentThread()});
-      if (!window) return;
-      while (windows_.PumpMessages()) windows_.WaitForMessage(platform::Deadline::max());
-      windows_.DestroyWindow(window);
-    });
-    std::tie(window_, thread_id_) = ready.get();
-  }
-  PeerThread(const PeerThread&) = delete;
-  PeerThread& operator=(const PeerThread&) = delete;
-  ~PeerThread() {
-    windows_.Post(window_, kStop, 0, 0);
-    thread_.join();
-  }
-
-  WindowHandle window() const { return window_; }
-  platform::ThreadId thread_id() const { return thread_id_; }
-
- private:
-  static constexpr platform::MessageId kStop = platform::kWmUser + 0x3F0;
-  WindowSystem& windows_;
-  WindowHandle window_;
-  platform::ThreadId thread_id_ = 0;
-  std::thread thread_;
 };
 
 }  // namespace orvabridge::win32_testing

@@ -281,13 +281,6 @@ const ParamSpec* CommandSpec::FindOption(std::string_view option) const {
   return nullptr;
 }
 
-const ParamSpec* CommandSpec::FindParam(std::string_view param_name) const {
-  for (const ParamSpec& param : params) {
-    if (param.name == param_name) return &param;
-  }
-  return nullptr;
-}
-
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = BuildCommands();
   return commands;

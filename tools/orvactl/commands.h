@@ -55,7 +55,6 @@ struct CommandSpec {
   Invoker invoke = nullptr;
 
   const ParamSpec* FindOption(std::string_view option) const;
-  const ParamSpec* FindParam(std::string_view param_name) const;
 };
 
 // Every member-backed subcommand, in the order of the interface.

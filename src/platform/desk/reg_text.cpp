@@ -240,29 +240,13 @@ void ReadRegText(std::string_view text, const std::function<void(const RegTextEn
 }
 
 std::string Utf16LeToUtf8(std::string_view bytes) {
-  std::string out;
-  const auto unit = [&](size_t i) {
-    return static_cast<char32_t>(static_cast<unsigned char>(bytes[i])) |
-           (static_cast<char32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8);
-  };
-  size_t i = 0;
-  for (; i + 1 < bytes.size(); i += 2) {
-    const char32_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
-      const char32_t next = unit(i + 2);
-      if (next >= 0xDC00 && next <= 0xDFFF) {
-        utf8::Append(out, 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    if (u >= 0xD800 && u <= 0xDFFF) {
-      out += '?';
-    } else {
-      utf8::Append(out, u);
-    }
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                     (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
   }
-  if (i < bytes.size()) out += '?';
+  std::string out = utf8::FromUtf16(units, U'?');
+  if (bytes.size() % 2 != 0) out += '?';
   return out;
 }
 

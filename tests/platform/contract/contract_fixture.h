@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "platform/unique_window.h"
 #include "support/test_platform.h"
+#include "support/thread_runner.h"
 
 namespace orvabridge::platform::contract {
 
@@ -55,13 +56,7 @@ class PlatformTest : public ::testing::Test {
 
   // Pumps this thread's messages, waiting in between, until `done` or kPatience has passed.
   bool PumpUntil(const std::function<bool()>& done) {
-    const auto deadline = Clock::now() + kPatience;
-    for (;;) {
-      windows().PumpMessages();
-      if (done()) return true;
-      if (Clock::now() >= deadline) return false;
-      windows().WaitForMessage(deadline);
-    }
+    return testing::PumpUntil(windows(), done, kPatience);
   }
 
   std::shared_ptr<Platform> platform_ = testing::MakeTestPlatform();

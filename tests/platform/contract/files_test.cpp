@@ -8,20 +8,14 @@
 
 #include "platform/contract/contract_fixture.h"
 #include "platform/runtime_failure.h"
+#include "support/failure_number.h"
 
 namespace orvabridge::platform::contract {
 namespace {
 
 std::span<const std::byte> Bytes(std::string_view text) { return std::as_bytes(std::span(text)); }
 
-int32_t FailureNumber(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const RuntimeFailure& failure) {
-    return failure.number();
-  }
-  return 0;
-}
+using testing::FailureNumber;
 
 // Each test works in a folder of its own below TEMP.
 class PlatformFiles : public PlatformTest {

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # native build and tests
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
+  # the simulator's data files (header-only; the cross builds use the same headers)
+  nlohmann-json3-dev
   # fuzzing (preset "fuzz"): clang 14, its libFuzzer and sanitizer run-times, and llvm-symbolizer
   # for readable stacks in the reports
   clang-14 libclang-rt-14-dev llvm-14

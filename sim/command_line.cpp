@@ -82,12 +82,18 @@ const std::vector<Option>& Options() {
        }},
       {"--name", "NAME", "the name the attach reply reports (Orvanta)",
        [](SimCommandLine& line, std::string_view v) { line.options.name = std::string(v); }},
-      {"--version", "A.B.C", "the version the attach reply reports (3.1.1199)",
+      {"--report-version", "A.B.C", "the version the attach reply reports (3.1.1199)",
        [](SimCommandLine& line, std::string_view v) {
-         ParseVersion("--version", v, line.options);
+         ParseVersion("--report-version", v, line.options);
        }},
-      {"--demo-data", "", "start with demo users, patients and images",
+      {"--demo-data", "", "start with the demo data set (the one --data-template writes)",
        [](SimCommandLine& line, std::string_view) { line.demo_data = true; }},
+      {"--data", "FILE", "start with the users, patients, images... of a JSON data file",
+       [](SimCommandLine& line, std::string_view v) { line.data_file = NonEmpty("--data", v); }},
+      {"--data-template", "", "write a commented data file (the demo data set) and end",
+       [](SimCommandLine& line, std::string_view) { line.data_template = true; }},
+      {"--trace", "FILE", "write every request and reply, field by field, to FILE (-: stdout)",
+       [](SimCommandLine& line, std::string_view v) { line.trace_file = NonEmpty("--trace", v); }},
       {"--logged-in", "LOGIN", "start with this user logged in (made if not known)",
        [](SimCommandLine& line, std::string_view v) {
          line.logged_in = NonEmpty("--logged-in", v);
@@ -135,6 +141,8 @@ const std::vector<Option>& Options() {
        }},
       {"--verbose", "", "report the start and the end on standard output",
        [](SimCommandLine& line, std::string_view) { line.verbose = true; }},
+      {"--version", "", "show orva-sim's own version and end",
+       [](SimCommandLine& line, std::string_view) { line.version = true; }},
       {"--help", "", "show this text",
        [](SimCommandLine& line, std::string_view) { line.help = true; }},
   };
@@ -212,6 +220,11 @@ SimCommandLine ParseCommandLine(const std::vector<std::string>& from_environment
     throw CommandLineError(std::string(kArgumentsVariable) + ": " + error.what());
   }
   Apply(from_command_line, line);
+  if (line.demo_data && line.data_file) {
+    throw CommandLineError(
+        "--data and --demo-data exclude each other; to change the demo data, load an edited copy "
+        "of what --data-template writes");
+  }
   for (const std::string& argument : from_command_line) {
     if (!line.options.launch_arguments.empty()) line.options.launch_arguments += ' ';
     line.options.launch_arguments += argument;

@@ -27,14 +27,19 @@ inline constexpr std::string_view kArgumentsVariable = "ORVA_SIM_ARGS";
 struct SimCommandLine {
   SimOptions options;
   FaultSwitches faults;
-  bool demo_data = false;                               // seed users, patients and images
+  bool demo_data = false;                               // start with the demo data set
+  std::optional<std::string> data_file;                 // start with the data of this file
+  std::optional<std::string> trace_file;                // "-": standard output
   std::optional<std::string> logged_in;                 // log this user in at the start
   std::optional<std::chrono::milliseconds> exit_after;  // end by itself after this long
   // Right after starting, the window thread stops looking at its messages this long: a program
   // that hangs (another maker's, whose main window has the imaging application's class).
   std::chrono::milliseconds freeze{0};
   bool verbose = false;
+  // Switches that print something and end the program instead of running the simulator.
   bool help = false;
+  bool version = false;
+  bool data_template = false;
   // The launch switches an imaging application takes ("/NOFP", "/NOLOGIN", ...): accepted and
   // kept as given; the simulator acts on none of them.
   std::vector<std::string> launch_switches;
@@ -51,8 +56,9 @@ class CommandLineError : public std::runtime_error {
 std::vector<std::string> SplitArguments(std::string_view text);
 
 // `from_environment` first, then `from_command_line` (without the program name). Throws
-// CommandLineError. The command line's own arguments, joined by blanks, become
-// options.launch_arguments, the way the application would see its command line.
+// CommandLineError, also for options that exclude each other (--data and --demo-data). The command
+// line's own arguments, joined by blanks, become options.launch_arguments, the way the application
+// would see its command line.
 SimCommandLine ParseCommandLine(const std::vector<std::string>& from_environment,
                                 const std::vector<std::string>& from_command_line);
 

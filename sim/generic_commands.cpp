@@ -17,12 +17,38 @@ constexpr int32_t kPatientObject = 0;
 constexpr int32_t kImageCardObject = 2;
 constexpr int32_t kImageObject = 3;
 
+// The criteria of a worklist query, in the text fields the request puts them.
+SimWorklistEntry WorklistCriteria(CommandContext& context, std::span<const std::byte> record) {
+  SimWorklistEntry criteria;
+  criteria.accession_number = context.codec.ReadText(record, gn::kText[0]);
+  criteria.modality = context.codec.ReadText(record, gn::kText[1]);
+  criteria.patient_id = context.codec.ReadText(record, gn::kText[2]);
+  criteria.patient_name = context.codec.ReadText(record, gn::kText[3]);
+  criteria.procedure_id = context.codec.ReadText(record, gn::kText[4]);
+  criteria.station_ae = context.codec.ReadText(record, gn::kText[5]);
+  return criteria;
+}
+
+bool Matches(const SimWorklistEntry& entry, const SimWorklistEntry& criteria) {
+  using Text = std::string SimWorklistEntry::*;
+  for (const Text text : {&SimWorklistEntry::accession_number, &SimWorklistEntry::modality,
+                          &SimWorklistEntry::patient_id, &SimWorklistEntry::patient_name,
+                          &SimWorklistEntry::procedure_id, &SimWorklistEntry::station_ae}) {
+    if (!(criteria.*text).empty() && criteria.*text != entry.*text) return false;
+  }
+  return true;
+}
+
 void WorklistQuery(CommandContext& context, std::span<std::byte> record) {
-  // The worklist is the patient register: entries match on the patient id, or all when empty.
-  const std::string patient_id = context.codec.ReadText(record, gn::kText[2]);
+  const SimWorklistEntry criteria = WorklistCriteria(context, record);
   int32_t matches = 0;
-  for (const SimPatient& patient : context.model.patients) {
-    if (patient_id.empty() || patient.id == patient_id) ++matches;
+  if (const auto& worklist = context.model.worklist) {
+    for (const SimWorklistEntry& entry : *worklist) matches += Matches(entry, criteria) ? 1 : 0;
+  } else {
+    // Without a worklist of its own the register stands in: entries match on the patient id.
+    for (const SimPatient& patient : context.model.patients) {
+      if (criteria.patient_id.empty() || patient.id == criteria.patient_id) ++matches;
+    }
   }
   channel::WriteI32(record, gn::kNumber0, 1);
   context.codec.WriteText(record, gn::kText[0], std::to_string(matches));
@@ -61,8 +87,13 @@ int32_t ShowObject(CommandContext& context, std::span<const std::byte> record) {
       model.selected_picture_id = image->picture_id;
       return 1;
     }
-    case kImageCardObject:
-      return model.selected_card && model.selected_card->id == number ? 1 : 0;
+    case kImageCardObject: {
+      if (model.selected_card && model.selected_card->id == number) return 1;
+      const SimImageCard* card = model.FindImageCard(number);
+      if (!card) return 0;
+      model.selected_card = *card;
+      return 1;
+    }
     default:
       return 0;  // the model has no series
   }

@@ -3,22 +3,25 @@
 // The entry point is in win_main.cpp.
 //
 // It runs until its main window is closed or --exit-after-ms has passed, and prints nothing
-// unless --verbose. Exit codes: 0 after a normal end, 1 when the simulator cannot start, 2 for a
-// command line it does not understand.
+// unless --verbose or --trace -. Exit codes (sim/startup.h): 0 after a normal end, 1 when the
+// simulator cannot start, 2 for a command line, data file or trace file it cannot use.
 #include <algorithm>
 #include <chrono>
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
-#include "sim/command_line.h"
 #include "sim/demo_seed.h"
 #include "sim/program.h"
+#include "sim/request_trace.h"
 #include "sim/simulator.h"
+#include "sim/startup.h"
 
 namespace {
 
@@ -72,6 +75,8 @@ void Report(const sim::Simulator& simulator, const sim::SimCommandLine& line) {
             << "), control window 0x" << simulator.control_window().value << std::dec << '\n'
             << "orva-sim: command line: " << options.launch_arguments << '\n';
   if (line.demo_data) std::cout << "orva-sim: demo data loaded\n";
+  if (line.data_file) std::cout << "orva-sim: data loaded from " << *line.data_file << '\n';
+  if (line.trace_file) std::cout << "orva-sim: tracing to " << *line.trace_file << '\n';
   if (line.logged_in) std::cout << "orva-sim: logged in: " << *line.logged_in << '\n';
   std::cout << std::flush;
 }
@@ -81,32 +86,28 @@ void Report(const sim::Simulator& simulator, const sim::SimCommandLine& line) {
 int orvabridge::sim::RunProgram(const std::vector<std::string>& ansi_arguments, int show_command) {
   const std::shared_ptr<platform::Platform> platform = platform::DefaultPlatform();
 
-  sim::SimCommandLine line;
-  try {
-    const std::string from_environment =
-        platform->System().Environment(sim::kArgumentsVariable).value_or("");
-    line = sim::ParseCommandLine(sim::SplitArguments(from_environment),
-                                 ProgramArguments(ansi_arguments, platform->AnsiCodePage()));
-  } catch (const sim::CommandLineError& error) {
-    // Never a message box: a launched simulator that waits for a click would hang its host.
-    std::cerr << "orva-sim: " << error.what() << " (see --help)" << std::endl;
-    return 2;
-  }
-  if (line.help) {
-    std::cout << sim::Usage() << std::flush;
-    return 0;
-  }
+  // Never a message box for a mistake: a launched simulator that waits for a click would hang
+  // its host.
+  sim::Startup startup = sim::PrepareStartup(
+      platform->System().Environment(sim::kArgumentsVariable).value_or(""),
+      ProgramArguments(ansi_arguments, platform->AnsiCodePage()), std::cout, std::cerr);
+  if (startup.exit_code) return *startup.exit_code;
+  sim::SimCommandLine& line = startup.line;
 
   line.options.show_command = show_command;
   sim::Simulator simulator(platform, line.options);
-  if (line.demo_data) sim::SeedDemoData(simulator);
+  if (startup.data) simulator.SetModel(std::move(*startup.data));
   if (line.logged_in) sim::LogInAtStart(simulator, *line.logged_in);
   simulator.SetFaults(line.faults);
+  if (startup.trace) {
+    simulator.SetObserver(
+        std::make_shared<sim::RequestTrace>(startup.trace, platform->AnsiCodePage()));
+  }
   try {
     simulator.Start();
   } catch (const std::exception& error) {
     std::cerr << "orva-sim: cannot start: " << error.what() << std::endl;
-    return 1;
+    return sim::kExitCannotStart;
   }
   if (line.verbose) Report(simulator, line);
   if (line.freeze.count() > 0) simulator.Freeze(line.freeze);
@@ -118,5 +119,5 @@ int orvabridge::sim::RunProgram(const std::vector<std::string>& ansi_arguments, 
               << " requests and " << simulator.AttachRequestCount() << " attach broadcasts received"
               << std::endl;
   }
-  return 0;
+  return sim::kExitNormal;
 }

@@ -47,6 +47,12 @@ const SimImage* SimModel::FirstImageOf(std::string_view patient_id, std::string_
 
 const SimImage* SimModel::SelectedImage() const { return FindImage(selected_picture_id); }
 
+const SimImageCard* SimModel::FindImageCard(int32_t id) const {
+  auto it = std::find_if(image_cards.begin(), image_cards.end(),
+                         [&](const SimImageCard& card) { return card.id == id; });
+  return it == image_cards.end() ? nullptr : &*it;
+}
+
 void SimModel::PutUser(SimUser user) {
   if (SimUser* existing = FindUser(user.login)) {
     *existing = std::move(user);

@@ -16,7 +16,12 @@ namespace orvabridge::sim {
 // nullopt for codes that are no request (1002, 1013 and unknown codes).
 std::optional<size_t> RequestRecordSize(uint32_t code);
 
-// Empty when the request is well-formed, otherwise a sentence saying what disagrees.
+// Every way the request's size disagrees with its code, one phrase each: a code that is no
+// request, a byte count other than the record size, a size field other than the byte count.
+std::vector<std::string> SizeViolations(uint32_t code, std::span<const std::byte> bytes);
+
+// Empty when the request is well-formed, otherwise a sentence naming the code and the first
+// disagreement.
 std::string CheckRequestLayout(uint32_t code, std::span<const std::byte> bytes);
 
 // The request as a full record of its code: cut or zero-padded to the record size, so that the

@@ -202,6 +202,7 @@ void Simulator::HandleAttach(WindowHandle reply_to) {
     faults = faults_;
   }
   received_changed_.notify_all();
+  if (const auto observer = Observer()) observer->AttachReceived(reply_to);
   // Without its control window the application has nothing to offer and stays silent.
   const WindowHandle control = control_window_.load();
   if (!control) return;
@@ -220,6 +221,7 @@ Reply Simulator::AttachReply(WindowHandle control) const {
 }
 
 void Simulator::HandleRequest(WindowHandle sender, const platform::CopyData& data) {
+  if (const auto observer = Observer()) observer->RequestReceived(sender, data.code, data.bytes);
   Received received{data.code, std::vector<std::byte>(data.bytes.begin(), data.bytes.end()), sender,
                     CheckRequestLayout(data.code, data.bytes)};
   // A malformed request is still acted on, read as a full record of its code: the tests of the
@@ -261,8 +263,9 @@ void Simulator::SendReply(WindowHandle to, const Reply& reply) {
   if (!from) from = main_window_.load();
   // A host that stopped answering must not hold the simulator: a reply that does not get
   // through within the host's own longest wait is dropped.
-  windows_.SendCopyData(to, from, reply.code, reply.bytes,
-                        platform::Clock::now() + kReplyDeliveryLimit);
+  const platform::SendResult sent = windows_.SendCopyData(
+      to, from, reply.code, reply.bytes, platform::Clock::now() + kReplyDeliveryLimit);
+  if (const auto observer = Observer()) observer->ReplySent(to, reply, sent.status);
 }
 
 void Simulator::SendDueReplies() {
@@ -294,6 +297,16 @@ void Simulator::SetFaults(FaultSwitches faults) {
 FaultSwitches Simulator::Faults() const {
   std::lock_guard lock(mutex_);
   return faults_;
+}
+
+void Simulator::SetObserver(std::shared_ptr<TrafficObserver> observer) {
+  std::lock_guard lock(mutex_);
+  observer_ = std::move(observer);
+}
+
+std::shared_ptr<TrafficObserver> Simulator::Observer() const {
+  std::lock_guard lock(mutex_);
+  return observer_;
 }
 
 void Simulator::AddUser(SimUser user) {
@@ -347,6 +360,11 @@ void Simulator::SelectImage(std::string picture_id) {
 void Simulator::SetSelectedCard(std::optional<SimImageCard> card) {
   std::lock_guard lock(mutex_);
   model_.selected_card = std::move(card);
+}
+
+void Simulator::SetModel(SimModel model) {
+  std::lock_guard lock(mutex_);
+  model_ = std::move(model);
 }
 
 void Simulator::EditModel(const std::function<void(SimModel&)>& edit) {

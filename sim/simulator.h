@@ -27,6 +27,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -52,6 +53,18 @@ struct SimOptions {
   int32_t version_major = 3, version_minor = 1, version_build = 1199;
   int show_command = platform::kSwShow;  // how the main window is first shown
   std::string launch_arguments;          // the command line it was started with, if any
+};
+
+// Sees what the simulator receives and sends, on the simulator's thread and outside its lock, in
+// the order it happens: the --trace writer. A request is seen before it is answered.
+class TrafficObserver {
+ public:
+  virtual ~TrafficObserver() = default;
+  virtual void AttachReceived(platform::WindowHandle reply_to) = 0;
+  virtual void RequestReceived(platform::WindowHandle sender, uint32_t code,
+                               std::span<const std::byte> bytes) = 0;
+  virtual void ReplySent(platform::WindowHandle to, const Reply& reply,
+                         platform::SendStatus status) = 0;
 };
 
 class Simulator {
@@ -83,6 +96,8 @@ class Simulator {
 
   void SetFaults(FaultSwitches faults);
   FaultSwitches Faults() const;
+  // Everything received and sent from now on is shown to `observer` (nullptr: to nobody).
+  void SetObserver(std::shared_ptr<TrafficObserver> observer);
   // "The application died": its control window goes away (done on the simulator's thread;
   // returns when it is gone). The main window stays but no longer answers the attach message.
   void DestroyControlWindow();
@@ -101,6 +116,7 @@ class Simulator {
   void AddImage(SimImage image);
   void SelectImage(std::string picture_id);
   void SetSelectedCard(std::optional<SimImageCard> card);
+  void SetModel(SimModel model);  // everything the application knows, at once
   void EditModel(const std::function<void(SimModel&)>& edit);
   SimModel Model() const;  // a copy
 
@@ -139,6 +155,7 @@ class Simulator {
   void SendReply(platform::WindowHandle to, const Reply& reply);
   void SendDueReplies();
   platform::Deadline NextWakeUp() const;
+  std::shared_ptr<TrafficObserver> Observer() const;
 
   std::shared_ptr<platform::Platform> platform_;
   platform::WindowSystem& windows_;
@@ -149,6 +166,7 @@ class Simulator {
   mutable std::condition_variable received_changed_;
   SimModel model_;
   FaultSwitches faults_;
+  std::shared_ptr<TrafficObserver> observer_;
   std::vector<Received> received_;
   std::vector<platform::WindowHandle> attach_senders_;
 

@@ -33,7 +33,7 @@ std::string ErrorOf(const Args& command_line, const Args& environment = {}) {
 TEST(SimCommandLineTest, OptionsSetTheIdentityRunAndFaultSwitches) {
   SimCommandLine line =
       Parse({"--app-key", "Orvaview", "--title=Orvaview - Room 2", "--class", "ThunderMDIForm",
-             "--version", "4.0.12", "--logged-in", "demo", "--exit-after-ms", "2500"});
+             "--report-version", "4.0.12", "--logged-in", "demo", "--exit-after-ms", "2500"});
   EXPECT_EQ(line.logged_in, "demo");
   EXPECT_EQ(line.exit_after, std::chrono::milliseconds(2500));
   EXPECT_EQ(line.options.application_key, "Orvaview");
@@ -93,7 +93,7 @@ TEST(SimCommandLineTest, NumbersAndVersionsMustBeWholeAndInRange) {
   EXPECT_THAT(ErrorOf({"--reply-size", "999999999"}), HasSubstr("--reply-size:"));
 
   for (const char* bad : {"3.1", "3.1.1199.5", "3..1199", "3.1.2147483648"}) {
-    EXPECT_THAT(ErrorOf({"--version", bad}), HasSubstr("--version:")) << bad;
+    EXPECT_THAT(ErrorOf({"--report-version", bad}), HasSubstr("--report-version:")) << bad;
   }
 
   EXPECT_THAT(ErrorOf({"/NOFP", "/NOLOGIN"}, {"--reply-delay-ms", "soon"}),

@@ -22,7 +22,7 @@ namespace demo = sim::demo;
 
 TEST_F(CrossProcessTest, InitApplicationLaunchesTheSimulatorMinimisedAndAttaches) {
   const ScopedEnvironment arguments(std::string(sim::kArgumentsVariable),
-                                    "--demo-data --logged-in demo --version 3.2.7");
+                                    "--demo-data --logged-in demo --report-version 3.2.7");
   auto appl = MakeAppl(1.0);  // starting a process takes real time
   std::string name, version;
   const int32_t result = appl->InitApplication(name, version);

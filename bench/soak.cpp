@@ -11,17 +11,14 @@
 #include <string>
 #include <vector>
 
-// Order matters: windows_include.h sets the lean, no-min/max switches before any system header.
-#include "platform/win32/windows_include.h"
+#include "win32_harness.h"
 
-#include <ole2.h>
-#include <oleauto.h>
 #include <psapi.h>
 
 namespace {
 
-const CLSID kClsidAppl = {
-    0x9bd7e4e2, 0x1edc, 0x4abd, {0xb2, 0x2f, 0x97, 0x33, 0xa5, 0x13, 0x25, 0xc4}};
+using orvabridge::bench::ChildProcess;
+using orvabridge::bench::LateBound;
 
 struct Holdings {
   size_t private_bytes = 0;
@@ -86,98 +83,6 @@ Holdings Measure() {
   return held;
 }
 
-// The class library's stand-in: the installation the object reads when it is made.
-bool InstallClassLibrary(const std::wstring& executable) {
-  const wchar_t* key = L"Software\\Orvaclass";
-  const std::array<std::pair<const wchar_t*, std::wstring>, 5> values = {{
-      {L"VendorKey", L"Orvadent"},
-      {L"ApplicationKey", L"Orvanta"},
-      {L"ExecutablePath", executable},
-      {L"Version", L"3.1.1199"},
-      {L"ConnectionString", L""},
-  }};
-  for (const auto& [name, value] : values) {
-    if (::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The simulator, started by this program and ended with it.
-class Simulator {
- public:
-  explicit Simulator(std::wstring path) : path_(std::move(path)) {}
-  ~Simulator() { Stop(); }
-  bool Start() {
-    std::wstring command = L"\"" + path_ + L"\" --demo-data --logged-in demo";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &started)) {
-      return false;
-    }
-    ::CloseHandle(started.hThread);
-    process_ = started.hProcess;
-    return true;  // the attach search waits for its windows
-  }
-  void Stop() {
-    if (process_ == nullptr) return;
-    ::TerminateProcess(process_, 0);
-    ::WaitForSingleObject(process_, 10000);
-    ::CloseHandle(process_);
-    process_ = nullptr;
-  }
-
- private:
-  std::wstring path_;
-  HANDLE process_ = nullptr;
-};
-
-// Late-bound calls, as a script makes them: every argument a VARIANT by reference.
-class LateBound {
- public:
-  explicit LateBound(IDispatch* target) : target_(target) {}
-  // The member's result, or the failure's HRESULT (negative) when the call failed.
-  long Call(const wchar_t* member, std::vector<std::wstring> texts) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
-    if (FAILED(target_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return -1;
-    std::vector<VARIANT> values(texts.size());
-    std::vector<VARIANTARG> arguments(texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) {
-      ::VariantInit(&values[i]);
-      V_VT(&values[i]) = VT_BSTR;
-      V_BSTR(&values[i]) = ::SysAllocString(texts[i].c_str());
-      ::VariantInit(&arguments[texts.size() - 1 - i]);
-      V_VT(&arguments[texts.size() - 1 - i]) = VT_VARIANT | VT_BYREF;
-      V_VARIANTREF(&arguments[texts.size() - 1 - i]) = &values[i];
-    }
-    DISPPARAMS params = {arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-    VARIANT result;
-    ::VariantInit(&result);
-    EXCEPINFO exception = {};
-    UINT argument_error = 0;
-    const HRESULT status =
-        target_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                        &params, &result, &exception, &argument_error);
-    for (auto& value : values) ::VariantClear(&value);
-    ::SysFreeString(exception.bstrSource);
-    ::SysFreeString(exception.bstrDescription);
-    ::SysFreeString(exception.bstrHelpFile);
-    long answer = FAILED(status) ? static_cast<long>(status) : 0;
-    if (SUCCEEDED(status) && V_VT(&result) == VT_I4) answer = V_I4(&result);
-    ::VariantClear(&result);
-    return answer;
-  }
-
- private:
-  IDispatch* target_;
-};
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -191,27 +96,22 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   ::SetEnvironmentVariableW(L"ORVABRIDGE_MESSAGE_BOXES", L"stderr");
-  if (!InstallClassLibrary(argv[2])) {
+  if (!orvabridge::bench::InstallClassLibrary(argv[2])) {
     std::fprintf(stderr, "orvabridge_soak: cannot write HKLM\\Software\\Orvaclass\n");
     return 1;
   }
   if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  const HMODULE server = ::LoadLibraryW(argv[1]);
-  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  const auto get_class_object = reinterpret_cast<GetClassObject>(
-      reinterpret_cast<void*>(::GetProcAddress(server, "DllGetClassObject")));
-  IClassFactory* factory = nullptr;
-  IDispatch* appl = nullptr;
-  if (get_class_object == nullptr ||
-      FAILED(get_class_object(kClsidAppl, IID_IClassFactory, reinterpret_cast<void**>(&factory))) ||
-      FAILED(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&appl)))) {
+  IDispatch* appl = orvabridge::bench::MakeServerObject(argv[1]);
+  if (appl == nullptr) {
     std::fprintf(stderr, "orvabridge_soak: cannot create the object of %ls\n", argv[1]);
     return 1;
   }
-  factory->Release();
 
-  Simulator simulator(argv[2]);
-  if (!simulator.Start()) {
+  ChildProcess simulator;
+  const auto start_simulator = [&] {
+    return simulator.Start(argv[2], L"--demo-data --logged-in demo");
+  };
+  if (!start_simulator()) {
     std::fprintf(stderr, "orvabridge_soak: cannot start %ls\n", argv[2]);
     return 1;
   }
@@ -255,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
     if (i == total * 3 / 10 || i == total * 7 / 10) {
       simulator.Stop();
       calls.Call(L"FindPatient", {L"1002", L"", L""});  // the application is gone: -4
-      simulator.Start();
+      start_simulator();
       ++restarts;
     }
     if (i == checkpoints[next_checkpoint]) {

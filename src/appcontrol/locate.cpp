@@ -82,8 +82,8 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
           holding.reply_code = 0;
 
           const std::string prefix = TitlePrefix(thread.installation.application_key);
-          FindControlWindows(core, prefix, kMainWindowClass, core.reply_window);
-          FindControlWindows(core, prefix, kDesignMainWindowClass, core.reply_window);
+          static const std::string kSearchedClasses[] = {kMainWindowClass, kDesignMainWindowClass};
+          FindControlWindows(core, prefix, kSearchedClasses, core.reply_window);
 
           const auto waited = core.exchanger().Wait(
               core.exchanger().DeadlineIn(limits.reply_wait_seconds), channel::WatchWindow::kNo);
@@ -114,23 +114,21 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
 }
 
 void FindControlWindows(link::ApplCore& core, const std::string& title_prefix,
-                        const std::string& class_name, platform::WindowHandle reply_window) {
+                        std::span<const std::string> class_names,
+                        platform::WindowHandle reply_window) {
   auto& thread = core.thread();
-  thread.search_class_name = class_name;
-  thread.search_title_prefix = title_prefix;
   auto& windows = core.windows();
   const auto message = thread.control_message_id;
-
-  const auto test_window = [&](platform::WindowHandle window) {
-    if (windows.ClassName(window) != thread.search_class_name) return;
-    if (!TitleStartsWith(GetTextFromWindow(core, window), thread.search_title_prefix)) return;
-    // A notify returns at once for windows of other threads; every match is told.
-    windows.Notify(window, message, reply_window.value, 0);
-  };
-  windows.ForEachTopLevel([&](platform::WindowHandle top) {
-    test_window(top);
-    windows.ForEachDescendant(top, test_window);
-  });
+  const auto found = windows.FindWindowsOfClasses(class_names);
+  for (size_t k = 0; k < class_names.size(); ++k) {
+    thread.search_class_name = class_names[k];
+    thread.search_title_prefix = title_prefix;
+    for (const auto window : found[k]) {
+      if (!TitleStartsWith(GetTextFromWindow(core, window), thread.search_title_prefix)) continue;
+      // A notify returns at once for windows of other threads; every match is told.
+      windows.Notify(window, message, reply_window.value, 0);
+    }
+  }
 }
 
 bool LaunchExe(link::ApplCore& core) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "platform/window_system.h"
@@ -22,10 +23,13 @@ inline constexpr const char* kLaunchArguments = " /NOFP /NOLOGIN";
 
 int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion);
 
-// Notifies every window (top-level or descendant) of `class_name` whose title starts with
-// `title_prefix`, ignoring letter case, with the registered message and the reply window.
+// For each class of `class_names` in turn, notifies every window (top-level or descendant) of
+// that class whose title starts with `title_prefix`, ignoring letter case, with the registered
+// message and the reply window: every window of the first class before any of the second. One
+// walk of the window tree serves all classes; SearchClassName ends as the last class.
 void FindControlWindows(link::ApplCore& core, const std::string& title_prefix,
-                        const std::string& class_name, platform::WindowHandle reply_window);
+                        std::span<const std::string> class_names,
+                        platform::WindowHandle reply_window);
 
 // Starts the imaging application minimised without activation, or enters stub mode when no
 // executable is known. True when a process was started.

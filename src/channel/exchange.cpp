@@ -53,6 +53,13 @@ ExchangeResult Exchanger::Exchange(uint32_t code, std::span<const std::byte> rec
   if (status == platform::SendStatus::kTimedOut || status == platform::SendStatus::kHung) {
     return {Outcome::kTimeout, 0};
   }
+  // A reply that the application sent while it handled the request was unpacked before the send
+  // returned. It is the outcome at once: pumping and asking whether the control window still
+  // exists would only add two round trips to the window manager to every request, and the
+  // application was there to send it.
+  if (status == platform::SendStatus::kHandled && holding_.reply_code != 0) {
+    return {Outcome::kReply, holding_.reply_code};
+  }
   return Wait(DeadlineIn(timeout_seconds), watch);
 }
 

@@ -51,7 +51,8 @@ class Exchanger {
   void set_reply_window(platform::WindowHandle reply_window) { reply_window_ = reply_window; }
 
   // Resets ReplyCode, sends within `timeout_seconds` (scaled), and waits up to `timeout_seconds`
-  // from the send's return.
+  // from the send's return. A reply unpacked during the send ends the exchange without a turn of
+  // the wait.
   ExchangeResult Exchange(uint32_t code, std::span<const std::byte> record, double timeout_seconds,
                           WatchWindow watch = WatchWindow::kYes);
 

@@ -143,7 +143,18 @@ void ApplCore::FlushCallLog() {
 std::optional<int32_t> ApplCore::CheckGuards(const GuardSteps& steps) {
   if (steps.ensure_target && !EnsureTarget()) return result::kNoTargetWindow;
   if (steps.window_check && !TargetStillWindow()) return result::kNoTargetWindow;
-  if (steps.session_check && !SessionCheck()) return result::kNotLoggedIn;
+  if (steps.session_check) {
+    // The session query runs its own window check a moment after this one: it takes the
+    // confirmation instead of asking the window manager again. A nested call during the query's
+    // wait confirms for itself and puts this one back.
+    struct PutBack {
+      platform::WindowHandle& slot;
+      platform::WindowHandle outer;
+      ~PutBack() { slot = outer; }
+    } put_back{confirmed_window_, confirmed_window_};  // also when the query raises its error
+    if (steps.window_check) confirmed_window_ = thread_.target_window;
+    if (!SessionCheck()) return result::kNotLoggedIn;
+  }
   if (steps.required != nullptr && steps.required->empty()) return result::kEmptyArgument;
   if (steps.link_checks) return LinkChecks();
   return std::nullopt;
@@ -155,6 +166,7 @@ bool ApplCore::EnsureTarget() {
 }
 
 bool ApplCore::TargetStillWindow() {
+  if (confirmed_window_ && confirmed_window_ == thread_.target_window) return true;
   if (windows().IsWindow(thread_.target_window)) return true;
   thread_.target_window = platform::WindowHandle();
   return false;

@@ -85,7 +85,8 @@ class ApplCore {
   std::optional<int32_t> CheckGuards(const GuardSteps& steps);
   // Guard step 2: re-attaches when TargetWindow is 0. False when it stays 0.
   bool EnsureTarget();
-  // Guard step 3: false (and TargetWindow cleared) when the control window is gone.
+  // Guard step 3: false (and TargetWindow cleared) when the control window is gone. Not asked
+  // again while the guard sequence that has just confirmed the window runs its session check.
   bool TargetStillWindow();
   // Guard step 4: asks the imaging application whether someone is logged in.
   bool SessionCheck();
@@ -128,6 +129,8 @@ class ApplCore {
   std::unique_ptr<environment::TextOutFile> text_out_file_;
   platform::UniqueWindow form_window_;
   bool subscribed_ = false;
+  // The control window the running guard sequence has confirmed; 0 outside it.
+  platform::WindowHandle confirmed_window_;
 };
 
 }  // namespace orvabridge::link

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvabridge::platform {
 
@@ -164,6 +165,14 @@ class WindowSystem {
                                  const std::function<void(WindowHandle)>& visit) = 0;
   virtual void ForEachThreadWindow(ThreadId thread,
                                    const std::function<void(WindowHandle)>& visit) = 0;
+
+  // Every window, top-level or a descendant at any depth, whose class is one of `classes`
+  // (exact, case-sensitive): one list per class, in the order of `classes`, each in the order of
+  // ForEachTopLevel with every top-level window followed by its descendants in ForEachDescendant's
+  // order. Message-only windows are not searched. One walk of the window tree serves every class;
+  // the default reads every window's class, a backend may let the system filter by class.
+  virtual std::vector<std::vector<WindowHandle>> FindWindowsOfClasses(
+      std::span<const std::string> classes);
 
   virtual std::string ClassName(WindowHandle window) = 0;
   // The window's text as the get-text message (13) reports it; empty when there is none, and

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "appcontrol/locate.h"
+#include "appl/appl_access.h"
 #include "link/appl_core.h"
 #include "support/link_fixture.h"
 #include "support/scripted_peer.h"
@@ -66,6 +68,37 @@ TEST_F(AttachTest, MatchingIgnoresTitleCaseAndFindsChildWindowsAndEveryMatchIsAs
   const auto target = link::ThisThread().target_window;
   EXPECT_TRUE(target == design_time.control_window() || target == embedded.control_window());
   windows.DestroyWindow(host_window);
+}
+
+TEST_F(AttachTest, EveryWindowOfTheFirstClassIsAskedBeforeAnyOfTheSecondAtEveryDepth) {
+  auto appl = MakeAppl();
+  auto& core = CoreOf(*appl);
+  auto& windows = platform_->Windows();
+  // Windows of this thread: a notification runs their handler at once, in the search's order.
+  std::vector<std::string> asked;
+  const auto window = [&](const std::string& class_name, const std::string& title,
+                          platform::WindowHandle parent) {
+    platform::WindowSpec blueprint{class_name, title, parent, parent ? platform::kWsChild : 0u};
+    return windows.MakeWindow(blueprint, [&asked, title, &core](const platform::WindowMessage& m) {
+      if (m.id == core.thread().control_message_id) asked.push_back(title);
+      return std::optional<intptr_t>{};
+    });
+  };
+  const std::string a = appcontrol::kMainWindowClass, b = appcontrol::kDesignMainWindowClass;
+  const auto first = window(a, "Orvanta 1", {});
+  const auto frame = window(b, "Orvanta 2", {});
+  const auto inner = window("HostPanel", "", frame);
+  window(a, "Orvanta 3", window("HostPanel", "", inner));  // three levels down
+  window(b, "Orvanta 4", first);
+  window(a, "Other", frame);  // the title does not match
+
+  const std::string classes[] = {a, b};
+  appcontrol::FindControlWindows(core, "ORVANT", classes, core.reply_window);
+  // Newest top-level window first, each followed by its descendants.
+  EXPECT_EQ(asked, (std::vector<std::string>{"Orvanta 3", "Orvanta 1", "Orvanta 2", "Orvanta 4"}));
+  EXPECT_EQ(core.thread().search_class_name, b);
+  windows.DestroyWindow(frame);
+  windows.DestroyWindow(first);
 }
 
 TEST_F(AttachTest, EmptyApplicationKeyShowsTheErrorBoxAndFails) {

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <unordered_set>
 #include <vector>
+
+#include "platform/system_call_count.h"
 
 #include "platform/win32/dispatch_failure.h"
 #include "platform/win32/message_filter.h"
@@ -28,13 +31,98 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM into) {
   }
 }
 
+bool StillWindow(HWND window) {
+  CountSystemCall();
+  return ::IsWindow(window) != FALSE;
+}
+
 void VisitAll(const std::vector<HWND>& windows, const std::function<void(WindowHandle)>& visit) {
   RethrowDispatchFailure();
   // As the system's enumeration itself: a window that an earlier visit destroyed is skipped.
   for (HWND window : windows) {
-    if (::IsWindow(window)) visit(FromHwnd(window));
+    if (StillWindow(window)) visit(FromHwnd(window));
   }
 }
+
+// The search for windows of given classes. Asking a window of another process for its class
+// costs a round trip to the window manager (under Wine, two), so the search lets the system
+// filter instead: per window that has children, one filtered request per class lists the
+// matching children, and the walk itself asks each window for its first child and its next
+// sibling. The top-level windows come from the system's own enumeration.
+class ClassSearch {
+ public:
+  explicit ClassSearch(std::span<const std::string> classes) : found_(classes.size()) {
+    for (const auto& name : classes) classes_.push_back(Utf8ToWide(name));
+  }
+
+  std::vector<std::vector<WindowHandle>> Run() {
+    std::vector<HWND> tops;
+    CountSystemCall();
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&tops));
+    RethrowDispatchFailure();
+    const auto matching_tops = MatchingChildren(nullptr);
+    for (HWND top : tops) {
+      Record(top, matching_tops);
+      Walk(top);
+    }
+    return std::move(found_);
+  }
+
+ private:
+  using Matches = std::vector<std::unordered_set<HWND>>;
+
+  // The children of `parent` (the top-level windows for a null parent) of each class sought.
+  Matches MatchingChildren(HWND parent) {
+    Matches matches(classes_.size());
+    for (size_t k = 0; k < classes_.size(); ++k) {
+      HWND after = nullptr;
+      for (;;) {
+        CountSystemCall();
+        after = ::FindWindowExW(parent, after, classes_[k].c_str(), nullptr);
+        // A repeat would mean the system's order changed under us: what was seen is kept.
+        if (after == nullptr || !matches[k].insert(after).second) break;
+      }
+    }
+    return matches;
+  }
+
+  // The system compares class names without regard to letter case; the search wants the exact
+  // name, which only the few windows the filter found are asked for.
+  void Record(HWND window, const Matches& matches) {
+    for (size_t k = 0; k < matches.size(); ++k) {
+      if (matches[k].count(window) != 0 && ExactClass(window, classes_[k])) {
+        found_[k].push_back(FromHwnd(window));
+      }
+    }
+  }
+
+  static bool ExactClass(HWND window, const std::wstring& name) {
+    wchar_t buffer[kTextBufferSize] = {};
+    CountSystemCall();
+    const int length = ::GetClassNameW(window, buffer, kTextBufferSize);
+    return length > 0 && std::wstring_view(buffer, static_cast<size_t>(length)) == name;
+  }
+
+  // The descendants of `parent`, each followed by its own, in the system's order.
+  void Walk(HWND parent) {
+    CountSystemCall();
+    HWND child = ::GetWindow(parent, GW_CHILD);
+    if (child == nullptr) return;
+    const Matches matches = MatchingChildren(parent);
+    // Siblings re-ordered during the walk could lead the chain in a circle: a child seen before
+    // ends it.
+    std::unordered_set<HWND> seen;
+    while (child != nullptr && seen.insert(child).second) {
+      Record(child, matches);
+      Walk(child);
+      CountSystemCall();
+      child = ::GetWindow(child, GW_HWNDNEXT);
+    }
+  }
+
+  std::vector<std::wstring> classes_;
+  std::vector<std::vector<WindowHandle>> found_;
+};
 
 HWND InsertAfter(int32_t insert_after) {
   switch (insert_after) {
@@ -60,12 +148,23 @@ constexpr UINT kResponsiveProbeMilliseconds = 1000;
 // A bounded send in the calling thread's terms: messages sent to this thread meanwhile are
 // handled (SMTO_NORMAL) and a receiver the system reports as hung gets nothing (SMTO_ABORTIFHUNG).
 // `ansi`: the message's text parameters are ANSI (the get-text request of GetTextFromWindow).
+//
+// A missing window is found out from the send's own failure, not by asking before every send: a
+// question to the window manager costs as much as the send's own round trip.
 SendResult SendWithin(HWND to, UINT message, WPARAM wparam, LPARAM lparam, Deadline limit,
                       bool ansi = false) {
-  if (!::IsWindow(to)) return {SendStatus::kNoWindow, 0};
+  // A null window would be taken as a broadcast by neither call, but refused; said here without
+  // asking.
+  if (to == nullptr) return {SendStatus::kNoWindow, 0};
   if (limit == kNoLimit) {
+    ::SetLastError(ERROR_SUCCESS);
+    CountSystemCall();
     const LRESULT result = ansi ? ::SendMessageA(to, message, wparam, lparam)
                                 : ::SendMessageW(to, message, wparam, lparam);
+    // Zero is also a handler's ordinary answer; only then is the window asked about.
+    if (result == 0 && (::GetLastError() == ERROR_INVALID_WINDOW_HANDLE || !StillWindow(to))) {
+      return {SendStatus::kNoWindow, 0};
+    }
     return {SendStatus::kHandled, static_cast<intptr_t>(result)};
   }
   const auto now = Clock::now();
@@ -78,17 +177,20 @@ SendResult SendWithin(HWND to, UINT message, WPARAM wparam, LPARAM lparam, Deadl
   DWORD_PTR result = 0;
   ::SetLastError(ERROR_SUCCESS);
   const UINT flags = SMTO_NORMAL | SMTO_ABORTIFHUNG;
+  CountSystemCall();
   const LRESULT sent =
       ansi ? ::SendMessageTimeoutA(to, message, wparam, lparam, flags, timeout, &result)
            : ::SendMessageTimeoutW(to, message, wparam, lparam, flags, timeout, &result);
   if (sent != 0) {
     return {SendStatus::kHandled, static_cast<intptr_t>(result)};
   }
-  if (!::IsWindow(to)) return {SendStatus::kNoWindow, 0};
+  const DWORD failure = ::GetLastError();
+  if (!StillWindow(to)) return {SendStatus::kNoWindow, 0};
   // A hung receiver makes the call return at once; a busy one runs into the time-out.
-  if (::GetLastError() == ERROR_TIMEOUT && Clock::now() >= limit) {
+  if (failure == ERROR_TIMEOUT && Clock::now() >= limit) {
     return {SendStatus::kTimedOut, 0};
   }
+  CountSystemCall();
   return {::IsHungAppWindow(to) ? SendStatus::kHung : SendStatus::kTimedOut, 0};
 }
 
@@ -137,7 +239,7 @@ bool Win32WindowSystem::PostDestroy(WindowHandle window) {
 }
 
 bool Win32WindowSystem::IsWindow(WindowHandle window) const {
-  return window && ::IsWindow(ToHwnd(window)) != FALSE;
+  return window && StillWindow(ToHwnd(window));
 }
 
 SendResult Win32WindowSystem::SendCopyData(WindowHandle to, WindowHandle from, uint32_t code,
@@ -165,6 +267,7 @@ SendResult Win32WindowSystem::Send(WindowHandle to, MessageId id, uintptr_t wpar
 }
 
 bool Win32WindowSystem::Notify(WindowHandle to, MessageId id, uintptr_t wparam, intptr_t lparam) {
+  CountSystemCall();
   const bool sent = ::SendNotifyMessageW(ToHwnd(to), id, wparam, lparam) != FALSE;
   RethrowDispatchFailure();
   return sent;
@@ -177,6 +280,7 @@ bool Win32WindowSystem::Post(WindowHandle to, MessageId id, uintptr_t wparam, in
 
 void Win32WindowSystem::ForEachTopLevel(const std::function<void(WindowHandle)>& visit) {
   std::vector<HWND> windows;
+  CountSystemCall();
   ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
   VisitAll(windows, visit);
 }
@@ -185,6 +289,7 @@ void Win32WindowSystem::ForEachDescendant(WindowHandle window,
                                           const std::function<void(WindowHandle)>& visit) {
   std::vector<HWND> windows;
   // A null parent would make EnumChildWindows walk the top-level windows instead.
+  CountSystemCall();
   if (window)
     ::EnumChildWindows(ToHwnd(window), &CollectWindow, reinterpret_cast<LPARAM>(&windows));
   VisitAll(windows, visit);
@@ -197,8 +302,14 @@ void Win32WindowSystem::ForEachThreadWindow(ThreadId thread,
   VisitAll(windows, visit);
 }
 
+std::vector<std::vector<WindowHandle>> Win32WindowSystem::FindWindowsOfClasses(
+    std::span<const std::string> classes) {
+  return ClassSearch(classes).Run();
+}
+
 std::string Win32WindowSystem::ClassName(WindowHandle window) {
   char buffer[kTextBufferSize] = {};
+  CountSystemCall();
   const int length = ::GetClassNameA(ToHwnd(window), buffer, kTextBufferSize);
   return AnsiToUtf8(std::string_view(buffer, static_cast<size_t>(std::max(length, 0))));
 }
@@ -310,7 +421,9 @@ bool Win32WindowSystem::AttachThreadInput(ThreadId from, ThreadId to, bool attac
 
 bool Win32WindowSystem::PumpMessages() {
   MSG message;
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  for (;;) {
+    CountSystemCall();
+    if (!::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) break;
     if (message.message == WM_QUIT) {
       // Taken from the queue for us, but meant for the thread's own loop further out.
       ::PostQuitMessage(static_cast<int>(message.wParam));
@@ -330,6 +443,7 @@ void Win32WindowSystem::HandleSentMessages() {
   MSG message;
   // A peek delivers every pending sent message before it looks at the queue; with this filter it
   // removes and dispatches nothing else.
+  CountSystemCall();
   ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   RethrowDispatchFailure();
 }
@@ -338,6 +452,7 @@ void Win32WindowSystem::WaitForMessage(Deadline deadline) {
   const DWORD timeout = TimeoutUntil(deadline);
   if (timeout == 0) return;
   // MWMO_INPUTAVAILABLE: also wake for input that an earlier peek saw but left in the queue.
+  CountSystemCall();
   ::MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 

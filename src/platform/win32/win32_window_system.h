@@ -16,6 +16,9 @@
 //   SetStyle, ShowWindow, SetWindowPos, AttachThreadInput, SetForegroundWindow) first ask the
 //   window's thread for a sign of life within a short bound and do nothing to a window whose
 //   thread does not answer, as for a window that is gone.
+// - A send finds a missing window from its own failure instead of asking before it is sent.
+// - FindWindowsOfClasses lets the system filter children by class (one request per class and
+//   parent) instead of asking every window for its class.
 // - GetStyle/SetStyle accept only the style and extended-style indexes.
 // - Parent is the parent in the window tree (0 for top-level and message-only windows), also for
 //   an overlapped window that SetParent put under another window; SetParent itself answers what
@@ -48,6 +51,8 @@ class Win32WindowSystem final : public WindowSystem {
   void ForEachThreadWindow(ThreadId thread,
                            const std::function<void(WindowHandle)>& visit) override;
 
+  std::vector<std::vector<WindowHandle>> FindWindowsOfClasses(
+      std::span<const std::string> classes) override;
   std::string ClassName(WindowHandle window) override;
   std::string WindowText(WindowHandle window, Clock::duration limit) override;
 

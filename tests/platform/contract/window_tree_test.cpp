@@ -63,6 +63,51 @@ TEST_F(PlatformWindowTree, EnumerationSkipsWindowsDestroyedByTheCallback) {
   EXPECT_EQ(seen[0], c1);
 }
 
+TEST_F(PlatformWindowTree, WindowsOfClassesAreFoundAtEveryDepthInTheOrderOfTheFullWalk) {
+  const std::string a = "OrvabridgeSearchA", b = "OrvabridgeSearchB";
+  const auto of_class = [&](const std::string& name, WindowHandle parent) {
+    return Make({name, "", parent, parent ? kWsChild : 0});
+  };
+  // Two trees, matches of both classes on every level, windows of other classes between them,
+  // and a name that differs from a sought one by a suffix. (Win32 takes class names that differ
+  // only in letter case for one class within a process, so that case is not made here.)
+  const WindowHandle top1 = of_class(a, WindowHandle());
+  const WindowHandle c11 = of_class(b, top1);
+  const WindowHandle c12 = Child(top1);
+  const WindowHandle g121 = of_class(a, c12);
+  const WindowHandle gg = of_class(b, Child(g121));
+  of_class(a + "X", c12);
+  const WindowHandle top2 = Top();
+  const WindowHandle c21 = of_class(a, top2);
+  const WindowHandle top3 = of_class(b, WindowHandle());
+  const WindowSpec hidden{a, "", WindowHandle(), 0, 0, true};
+  Make(hidden);  // message-only: never searched
+
+  // The reference: every window's class read on the full walk of the tree.
+  Handles walk_a, walk_b;
+  const auto sort_in = [&](WindowHandle w) {
+    if (!Ours(w)) return;
+    const std::string name = windows().ClassName(w);
+    if (name == a) walk_a.push_back(w);
+    if (name == b) walk_b.push_back(w);
+  };
+  windows().ForEachTopLevel([&](WindowHandle top) {
+    sort_in(top);
+    windows().ForEachDescendant(top, sort_in);
+  });
+
+  const std::string classes[] = {a, b};
+  auto found = windows().FindWindowsOfClasses(classes);
+  ASSERT_EQ(found.size(), 2u);
+  for (auto& list : found) std::erase_if(list, [&](WindowHandle w) { return !Ours(w); });
+  EXPECT_EQ(found[0], walk_a);
+  EXPECT_EQ(found[1], walk_b);
+  // Newest top-level window first, each followed by its descendants depth first.
+  EXPECT_EQ(found[0], (Handles{c21, top1, g121}));
+  EXPECT_EQ(found[1], (Handles{top3, c11, gg}));
+  EXPECT_TRUE(windows().FindWindowsOfClasses({}).empty());
+}
+
 TEST_F(PlatformWindowTree, AWindowIsFoundByClassAndTitleAmongItsThreadsWindows) {
   const WindowHandle frame = Make({"OrvabridgeTestFrame", "Orvabridge test frame", WindowHandle(),
                                    kWsOverlappedWindow, 0, false, 40, 40, 320, 240});

@@ -269,14 +269,18 @@ struct PathFigures {
   int failures = 0;
 };
 
+// The count of calls into the window manager that a path's code keeps (the automation server
+// keeps its own).
+using SystemCallCounter = uint64_t (*)();
+
 template <typename Call>
-void TimeBlock(PathFigures& figures, int calls, Call&& call) {
+void TimeBlock(PathFigures& figures, int calls, SystemCallCounter counter, Call&& call) {
   for (int i = 0; i < calls; ++i) {
-    const uint64_t counted = platform::SystemCallsOfThisThread();
+    const uint64_t counted = counter();
     const auto start = Clock::now();
     const bool ok = call();
     figures.micros.push_back(Micros(Clock::now() - start).count());
-    figures.system_calls += platform::SystemCallsOfThisThread() - counted;
+    figures.system_calls += counter() - counted;
     ++figures.calls;
     if (!ok) ++figures.failures;
   }
@@ -290,8 +294,11 @@ std::string PerCall(const PathFigures& figures) {
   return text;
 }
 
+uint64_t OwnSystemCalls() { return platform::SystemCallsOfThisThread(); }
+
 void MeasureMembers(const Options& options, platform::WindowSystem& windows, Appl& appl,
-                    const std::function<long(const Member&)>& through_server) {
+                    const std::function<long(const Member&)>& through_server,
+                    SystemCallCounter server_counter) {
   RawClient raw(windows, CoreOf(appl).thread().target_window);
   std::printf("\n%-22s %6s %9s %9s %7s %9s %7s   %s\n", "member (exchanges)", "bytes", "raw us",
               "Appl us", "ratio", "server us", "ratio", "system calls per call: raw/Appl/server");
@@ -311,7 +318,8 @@ void MeasureMembers(const Options& options, platform::WindowSystem& windows, App
     for (int block = 0; block < options.blocks; ++block) {
       for (int turn = 0; turn < path_count; ++turn) {
         const int path = (block + turn) % path_count;
-        TimeBlock(paths[path], options.calls, run[path]);
+        TimeBlock(paths[path], options.calls, path == 2 ? server_counter : OwnSystemCalls,
+                  run[path]);
       }
     }
     const double raw_us = Median(paths[0].micros);
@@ -508,12 +516,20 @@ int Run(const Options& options) {
   const auto appl = Attach(platform);
 
   std::function<long(const Member&)> through_server;
+  SystemCallCounter server_counter = [] { return uint64_t{0}; };
 #ifdef _WIN32
   IDispatch* server = nullptr;
   if (!options.server.empty()) {
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
     server = MakeServerObject(SimulatorProcess::Wide(options.server));
     if (server == nullptr) throw std::runtime_error("cannot make the object of " + options.server);
+    // Present only in a server built to count.
+    const auto counter =
+        ::GetProcAddress(::GetModuleHandleW(SimulatorProcess::Wide(options.server).c_str()),
+                         "OrvabridgeSystemCallsOfThisThread");
+    if (counter != nullptr) {
+      server_counter = reinterpret_cast<SystemCallCounter>(reinterpret_cast<void*>(counter));
+    }
   }
   std::optional<LateBound> late_bound;
   if (server != nullptr) {
@@ -531,7 +547,7 @@ int Run(const Options& options) {
     };
   }
 #endif
-  MeasureMembers(options, platform->Windows(), *appl, through_server);
+  MeasureMembers(options, platform->Windows(), *appl, through_server, server_counter);
   MeasureAttach(options, platform);
 #ifdef _WIN32
   if (server != nullptr) server->Release();

@@ -4,6 +4,7 @@
 #include "com/class_factory.h"
 #include "com/com_include.h"
 #include "com/module.h"
+#include "platform/system_call_count.h"
 #include "com/registration.h"
 
 using orvabridge::com::RegistrationScope;
@@ -46,3 +47,11 @@ extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line)
   return install ? orvabridge::com::RegisterServer(scope)
                  : orvabridge::com::UnregisterServer(scope);
 }
+
+#ifdef ORVABRIDGE_COUNT_SYSTEM_CALLS
+// Only in builds that count: the calling thread's count of the server's own calls into the
+// window manager, for the figures tool (the server keeps its own copy of the counter).
+extern "C" __declspec(dllexport) unsigned long long OrvabridgeSystemCallsOfThisThread() {
+  return orvabridge::platform::SystemCallsOfThisThread();
+}
+#endif

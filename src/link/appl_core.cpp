@@ -166,7 +166,11 @@ bool ApplCore::EnsureTarget() {
 }
 
 bool ApplCore::TargetStillWindow() {
-  if (confirmed_window_ && confirmed_window_ == thread_.target_window) return true;
+  if (confirmed_window_ && confirmed_window_ == thread_.target_window) {
+    // Taken once, by the session query's own check: a call nested in the query's wait asks.
+    confirmed_window_ = platform::WindowHandle();
+    return true;
+  }
   if (windows().IsWindow(thread_.target_window)) return true;
   thread_.target_window = platform::WindowHandle();
   return false;

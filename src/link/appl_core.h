@@ -86,7 +86,8 @@ class ApplCore {
   // Guard step 2: re-attaches when TargetWindow is 0. False when it stays 0.
   bool EnsureTarget();
   // Guard step 3: false (and TargetWindow cleared) when the control window is gone. Not asked
-  // again while the guard sequence that has just confirmed the window runs its session check.
+  // again by the session query of the guard sequence that has just confirmed the window (its own
+  // check takes the confirmation once).
   bool TargetStillWindow();
   // Guard step 4: asks the imaging application whether someone is logged in.
   bool SessionCheck();

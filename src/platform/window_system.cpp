@@ -10,7 +10,8 @@ std::vector<std::vector<WindowHandle>> WindowSystem::FindWindowsOfClasses(
   const auto sort_in = [&](WindowHandle window) {
     const std::string name = ClassName(window);
     const auto match = std::find(classes.begin(), classes.end(), name);
-    if (match != classes.end()) found[static_cast<size_t>(match - classes.begin())].push_back(window);
+    if (match != classes.end())
+      found[static_cast<size_t>(match - classes.begin())].push_back(window);
   };
   ForEachTopLevel([&](WindowHandle top) {
     sort_in(top);

@@ -74,6 +74,27 @@ TEST_F(ExchangeTest, ReplyInsideTheSendIsTakenAndTheFoundFlagDecidesNotTheNames)
   EXPECT_EQ(last, "");
 }
 
+TEST_F(ExchangeTest, AReplyDuringTheSendIsTheOutcomeAndTheNextCallAsksForTheWindowAgain) {
+  ScriptedPeer peer(*platform_);
+  bool close_after_reply = false;
+  Serve(peer, [&](const ScriptedPeer::Request& request) {
+    peer.Reply(request.reply_to, command::kFindPatient, FindReply(peer, true, "Ann", "Berg"));
+    if (close_after_reply) peer.DestroyWindows();
+  });
+  auto appl = AttachedAppl(1.0);
+  std::string id = "P-17", first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  // The application answers, then closes while the request is still being sent: the answer
+  // it gave is the outcome.
+  close_after_reply = true;
+  first.clear();
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, "Ann");
+  // No confirmation of the window outlives the call that made it.
+  EXPECT_EQ(appl->FindPatient(id, first, last), result::kNoTargetWindow);
+  EXPECT_FALSE(link::ThisThread().target_window);
+}
+
 TEST_F(ExchangeTest, SessionCheckComesBeforeTheArgumentCheck) {
   ScriptedPeer peer(*platform_);
   peer.AnswerSessions(false);

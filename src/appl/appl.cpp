@@ -6,7 +6,9 @@
 #include "appl/appl_access.h"
 #include "appcontrol/locate.h"
 #include "appcontrol/window_state.h"
+#include "interface/members.h"
 #include "link/appl_core.h"
+#include "link/call_trace.h"
 #include "link/failure_policy.h"
 #include "operations/images.h"
 #include "operations/navigation.h"
@@ -57,29 +59,50 @@ Appl::Appl(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Appl::~Appl() = default;
 
 int32_t Appl::InitApplication(std::string& AppName, std::string& AppVersion) {
-  return appcontrol::InitApplication(impl_->core, AppName, AppVersion);
+  return link::Traced(
+      impl_->core, api::MemberNamed("InitApplication"),
+      [&] { return appcontrol::InitApplication(impl_->core, AppName, AppVersion); }, AppName,
+      AppVersion);
 }
 
-int32_t Appl::CloseApplication() { return appcontrol::CloseApplication(impl_->core); }
+int32_t Appl::CloseApplication() {
+  return link::Traced(impl_->core, api::MemberNamed("CloseApplication"),
+                      [&] { return appcontrol::CloseApplication(impl_->core); });
+}
 
 int32_t Appl::GetCurrentPatient(std::string& PatID, std::string& FName, std::string& LName,
                                 std::string& Birthdate, std::string& Sex, std::string& Adress,
                                 std::string& TelOne, std::string& TelTwo, std::string& Mobile,
                                 std::string& Email, std::string& Comments) {
-  return link::AsRuntimeError([&] {
-    return operations::GetCurrentPatient(impl_->core, PatID, FName, LName, Birthdate, Sex, Adress,
-                                         TelOne, TelTwo, Mobile, Email, Comments);
-  });
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetCurrentPatient"),
+      [&] {
+        return link::AsRuntimeError([&] {
+          return operations::GetCurrentPatient(impl_->core, PatID, FName, LName, Birthdate, Sex,
+                                               Adress, TelOne, TelTwo, Mobile, Email, Comments);
+        });
+      },
+      PatID, FName, LName, Birthdate, Sex, Adress, TelOne, TelTwo, Mobile, Email, Comments);
 }
 
 int32_t Appl::FindPatient(std::string& PatID, std::string& FName, std::string& LName) {
-  return link::AsRuntimeError(
-      [&] { return operations::FindPatient(impl_->core, PatID, FName, LName); });
+  return link::Traced(
+      impl_->core, api::MemberNamed("FindPatient"),
+      [&] {
+        return link::AsRuntimeError(
+            [&] { return operations::FindPatient(impl_->core, PatID, FName, LName); });
+      },
+      PatID, FName, LName);
 }
 
 int32_t Appl::ShowPatient(std::string& PatID) {
-  int32_t options = 0;
-  return ShowPatientEx(PatID, options);
+  return link::Traced(
+      impl_->core, api::MemberNamed("ShowPatient"),
+      [&] {
+        int32_t options = 0;
+        return ShowPatientEx(PatID, options);
+      },
+      PatID);
 }
 
 // The plain methods run the whole Ex method, text-out line and errors included, with the short
@@ -88,41 +111,66 @@ int32_t Appl::AddPatient(std::string& PatID, std::string& FName, std::string& LN
                          std::string& Sex, std::string& Adress, std::string& TelOne,
                          std::string& TelTwo, std::string& TelMobile, std::string& Email,
                          std::string& Birthdate, std::string& Comments) {
-  return operations::WithShortRecord(impl_->core, [&] {
-    std::string OtherIDs;
-    return AddPatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
-                        Birthdate, Comments, OtherIDs);
-  });
+  return link::Traced(
+      impl_->core, api::MemberNamed("AddPatient"),
+      [&] {
+        return operations::WithShortRecord(impl_->core, [&] {
+          std::string OtherIDs;
+          return AddPatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
+                              Birthdate, Comments, OtherIDs);
+        });
+      },
+      PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments);
 }
 
 int32_t Appl::ChangePatient(std::string& PatID, std::string& FName, std::string& LName,
                             std::string& Sex, std::string& Adress, std::string& TelOne,
                             std::string& TelTwo, std::string& TelMobile, std::string& Email,
                             std::string& Birthdate, std::string& Comments) {
-  return operations::WithShortRecord(impl_->core, [&] {
-    std::string OtherIDs;
-    return ChangePatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
-                           Birthdate, Comments, &OtherIDs);
-  });
+  return link::Traced(
+      impl_->core, api::MemberNamed("ChangePatient"),
+      [&] {
+        return operations::WithShortRecord(impl_->core, [&] {
+          std::string OtherIDs;
+          return ChangePatientEx(PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email,
+                                 Birthdate, Comments, &OtherIDs);
+        });
+      },
+      PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments);
 }
 
 int32_t Appl::SearchImage(std::string& patientid, std::string& indate, std::string& PictureID,
                           std::string& captureDate, std::string& imagetype,
                           std::string& ToothGroupname, std::string& comment,
                           std::string& toothgroups, std::string& Xraydata) {
-  return operations::SearchImage(impl_->core, patientid, indate, PictureID, captureDate, imagetype,
-                                 ToothGroupname, comment, toothgroups, Xraydata);
+  return link::Traced(
+      impl_->core, api::MemberNamed("SearchImage"),
+      [&] {
+        return operations::SearchImage(impl_->core, patientid, indate, PictureID, captureDate,
+                                       imagetype, ToothGroupname, comment, toothgroups, Xraydata);
+      },
+      patientid, indate, PictureID, captureDate, imagetype, ToothGroupname, comment, toothgroups,
+      Xraydata);
 }
 
 int32_t Appl::GetImage(std::string& PictureID, std::string& templib, std::string& PicturePath) {
-  return operations::GetImage(impl_->core, PictureID, templib, PicturePath);
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetImage"),
+      [&] { return operations::GetImage(impl_->core, PictureID, templib, PicturePath); }, PictureID,
+      templib, PicturePath);
 }
 
 int32_t Appl::FindImages(std::string& PictureID, std::string& patientid, std::string& FromDate,
                          std::string& ToDate, std::string& imagetype, std::string& ToothGroupname,
                          std::string& comment, std::string& toothgroups, std::string& Xraydata) {
-  return operations::FindImages(impl_->core, PictureID, patientid, FromDate, ToDate, imagetype,
-                                ToothGroupname, comment, toothgroups, Xraydata);
+  return link::Traced(
+      impl_->core, api::MemberNamed("FindImages"),
+      [&] {
+        return operations::FindImages(impl_->core, PictureID, patientid, FromDate, ToDate,
+                                      imagetype, ToothGroupname, comment, toothgroups, Xraydata);
+      },
+      PictureID, patientid, FromDate, ToDate, imagetype, ToothGroupname, comment, toothgroups,
+      Xraydata);
 }
 
 int32_t Appl::GetSelectedImageInfo(std::string& PictureID, std::string& patientid,
@@ -130,18 +178,32 @@ int32_t Appl::GetSelectedImageInfo(std::string& PictureID, std::string& patienti
                                    std::string& OrgPath, std::string& ToothGroupname,
                                    std::string& comment, std::string& toothgroups,
                                    std::string& Xraydata) {
-  return operations::GetSelectedImageInfo(impl_->core, PictureID, patientid, ImageDate, imagetype,
-                                          OrgPath, ToothGroupname, comment, toothgroups, Xraydata);
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetSelectedImageInfo"),
+      [&] {
+        return operations::GetSelectedImageInfo(impl_->core, PictureID, patientid, ImageDate,
+                                                imagetype, OrgPath, ToothGroupname, comment,
+                                                toothgroups, Xraydata);
+      },
+      PictureID, patientid, ImageDate, imagetype, OrgPath, ToothGroupname, comment, toothgroups,
+      Xraydata);
 }
 
 int32_t Appl::GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid, std::string& ICXML,
                                    std::string& ImagePath, bool& bGetImages, bool& bGetOriginals) {
-  return operations::GetSelectedImageCard(impl_->core, ImageCardID, patientid, ICXML, ImagePath,
-                                          bGetImages, bGetOriginals);
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetSelectedImageCard"),
+      [&] {
+        return operations::GetSelectedImageCard(impl_->core, ImageCardID, patientid, ICXML,
+                                                ImagePath, bGetImages, bGetOriginals);
+      },
+      ImageCardID, patientid, ICXML, ImagePath, bGetImages, bGetOriginals);
 }
 
 int32_t Appl::UserLogout() {
-  return link::AsRuntimeError([&] { return operations::UserLogout(impl_->core); });
+  return link::Traced(impl_->core, api::MemberNamed("UserLogout"), [&] {
+    return link::AsRuntimeError([&] { return operations::UserLogout(impl_->core); });
+  });
 }
 
 int32_t Appl::UserLogin(std::string& LoginName, std::string& Password, std::string* AdminLoginName,
@@ -151,27 +213,47 @@ int32_t Appl::UserLogin(std::string& LoginName, std::string& Password, std::stri
                         bool* DeleteRights, bool* PrintPatientInfoRights, bool* ExportDCMRights,
                         bool* ImportDCMRights, bool* CaptureAndNonDCMImportRights,
                         bool* AdminRights, std::string* WorkstationName) {
-  return operations::UserLogin(impl_->core, LoginName, Password, AdminLoginName, AdminPassword,
-                               UserPrefix, UserFirstname, UserLastname, ChangeRightsMethod,
-                               ApproveRights, EditRights, DeleteRights, PrintPatientInfoRights,
-                               ExportDCMRights, ImportDCMRights, CaptureAndNonDCMImportRights,
-                               AdminRights, WorkstationName);
+  return link::Traced(
+      impl_->core, api::MemberNamed("UserLogin"),
+      [&] {
+        return operations::UserLogin(impl_->core, LoginName, Password, AdminLoginName,
+                                     AdminPassword, UserPrefix, UserFirstname, UserLastname,
+                                     ChangeRightsMethod, ApproveRights, EditRights, DeleteRights,
+                                     PrintPatientInfoRights, ExportDCMRights, ImportDCMRights,
+                                     CaptureAndNonDCMImportRights, AdminRights, WorkstationName);
+      },
+      LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname, UserLastname,
+      ChangeRightsMethod, ApproveRights, EditRights, DeleteRights, PrintPatientInfoRights,
+      ExportDCMRights, ImportDCMRights, CaptureAndNonDCMImportRights, AdminRights, WorkstationName);
 }
 
 std::string Appl::GetCurrentPatientFolder() {
-  return link::AsRuntimeError([&] { return operations::GetCurrentPatientFolder(impl_->core); });
+  return link::Traced(impl_->core, api::MemberNamed("GetCurrentPatientFolder"), [&] {
+    return link::AsRuntimeError([&] { return operations::GetCurrentPatientFolder(impl_->core); });
+  });
 }
 
 int32_t Appl::SetWindowState(int16_t* iState, int32_t* lXPos, int32_t* lYPos, int32_t* lwidth,
                              int32_t* lheight, int32_t* lParent) {
-  return appcontrol::SetWindowState(impl_->core, iState, lXPos, lYPos, lwidth, lheight, lParent);
+  return link::Traced(
+      impl_->core, api::MemberNamed("SetWindowState"),
+      [&] {
+        return appcontrol::SetWindowState(impl_->core, iState, lXPos, lYPos, lwidth, lheight,
+                                          lParent);
+      },
+      iState, lXPos, lYPos, lwidth, lheight, lParent);
 }
 
 int32_t Appl::MWLQuery(std::string* PatID, std::string* PatName, std::string* AccNo,
                        std::string* ProcID, double* StartDate, std::string* StationAE,
                        std::string* Modality) {
-  return operations::MWLQuery(impl_->core, PatID, PatName, AccNo, ProcID, StartDate, StationAE,
-                              Modality);
+  return link::Traced(
+      impl_->core, api::MemberNamed("MWLQuery"),
+      [&] {
+        return operations::MWLQuery(impl_->core, PatID, PatName, AccNo, ProcID, StartDate,
+                                    StationAE, Modality);
+      },
+      PatID, PatName, AccNo, ProcID, StartDate, StationAE, Modality);
 }
 
 int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password, std::string& UserGroup,
@@ -179,9 +261,15 @@ int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password, std:
                              std::string* UserPrefix, std::string* UserFirstname,
                              std::string* UserLastname, int32_t* ChangeRightsMethod,
                              std::string* WorkstationName) {
-  return operations::UserGroupLogin(impl_->core, LoginName, Password, UserGroup, AdminLoginName,
-                                    AdminPassword, UserPrefix, UserFirstname, UserLastname,
-                                    ChangeRightsMethod, WorkstationName);
+  return link::Traced(
+      impl_->core, api::MemberNamed("UserGroupLogin"),
+      [&] {
+        return operations::UserGroupLogin(impl_->core, LoginName, Password, UserGroup,
+                                          AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
+                                          UserLastname, ChangeRightsMethod, WorkstationName);
+      },
+      LoginName, Password, UserGroup, AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
+      UserLastname, ChangeRightsMethod, WorkstationName);
 }
 
 int32_t Appl::UserLoginEx(std::string& LoginName, std::string& Password,
@@ -189,46 +277,78 @@ int32_t Appl::UserLoginEx(std::string& LoginName, std::string& Password,
                           std::string* UserPrefix, std::string* UserFirstname,
                           std::string* UserLastname, int32_t* ChangeRightsMethod, int32_t* lRights,
                           std::string* WorkstationName) {
-  return operations::UserLoginEx(impl_->core, LoginName, Password, AdminLoginName, AdminPassword,
-                                 UserPrefix, UserFirstname, UserLastname, ChangeRightsMethod,
-                                 lRights, WorkstationName);
+  return link::Traced(
+      impl_->core, api::MemberNamed("UserLoginEx"),
+      [&] {
+        return operations::UserLoginEx(impl_->core, LoginName, Password, AdminLoginName,
+                                       AdminPassword, UserPrefix, UserFirstname, UserLastname,
+                                       ChangeRightsMethod, lRights, WorkstationName);
+      },
+      LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname, UserLastname,
+      ChangeRightsMethod, lRights, WorkstationName);
 }
 
 int32_t Appl::GetRespPerson(int32_t* rpID, std::string* rpPrefix, std::string* rpFirstname,
                             std::string* rpLastname, std::string* rpGUID, std::string* rpShortname,
                             std::string* rpContactInfo, std::string* rpEMail,
                             std::string* rpLoginname, int32_t* rpType) {
-  return operations::GetRespPerson(impl_->core, rpID, rpPrefix, rpFirstname, rpLastname, rpGUID,
-                                   rpShortname, rpContactInfo, rpEMail, rpLoginname, rpType);
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetRespPerson"),
+      [&] {
+        return operations::GetRespPerson(impl_->core, rpID, rpPrefix, rpFirstname, rpLastname,
+                                         rpGUID, rpShortname, rpContactInfo, rpEMail, rpLoginname,
+                                         rpType);
+      },
+      rpID, rpPrefix, rpFirstname, rpLastname, rpGUID, rpShortname, rpContactInfo, rpEMail,
+      rpLoginname, rpType);
 }
 
 int32_t Appl::ShowPatientEx(std::string& PatID, int32_t& lOptions) {
-  return operations::ShowPatientEx(impl_->core, PatID, lOptions);
+  return link::Traced(
+      impl_->core, api::MemberNamed("ShowPatientEx"),
+      [&] { return operations::ShowPatientEx(impl_->core, PatID, lOptions); }, PatID, lOptions);
 }
 
 int32_t Appl::ShowObject(soObjectTypes& ObjectType, int32_t& lDBID, std::string* sUID,
                          int32_t* lOptions) {
-  return operations::ShowObject(impl_->core, ObjectType, lDBID,
-                                sUID != nullptr ? *sUID : std::string(),
-                                lOptions != nullptr ? *lOptions : 0);
+  return link::Traced(
+      impl_->core, api::MemberNamed("ShowObject"),
+      [&] {
+        return operations::ShowObject(impl_->core, ObjectType, lDBID,
+                                      sUID != nullptr ? *sUID : std::string(),
+                                      lOptions != nullptr ? *lOptions : 0);
+      },
+      ObjectType, lDBID, sUID, lOptions);
 }
 
 int32_t Appl::GetSessionInfo(int32_t* UserID, std::string* UserPrefix, std::string* UserFirstname,
                              std::string* UserLastname, std::string* UserLogin,
                              std::string* UserGroup, std::string* WorkstationName, bool* IsLoggedIn,
                              int16_t* LoginMethod, int16_t* Rights, std::string* sextra) {
-  return operations::GetSessionInfo(impl_->core, UserID, UserPrefix, UserFirstname, UserLastname,
-                                    UserLogin, UserGroup, WorkstationName, IsLoggedIn, LoginMethod,
-                                    Rights, sextra);
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetSessionInfo"),
+      [&] {
+        return operations::GetSessionInfo(impl_->core, UserID, UserPrefix, UserFirstname,
+                                          UserLastname, UserLogin, UserGroup, WorkstationName,
+                                          IsLoggedIn, LoginMethod, Rights, sextra);
+      },
+      UserID, UserPrefix, UserFirstname, UserLastname, UserLogin, UserGroup, WorkstationName,
+      IsLoggedIn, LoginMethod, Rights, sextra);
 }
 
 int32_t Appl::AddPatientEx(std::string& PatID, std::string& FName, std::string& LName,
                            std::string& Sex, std::string& Adress, std::string& TelOne,
                            std::string& TelTwo, std::string& TelMobile, std::string& Email,
                            std::string& Birthdate, std::string& Comments, std::string& OtherIDs) {
-  return operations::WritePatient(impl_->core, operations::PatientWrite::kAdd,
-                                  {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile,
-                                   Email, Birthdate, Comments, OtherIDs});
+  return link::Traced(
+      impl_->core, api::MemberNamed("AddPatientEx"),
+      [&] {
+        return operations::WritePatient(impl_->core, operations::PatientWrite::kAdd,
+                                        {PatID, FName, LName, Sex, Adress, TelOne, TelTwo,
+                                         TelMobile, Email, Birthdate, Comments, OtherIDs});
+      },
+      PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments,
+      OtherIDs);
 }
 
 int32_t Appl::ChangePatientEx(std::string& PatID, std::string& FName, std::string& LName,
@@ -236,19 +356,37 @@ int32_t Appl::ChangePatientEx(std::string& PatID, std::string& FName, std::strin
                               std::string& TelTwo, std::string& TelMobile, std::string& Email,
                               std::string& Birthdate, std::string& Comments,
                               std::string* OtherIDs) {
-  const std::string omitted;
-  return operations::WritePatient(
-      impl_->core, operations::PatientWrite::kChange,
-      {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments,
-       OtherIDs != nullptr ? *OtherIDs : omitted});
+  return link::Traced(
+      impl_->core, api::MemberNamed("ChangePatientEx"),
+      [&] {
+        const std::string omitted;
+        return operations::WritePatient(
+            impl_->core, operations::PatientWrite::kChange,
+            {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate,
+             Comments, OtherIDs != nullptr ? *OtherIDs : omitted});
+      },
+      PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments,
+      OtherIDs);
 }
 
-bool Appl::ToFile() const { return impl_->core.TextOutMode(); }
+bool Appl::ToFile() const {
+  return link::Traced(impl_->core, api::MemberNamed("ToFile"),
+                      [&] { return impl_->core.TextOutMode(); });
+}
 
-void Appl::GetComputerOrClientName() { impl_->core.LoadStartupConfiguration(); }
+void Appl::GetComputerOrClientName() {
+  link::Traced(impl_->core, api::MemberNamed("GetComputerOrClientName"),
+               [&] { impl_->core.LoadStartupConfiguration(); });
+}
 
 std::string Appl::GetGeneralInfo(ggis& ggiType) {
-  return link::AsRuntimeError([&] { return operations::GetGeneralInfo(impl_->core, ggiType); });
+  return link::Traced(
+      impl_->core, api::MemberNamed("GetGeneralInfo"),
+      [&] {
+        return link::AsRuntimeError(
+            [&] { return operations::GetGeneralInfo(impl_->core, ggiType); });
+      },
+      ggiType);
 }
 
 }  // namespace orvabridge

@@ -10,6 +10,12 @@ std::string Marker(bool has_record) { return has_record ? kRecordMarker : kNoneM
 }  // namespace
 
 bool ReplyDispatcher::Dispatch(const platform::CopyData& message) {
+  const bool accepted = Unpack(message);
+  if (accepted) holding_.last_reply_bytes = message.bytes.size();
+  return accepted;
+}
+
+bool ReplyDispatcher::Unpack(const platform::CopyData& message) {
   const auto payload = message.bytes;
   switch (message.code) {
     case command::kAttach:

@@ -19,6 +19,8 @@ class ReplyDispatcher {
   bool Dispatch(const platform::CopyData& message);
 
  private:
+  // Hands the message to the unpacker of its code; false for a code that is not a reply.
+  bool Unpack(const platform::CopyData& message);
   void UnpackAttach(std::span<const std::byte> payload);
   void UnpackFindPatient(std::span<const std::byte> payload);
   void UnpackCurrentPatient(std::span<const std::byte> payload);

@@ -38,18 +38,44 @@ platform::SendStatus Exchanger::Deliver(uint32_t code, std::span<const std::byte
   return sent.status;
 }
 
+void Exchanger::Report(ExchangeReport report, platform::Clock::time_point started) const {
+  report.took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started);
+  observer_(report);
+}
+
 bool Exchanger::Send(uint32_t code, std::span<const std::byte> record) {
   return SendWithin(code, record, timing_.unanswered_send_seconds) != platform::SendStatus::kHung;
 }
 
 platform::SendStatus Exchanger::SendWithin(uint32_t code, std::span<const std::byte> record,
                                            double timeout_seconds) {
-  return Deliver(code, record, DeadlineIn(timeout_seconds), false);
+  if (!observer_) return Deliver(code, record, DeadlineIn(timeout_seconds), false);
+  const auto started = Clock::now();
+  const auto status = Deliver(code, record, DeadlineIn(timeout_seconds), false);
+  Report({.code = code, .bytes_sent = record.size(), .send_status = status}, started);
+  return status;
 }
 
 ExchangeResult Exchanger::Exchange(uint32_t code, std::span<const std::byte> record,
                                    double timeout_seconds, WatchWindow watch) {
+  if (!observer_) return ExchangeUnobserved(code, record, timeout_seconds, watch);
+  const auto started = Clock::now();
+  const auto result = ExchangeUnobserved(code, record, timeout_seconds, watch);
+  Report({.code = code,
+          .bytes_sent = record.size(),
+          .awaits_reply = true,
+          .send_status = last_send_status_,
+          .outcome = result.outcome,
+          .reply_code = result.reply_code,
+          .reply_bytes = result.outcome == Outcome::kReply ? holding_.last_reply_bytes : 0},
+         started);
+  return result;
+}
+
+ExchangeResult Exchanger::ExchangeUnobserved(uint32_t code, std::span<const std::byte> record,
+                                             double timeout_seconds, WatchWindow watch) {
   const auto status = Deliver(code, record, DeadlineIn(timeout_seconds), true);
+  last_send_status_ = status;
   if (status == platform::SendStatus::kTimedOut || status == platform::SendStatus::kHung) {
     return {Outcome::kTimeout, 0};
   }

@@ -18,6 +18,7 @@
 // same code as before.)
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -41,6 +42,20 @@ struct ExchangeResult {
 
 enum class WatchWindow { kYes, kNo };
 
+// What one request did, for an observer (the trace): told after the request has ended.
+struct ExchangeReport {
+  uint32_t code = 0;
+  size_t bytes_sent = 0;
+  bool awaits_reply = false;
+  platform::SendStatus send_status = platform::SendStatus::kHandled;
+  // Set when the request awaited a reply.
+  Outcome outcome = Outcome::kTimeout;
+  uint32_t reply_code = 0;
+  size_t reply_bytes = 0;
+  std::chrono::microseconds took{0};
+};
+using ExchangeObserver = std::function<void(const ExchangeReport&)>;
+
 class Exchanger {
  public:
   // `target_window` is read afresh in every turn: a nested call may change it.
@@ -49,6 +64,8 @@ class Exchanger {
       : windows_(windows), holding_(holding), target_window_(target_window), timing_(timing) {}
 
   void set_reply_window(platform::WindowHandle reply_window) { reply_window_ = reply_window; }
+  // Told about every request and its outcome; none by default, and then nothing is measured.
+  void set_observer(ExchangeObserver observer) { observer_ = std::move(observer); }
 
   // Resets ReplyCode, sends within `timeout_seconds` (scaled), and waits up to `timeout_seconds`
   // from the send's return. A reply unpacked during the send ends the exchange without a turn of
@@ -87,12 +104,17 @@ class Exchanger {
   // application did not catch up in time.
   platform::SendStatus Deliver(uint32_t code, std::span<const std::byte> record,
                                platform::Deadline limit, bool awaits_reply);
+  ExchangeResult ExchangeUnobserved(uint32_t code, std::span<const std::byte> record,
+                                    double timeout_seconds, WatchWindow watch);
+  void Report(ExchangeReport report, platform::Clock::time_point started) const;
 
   platform::WindowSystem& windows_;
   ReplyHolding& holding_;
   const platform::WindowHandle& target_window_;
   const channel::Timing& timing_;
   platform::WindowHandle reply_window_;
+  ExchangeObserver observer_;
+  platform::SendStatus last_send_status_ = platform::SendStatus::kHandled;
   // An earlier send gave up while the application still had it queued.
   bool application_behind_ = false;
 };

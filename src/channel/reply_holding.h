@@ -16,6 +16,8 @@ struct ReplyHolding {
   uint32_t reply_code = 0;
   // Text values of the last reply; slot 0 is the "-"/"NONE" marker for most replies.
   std::array<std::string, 12> reply_text;
+  // The byte count of the last reply with an accepted code (for the trace).
+  size_t last_reply_bytes = 0;
   // Set by the image replies 1010 and 1012 of the exact size.
   bool image_reply_flag = false;
 

@@ -28,8 +28,58 @@ ApplCore::ApplCore(std::shared_ptr<platform::Platform> platform, const channel::
       settings_(std::make_unique<environment::SettingsReader>(
           platform_->Reg(), platform_->AnsiCodePage(), thread_.installation.settings_base_key)),
       text_out_file_(std::make_unique<environment::TextOutFile>(
-          platform_->Files(), platform_->AnsiCodePage(), platform_->System())) {
+          platform_->Files(), platform_->AnsiCodePage(), traced_system_)) {
   Initialize();
+  OpenTrace();
+}
+
+namespace {
+
+const char* SendStatusName(platform::SendStatus status) {
+  switch (status) {
+    case platform::SendStatus::kHandled:
+      return "handled";
+    case platform::SendStatus::kTimedOut:
+      return "not handled within its time";
+    case platform::SendStatus::kHung:
+      return "not sent: the application is hung";
+    case platform::SendStatus::kNoWindow:
+      return "not sent: no such window";
+  }
+  return "?";
+}
+
+std::string DescribeRequest(const channel::ExchangeReport& report) {
+  std::string line = "request " + std::to_string(report.code) + ", " +
+                     std::to_string(report.bytes_sent) + " bytes: ";
+  if (!report.awaits_reply) {
+    line += SendStatusName(report.send_status);
+  } else if (report.outcome == channel::Outcome::kReply) {
+    line += "reply " + std::to_string(report.reply_code) + ", " +
+            std::to_string(report.reply_bytes) + " bytes";
+  } else if (report.outcome == channel::Outcome::kWindowGone) {
+    line += "the control window went away";
+  } else {
+    line += report.send_status == platform::SendStatus::kHandled
+                ? "no reply in time"
+                : std::string("no reply: ") + SendStatusName(report.send_status);
+  }
+  return line + ", " + std::to_string(report.took.count()) + " us";
+}
+
+}  // namespace
+
+void ApplCore::OpenTrace() {
+  const std::string path = environment::TracePath(*settings_, platform_->System());
+  if (path.empty()) return;
+  trace_ = std::make_unique<environment::TraceLog>(platform_->Files(), platform_->System(), path,
+                                                   windows().CurrentThread());
+  exchanger_.set_observer(
+      [this](const channel::ExchangeReport& report) { trace_->Line(DescribeRequest(report)); });
+}
+
+void ApplCore::TraceGuard(const std::string& step) const {
+  if (trace_) trace_->Line("guard: " + step);
 }
 
 ApplCore::~ApplCore() {
@@ -141,8 +191,15 @@ void ApplCore::FlushCallLog() {
 }
 
 std::optional<int32_t> ApplCore::CheckGuards(const GuardSteps& steps) {
-  if (steps.ensure_target && !EnsureTarget()) return result::kNoTargetWindow;
-  if (steps.window_check && !TargetStillWindow()) return result::kNoTargetWindow;
+  const auto failed = [this](const char* step, int32_t code) {
+    if (trace_) TraceGuard(std::string(step) + " gives " + std::to_string(code));
+    return code;
+  };
+  if (steps.ensure_target && !EnsureTarget())
+    return failed("no control window", result::kNoTargetWindow);
+  if (steps.window_check && !TargetStillWindow()) {
+    return failed("the control window is gone", result::kNoTargetWindow);
+  }
   if (steps.session_check) {
     // The session query runs its own window check a moment after this one: it takes the
     // confirmation instead of asking the window manager again. A nested call during the query's
@@ -153,15 +210,26 @@ std::optional<int32_t> ApplCore::CheckGuards(const GuardSteps& steps) {
       ~PutBack() { slot = outer; }
     } put_back{confirmed_window_, confirmed_window_};  // also when the query raises its error
     if (steps.window_check) confirmed_window_ = thread_.target_window;
-    if (!SessionCheck()) return result::kNotLoggedIn;
+    if (!SessionCheck()) return failed("nobody is logged in", result::kNotLoggedIn);
   }
-  if (steps.required != nullptr && steps.required->empty()) return result::kEmptyArgument;
-  if (steps.link_checks) return LinkChecks();
+  if (steps.required != nullptr && steps.required->empty()) {
+    return failed("the required argument is empty", result::kEmptyArgument);
+  }
+  if (steps.link_checks) {
+    if (auto code = LinkChecks()) return failed("the link is not ready", *code);
+  }
+  if (trace_) TraceGuard("passed");
   return std::nullopt;
 }
 
 bool ApplCore::EnsureTarget() {
-  if (!thread_.target_window) EnsureApplication();
+  if (!thread_.target_window) {
+    EnsureApplication();
+    if (trace_)
+      TraceGuard(thread_.target_window ? "attached again to control window " +
+                                             std::to_string(thread_.target_window.value)
+                                       : "searched again: no imaging application answered");
+  }
   return static_cast<bool>(thread_.target_window);
 }
 
@@ -172,6 +240,9 @@ bool ApplCore::TargetStillWindow() {
     return true;
   }
   if (windows().IsWindow(thread_.target_window)) return true;
+  if (trace_) {
+    TraceGuard("control window " + std::to_string(thread_.target_window.value) + " is gone");
+  }
   thread_.target_window = platform::WindowHandle();
   return false;
 }

@@ -12,7 +12,9 @@
 #include "channel/dispatcher.h"
 #include "channel/exchange.h"
 #include "channel/reply_holding.h"
+#include "environment/trace_log.h"
 #include "link/thread_state.h"
+#include "link/traced_system.h"
 #include "channel/timing.h"
 #include "orvabridge/types.h"
 #include "platform/platform.h"
@@ -65,7 +67,10 @@ class ApplCore {
 
   platform::Platform& platform() { return *platform_; }
   platform::WindowSystem& windows() { return platform_->Windows(); }
-  platform::SystemServices& system() { return platform_->System(); }
+  // The platform's services, with message boxes also written to the trace.
+  platform::SystemServices& system() { return traced_system_; }
+  // The object's trace; null when tracing is off.
+  environment::TraceLog* trace() const { return trace_.get(); }
   const channel::Timing& timing() const { return timing_; }
   const channel::FieldCodec& codec() const { return codec_; }
   channel::Exchanger& exchanger() { return exchanger_; }
@@ -117,10 +122,15 @@ class ApplCore {
   intptr_t OnReplyWindowMessage(const platform::WindowMessage& message);
   void LoadForm();
   void UnloadForm();
+  // Starts the trace when one is configured: the calls' lines and every request's.
+  void OpenTrace();
+  void TraceGuard(const std::string& step) const;
 
   std::shared_ptr<platform::Platform> platform_;
   channel::Timing timing_;
   ApplHooks hooks_;
+  std::unique_ptr<environment::TraceLog> trace_;
+  TracedSystem traced_system_{platform_->System(), trace_};
   ThreadState& thread_;
   channel::FieldCodec codec_;
   std::unique_ptr<channel::ReplyHolding> holding_;

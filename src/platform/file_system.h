@@ -2,7 +2,9 @@
 // throw RuntimeFailure (76 path not found, 70 permission denied, ...).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -20,8 +22,14 @@ class FileSystem {
   virtual bool FolderExists(std::string_view path) = 0;
   // One level: the parent must exist.
   virtual void CreateFolder(std::string_view path) = 0;
-  // Opens for appending, creating the file when it does not exist; never truncates.
-  virtual std::unique_ptr<AppendStream> OpenAppend(std::string_view path) = 0;
+  // Opens for appending, creating the file when it does not exist; never truncates. Others may
+  // read the file meanwhile; with `shared`, others may also append to it, rename and remove it
+  // (a file several processes write, such as a trace).
+  virtual std::unique_ptr<AppendStream> OpenAppend(std::string_view path, bool shared = false) = 0;
+  // The size of a file in bytes; nullopt when there is no such file.
+  virtual std::optional<uint64_t> FileSize(std::string_view path) = 0;
+  // Renames a file, replacing a file of the new name. Throws RuntimeFailure.
+  virtual void ReplaceFile(std::string_view from, std::string_view to) = 0;
 };
 
 }  // namespace orvabridge::platform

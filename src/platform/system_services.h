@@ -15,6 +15,11 @@ inline constexpr uint32_t kMbIconStop = 0x10;
 inline constexpr uint32_t kMbIconInformation = 0x40;
 inline constexpr int kIdOk = 1;
 
+// A moment in local time, to the millisecond.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
 struct MessageBoxRequest {
   std::string text;
   std::string caption;
@@ -41,6 +46,8 @@ class SystemServices {
   // CPU time the calling thread has used so far (user and kernel), for figures of how much a
   // wait costs.
   virtual std::chrono::nanoseconds ThreadCpuTime() = 0;
+  virtual LocalTime LocalNow() = 0;
+  virtual uint32_t ProcessId() = 0;
 };
 
 }  // namespace orvabridge::platform

@@ -104,10 +104,12 @@ class FailingFiles : public platform::FileSystem {
 
   bool FolderExists(std::string_view) override { return true; }
   void CreateFolder(std::string_view) override {}
-  std::unique_ptr<platform::AppendStream> OpenAppend(std::string_view) override {
+  std::unique_ptr<platform::AppendStream> OpenAppend(std::string_view, bool) override {
     ++opens;
     return std::make_unique<Stream>(*this);
   }
+  std::optional<uint64_t> FileSize(std::string_view) override { return std::nullopt; }
+  void ReplaceFile(std::string_view, std::string_view) override {}
 
   int fail_at_write = -1, writes = 0, opens = 0;
   std::string written;

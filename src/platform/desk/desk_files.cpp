@@ -190,9 +190,33 @@ void DeskFiles::CreateFolder(std::string_view path) {
   }
 }
 
-std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path) {
+std::optional<uint64_t> DeskFiles::FileSize(std::string_view path) {
+  std::error_code ec;
+  const fs::path host = HostPath(path);
+  if (!fs::is_regular_file(host, ec)) return std::nullopt;
+  const auto size = fs::file_size(host, ec);
+  if (ec) return std::nullopt;
+  return static_cast<uint64_t>(size);
+}
+
+void DeskFiles::ReplaceFile(std::string_view from, std::string_view to) {
+  const fs::path source = HostPath(from), target = HostPath(to);
+  std::error_code ec;
+  if (!fs::is_regular_file(source, ec)) PathNotFound();
+  {
+    std::lock_guard lock(mutex_);
+    if (locked_.count(Parse(to).Canonical()) || locked_.count(Parse(from).Canonical())) {
+      PermissionDenied();
+    }
+  }
+  fs::rename(source, target, ec);
+  if (ec) AccessError();
+}
+
+std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path, bool shared) {
   // As CreateFile(FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS): others may read the file while
-  // it is open, nobody may open it for writing a second time (a sharing violation).
+  // it is open, nobody may open it for writing a second time (a sharing violation). A shared
+  // open lets others write too, and is not counted against them.
   const WindowsPath parsed = Parse(path);
   const std::string key = parsed.Canonical();
   const fs::path host = Resolve(Root(), parsed);
@@ -203,11 +227,12 @@ std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path) {
     std::lock_guard lock(mutex_);
     if (locked_.count(key)) PermissionDenied();
   }
-  {
+  if (!shared) {
     std::lock_guard lock(open_->mutex);
     if (!open_->held.insert(key).second) PermissionDenied();
   }
-  auto release = [open = open_, key] {
+  auto release = [open = open_, key, shared] {
+    if (shared) return;
     std::lock_guard lock(open->mutex);
     open->held.erase(key);
   };

@@ -92,7 +92,9 @@ class DeskFiles final : public FileSystem {
 
   bool FolderExists(std::string_view path) override;
   void CreateFolder(std::string_view path) override;
-  std::unique_ptr<AppendStream> OpenAppend(std::string_view path) override;
+  std::unique_ptr<AppendStream> OpenAppend(std::string_view path, bool shared) override;
+  std::optional<uint64_t> FileSize(std::string_view path) override;
+  void ReplaceFile(std::string_view from, std::string_view to) override;
 
   void SetRoot(std::filesystem::path root);
   std::filesystem::path Root() const;
@@ -129,6 +131,9 @@ class DeskSystem final : public SystemServices {
   // Reads dates in the desktop's configured locale order.
   bool IsDate(std::string_view text) override;
   std::chrono::nanoseconds ThreadCpuTime() override;
+  // The host's local time and process: the in-process desktop is one process.
+  LocalTime LocalNow() override;
+  uint32_t ProcessId() override;
 
   void SetDateOrder(DateOrder order);
   void SetComputerName(std::string name);

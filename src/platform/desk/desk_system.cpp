@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include <unistd.h>
+
 #include "platform/desk/desk_services.h"
 #include "platform/desk/text_case.h"
 #include "platform/runtime_failure.h"
@@ -115,6 +117,22 @@ void DeskSystem::SetDateOrder(DateOrder order) {
   std::lock_guard lock(mutex_);
   date_order_ = order;
 }
+
+LocalTime DeskSystem::LocalNow() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::tm parts{};
+  localtime_r(&now.tv_sec, &parts);
+  return {parts.tm_year + 1900,
+          parts.tm_mon + 1,
+          parts.tm_mday,
+          parts.tm_hour,
+          parts.tm_min,
+          parts.tm_sec,
+          static_cast<int>(now.tv_nsec / 1000000)};
+}
+
+uint32_t DeskSystem::ProcessId() { return static_cast<uint32_t>(getpid()); }
 
 std::chrono::nanoseconds DeskSystem::ThreadCpuTime() {
   timespec now{};

@@ -45,12 +45,31 @@ void Win32FileSystem::CreateFolder(std::string_view path) {
   if (!::CreateDirectoryA(ansi.c_str(), nullptr)) throw FileFailure(::GetLastError());
 }
 
-std::unique_ptr<AppendStream> Win32FileSystem::OpenAppend(std::string_view path) {
+std::unique_ptr<AppendStream> Win32FileSystem::OpenAppend(std::string_view path, bool shared) {
   const std::string ansi = Utf8ToAnsi(path);
-  UniqueFile file(::CreateFileA(ansi.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD sharing =
+      shared ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+  UniqueFile file(::CreateFileA(ansi.c_str(), FILE_APPEND_DATA, sharing, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw FileFailure(::GetLastError());
   return std::make_unique<Win32AppendStream>(std::move(file));
+}
+
+std::optional<uint64_t> Win32FileSystem::FileSize(std::string_view path) {
+  const std::string ansi = Utf8ToAnsi(path);
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!::GetFileAttributesExA(ansi.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void Win32FileSystem::ReplaceFile(std::string_view from, std::string_view to) {
+  const std::string source = Utf8ToAnsi(from), target = Utf8ToAnsi(to);
+  if (!::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    throw FileFailure(::GetLastError());
+  }
 }
 
 }  // namespace orvabridge::platform::win32

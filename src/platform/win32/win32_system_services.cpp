@@ -174,6 +174,14 @@ bool Win32SystemServices::IsDate(std::string_view text) {
   return SUCCEEDED(VarDateFromStr(wide.data(), LOCALE_USER_DEFAULT, 0, &date));
 }
 
+LocalTime Win32SystemServices::LocalNow() {
+  SYSTEMTIME now = {};
+  ::GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+uint32_t Win32SystemServices::ProcessId() { return ::GetCurrentProcessId(); }
+
 std::chrono::nanoseconds Win32SystemServices::ThreadCpuTime() {
   FILETIME created{}, exited{}, kernel{}, user{};
   if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {

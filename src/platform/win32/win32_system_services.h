@@ -16,6 +16,8 @@ class Win32SystemServices final : public SystemServices {
   // The system's variant date parser in the user's locale.
   bool IsDate(std::string_view text) override;
   std::chrono::nanoseconds ThreadCpuTime() override;
+  LocalTime LocalNow() override;
+  uint32_t ProcessId() override;
 };
 
 }  // namespace orvabridge::platform::win32

@@ -1,0 +1,83 @@
+// What a member call writes to the trace (environment/trace_log.h): the call with its arguments,
+// the guard steps, the requests and the message boxes on the way (written where they happen),
+// then the result with the arguments as the call left them, or the error it raised. Secret
+// parameters (passwords) are written as "***". With the trace off nothing is formatted: Traced
+// only asks whether there is a trace.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "interface/members.h"
+#include "link/appl_core.h"
+#include "orvabridge/types.h"
+
+namespace orvabridge::link {
+
+// One value as the trace writes it: texts in quotes, numbers in decimal, booleans as the
+// automation names them; a left-out optional as "(omitted)".
+std::string TraceValue(const std::string& text);
+std::string TraceValue(int32_t number);
+std::string TraceValue(int16_t number);
+std::string TraceValue(bool value);
+std::string TraceValue(double number);
+template <typename Enum>
+  requires std::is_enum_v<Enum>
+std::string TraceValue(Enum value) {
+  return TraceValue(static_cast<int32_t>(value));
+}
+template <typename T>
+std::string TraceValue(const T* value) {
+  return value == nullptr ? "(omitted)" : TraceValue(*value);
+}
+
+// "Name=value, ..." with the parameter names of `member`, secrets masked.
+std::string TraceArguments(const api::Member& member, const std::vector<std::string>& values);
+
+// Writes the trace lines of one member call around `body`.
+class CallTrace {
+ public:
+  CallTrace(environment::TraceLog& trace, const api::Member& member) noexcept;
+  ~CallTrace();
+  CallTrace(const CallTrace&) = delete;
+  CallTrace& operator=(const CallTrace&) = delete;
+
+  void Called(const std::vector<std::string>& arguments);
+  void Returned(const std::string& result, const std::vector<std::string>& arguments);
+  void Raised(const AutomationError& error);
+  void Escaped();
+
+ private:
+  environment::TraceLog& trace_;
+  const api::Member& member_;
+};
+
+template <typename Body, typename... Args>
+auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arguments)
+    -> decltype(body()) {
+  environment::TraceLog* trace = core.trace();
+  if (trace == nullptr) return body();
+  const auto values = [&] { return std::vector<std::string>{TraceValue(arguments)...}; };
+  CallTrace call(*trace, member);
+  call.Called(values());
+  try {
+    if constexpr (std::is_void_v<decltype(body())>) {
+      body();
+      call.Returned({}, values());
+    } else {
+      auto result = body();
+      call.Returned(TraceValue(result), values());
+      return result;
+    }
+  } catch (const AutomationError& error) {
+    call.Raised(error);
+    throw;
+  } catch (...) {
+    call.Escaped();
+    throw;
+  }
+}
+
+}  // namespace orvabridge::link

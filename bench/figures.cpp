@@ -37,6 +37,7 @@
 #ifdef _WIN32
 #include "win32_harness.h"
 #else
+#include "platform/desk/desk_services.h"
 #include "sim/simulator.h"
 #endif
 
@@ -153,6 +154,7 @@ struct Member {
 };
 
 constexpr const char* kPatient = "1001";
+constexpr const char* kTraceFile = "C:\\Temp\\orvabridge-figures-trace.log";
 
 std::vector<Member> Members() {
   std::vector<Member> members;
@@ -344,6 +346,30 @@ void MeasureMembers(const Options& options, platform::WindowSystem& windows, App
     }
     std::printf("\n");
   }
+}
+
+// The trace's price: GetSessionInfo through an object without a trace and through one that
+// traces every call into a file, in alternating blocks. Without a trace the call path only asks
+// whether there is one.
+void MeasureTrace(const Options& options, std::shared_ptr<platform::Platform> platform,
+                  Appl& untraced, const std::function<void(const char*)>& set_trace) {
+  set_trace(kTraceFile);
+  const auto traced = ApplAccess::Make(platform);
+  set_trace(nullptr);
+  std::string name, version = "NoLaunch";  // learns the version, as the untraced one did
+  if (traced->InitApplication(name, version) != 1) throw std::runtime_error("no second attach");
+  PathFigures paths[2];
+  Appl* objects[2] = {&untraced, traced.get()};
+  for (int block = 0; block < options.blocks; ++block) {
+    for (int turn = 0; turn < 2; ++turn) {
+      const int path = (block + turn) % 2;
+      TimeBlock(paths[path], options.calls, OwnSystemCalls,
+                [&] { return objects[path]->GetSessionInfo() == 1; });
+    }
+  }
+  const double off = Median(paths[0].micros), on = Median(paths[1].micros);
+  std::printf("\nGetSessionInfo through Appl: trace off %.1f us, trace on %.1f us (%.3f)\n", off,
+              on, on / off);
 }
 
 // Foreign windows: `count` top-level windows with five children each, made and kept by someone
@@ -548,6 +574,14 @@ int Run(const Options& options) {
   }
 #endif
   MeasureMembers(options, platform->Windows(), *appl, through_server, server_counter);
+  MeasureTrace(options, platform, *appl, [&](const char* path) {
+#ifdef _WIN32
+    ::SetEnvironmentVariableA("ORVABRIDGE_TRACE", path);
+#else
+    static_cast<platform::desk::DeskSystem&>(platform->System())
+        .SetEnvironment("ORVABRIDGE_TRACE", path ? std::optional<std::string>(path) : std::nullopt);
+#endif
+  });
   MeasureAttach(options, platform);
 #ifdef _WIN32
   if (server != nullptr) server->Release();

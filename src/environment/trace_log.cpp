@@ -39,8 +39,8 @@ std::string TracePath(SettingsReader& settings, platform::SystemServices& system
   return WithProcessId(std::move(path), system.ProcessId());
 }
 
-TraceLog::TraceLog(platform::FileSystem& files, platform::SystemServices& system,
-                   std::string path, uint32_t thread_id, uint64_t file_limit)
+TraceLog::TraceLog(platform::FileSystem& files, platform::SystemServices& system, std::string path,
+                   uint32_t thread_id, uint64_t file_limit)
     : files_(files),
       system_(system),
       path_(std::move(path)),

@@ -36,8 +36,7 @@ CallTrace::CallTrace(environment::TraceLog& trace, const api::Member& member) no
 CallTrace::~CallTrace() { trace_.End(); }
 
 void CallTrace::Called(const std::vector<std::string>& arguments) {
-  trace_.Line("call " + std::string(member_.name) + "(" + TraceArguments(member_, arguments) +
-              ")");
+  trace_.Line("call " + std::string(member_.name) + "(" + TraceArguments(member_, arguments) + ")");
 }
 
 void CallTrace::Returned(const std::string& result, const std::vector<std::string>& arguments) {

@@ -24,8 +24,7 @@ std::string TraceValue(int16_t number);
 std::string TraceValue(bool value);
 std::string TraceValue(double number);
 template <typename Enum>
-  requires std::is_enum_v<Enum>
-std::string TraceValue(Enum value) {
+requires std::is_enum_v<Enum> std::string TraceValue(Enum value) {
   return TraceValue(static_cast<int32_t>(value));
 }
 template <typename T>

@@ -105,7 +105,7 @@ bool TraceLog::Write(const std::string& bytes) {
 void TraceLog::Rotate() {
   stream_.reset();
   try {
-    files_.ReplaceFile(path_, path_ + ".1");
+    files_.RenameFile(path_, path_ + ".1");
   } catch (...) {
     // Another process may have rotated it a moment ago; writing on is what matters.
   }

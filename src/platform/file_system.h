@@ -29,7 +29,7 @@ class FileSystem {
   // The size of a file in bytes; nullopt when there is no such file.
   virtual std::optional<uint64_t> FileSize(std::string_view path) = 0;
   // Renames a file, replacing a file of the new name. Throws RuntimeFailure.
-  virtual void ReplaceFile(std::string_view from, std::string_view to) = 0;
+  virtual void RenameFile(std::string_view from, std::string_view to) = 0;
 };
 
 }  // namespace orvabridge::platform

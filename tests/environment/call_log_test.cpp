@@ -109,7 +109,7 @@ class FailingFiles : public platform::FileSystem {
     return std::make_unique<Stream>(*this);
   }
   std::optional<uint64_t> FileSize(std::string_view) override { return std::nullopt; }
-  void ReplaceFile(std::string_view, std::string_view) override {}
+  void RenameFile(std::string_view, std::string_view) override {}
 
   int fail_at_write = -1, writes = 0, opens = 0;
   std::string written;

@@ -9,39 +9,21 @@
 #include "operations/attached_fixture.h"
 #include "support/test_platform.h"
 
-#ifdef _WIN32
-#include "platform/win32/windows_include.h"
-#else
-#include "platform/desk/desk_services.h"
-#include "platform/platform.h"
-#endif
-
 namespace orvabridge::testing {
 namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// The process environment the library reads: the real one on Windows, the desktop's natively.
-void SetEnvironment(platform::Platform& platform, const char* name,
-                    std::optional<std::string> value) {
-#ifdef _WIN32
-  (void)platform;
-  ::SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
-#else
-  static_cast<platform::desk::DeskSystem&>(platform.System()).SetEnvironment(name, value);
-#endif
-}
-
 class TraceTest : public AttachedTest {
  protected:
   void SetUp() override {
     AttachedTest::SetUp();
     folder_ = "C:\\trace-" + std::to_string(std::random_device{}());
-    SetEnvironment(*platform_, environment::kTraceVariable, std::nullopt);
+    SetTestEnvironment(*platform_, environment::kTraceVariable, std::nullopt);
   }
   void TearDown() override {
-    SetEnvironment(*platform_, environment::kTraceVariable, std::nullopt);
+    SetTestEnvironment(*platform_, environment::kTraceVariable, std::nullopt);
     AttachedTest::TearDown();
   }
 
@@ -117,13 +99,13 @@ TEST_F(TraceTest, PasswordsNeverReachTheTraceAndRaisedErrorsAreTraced) {
 TEST_F(TraceTest, TheEnvironmentWinsEvenWhenEmptyAndOffMeansNoFile) {
   const std::string from_registry = TraceTo("registry.log");
   const std::string from_environment = folder_ + "\\environment.log";
-  SetEnvironment(*platform_, environment::kTraceVariable, from_environment);
+  SetTestEnvironment(*platform_, environment::kTraceVariable, from_environment);
   Start();
   EXPECT_EQ(appl_->GetSessionInfo(), 1);
   EXPECT_THAT(Read(from_environment), HasSubstr("call GetSessionInfo("));
   EXPECT_EQ(Read(from_registry), "(no file)");
 
-  SetEnvironment(*platform_, environment::kTraceVariable, "");
+  SetTestEnvironment(*platform_, environment::kTraceVariable, "");
   Start();
   EXPECT_EQ(appl_->GetSessionInfo(), 1);
   EXPECT_EQ(Read(from_registry), "(no file)");
@@ -155,7 +137,7 @@ TEST_F(TraceTest, AnUnwritableTraceChangesNothingAndTheNextWritableOneSaysWhatWa
 }
 
 TEST_F(TraceTest, AMessageBoxIsTracedWithItsText) {
-  SetEnvironment(*platform_, environment::kTraceVariable, folder_ + "\\boxes.log");
+  SetTestEnvironment(*platform_, environment::kTraceVariable, folder_ + "\\boxes.log");
   platform_->Files().CreateFolder(folder_);
   Installation empty_key;
   empty_key.application_key.clear();

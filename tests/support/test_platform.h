@@ -17,6 +17,10 @@ std::shared_ptr<platform::Platform> MakeTestPlatform();
 std::optional<std::string> ReadTestFile(platform::Platform& platform,
                                         std::string_view windows_path);
 
+// Sets (or, with nullopt, removes) a variable of the environment the library reads.
+void SetTestEnvironment(platform::Platform& platform, const char* name,
+                        std::optional<std::string> value);
+
 // Writes a REG_SZ value (ANSI text plus its terminator), creating the key when needed.
 void WriteRegistryString(platform::Platform& platform, platform::RegistryRoot root,
                          std::string_view key, std::string_view name, std::string_view text);

@@ -199,7 +199,7 @@ std::optional<uint64_t> DeskFiles::FileSize(std::string_view path) {
   return static_cast<uint64_t>(size);
 }
 
-void DeskFiles::ReplaceFile(std::string_view from, std::string_view to) {
+void DeskFiles::RenameFile(std::string_view from, std::string_view to) {
   const fs::path source = HostPath(from), target = HostPath(to);
   std::error_code ec;
   if (!fs::is_regular_file(source, ec)) PathNotFound();

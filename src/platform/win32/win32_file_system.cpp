@@ -65,7 +65,7 @@ std::optional<uint64_t> Win32FileSystem::FileSize(std::string_view path) {
   return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-void Win32FileSystem::ReplaceFile(std::string_view from, std::string_view to) {
+void Win32FileSystem::RenameFile(std::string_view from, std::string_view to) {
   const std::string source = Utf8ToAnsi(from), target = Utf8ToAnsi(to);
   if (!::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     throw FileFailure(::GetLastError());

@@ -12,7 +12,7 @@ class Win32FileSystem final : public FileSystem {
   void CreateFolder(std::string_view path) override;
   std::unique_ptr<AppendStream> OpenAppend(std::string_view path, bool shared) override;
   std::optional<uint64_t> FileSize(std::string_view path) override;
-  void ReplaceFile(std::string_view from, std::string_view to) override;
+  void RenameFile(std::string_view from, std::string_view to) override;
 };
 
 }  // namespace orvabridge::platform::win32

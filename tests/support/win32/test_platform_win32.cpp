@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/windows_include.h"
 #include "support/test_platform.h"
 
 namespace orvabridge::testing {
@@ -19,6 +20,10 @@ std::shared_ptr<platform::Platform> MakeTestPlatform() {
     }
   }
   return platform;
+}
+
+void SetTestEnvironment(platform::Platform&, const char* name, std::optional<std::string> value) {
+  ::SetEnvironmentVariableA(name, value ? value->c_str() : nullptr);
 }
 
 std::optional<std::string> ReadTestFile(platform::Platform&, std::string_view windows_path) {

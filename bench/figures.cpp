@@ -500,18 +500,23 @@ void MeasureAttach(const Options& options, std::shared_ptr<platform::Platform> p
 // told to answer so): the wait must block.
 void MeasureLateReply(std::shared_ptr<platform::Platform> platform, Appl& appl) {
   std::printf("\n");
-  for (int i = 0; i < 3; ++i) {
+  // Some systems count a thread's CPU time in steps of 10 ms or more: the share is taken over
+  // all calls together.
+  double total_wall_ms = 0, total_cpu_ms = 0;
+  for (int i = 0; i < 5; ++i) {
     std::string id = kPatient, first, last;
     const auto cpu_before = platform->System().ThreadCpuTime();
     const auto start = Clock::now();
     const int32_t code = appl.FindPatient(id, first, last);
     const double wall_ms = Millis(Clock::now() - start).count();
     const double cpu_ms = Millis(platform->System().ThreadCpuTime() - cpu_before).count();
-    std::printf(
-        "FindPatient with a reply 2 s late: result %d, wall %.0f ms, thread CPU %.2f ms "
-        "(%.3f %% of a core)\n",
-        code, wall_ms, cpu_ms, 100 * cpu_ms / wall_ms);
+    total_wall_ms += wall_ms;
+    total_cpu_ms += cpu_ms;
+    std::printf("FindPatient with a reply 2 s late: result %d, wall %.0f ms, thread CPU %.2f ms\n",
+                code, wall_ms, cpu_ms);
   }
+  std::printf("waiting costs %.3f %% of a core (%.1f ms CPU in %.0f ms)\n",
+              100 * total_cpu_ms / total_wall_ms, total_cpu_ms, total_wall_ms);
 }
 
 std::unique_ptr<Appl> Attach(std::shared_ptr<platform::Platform> platform) {

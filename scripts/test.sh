@@ -62,6 +62,8 @@ echo "== source tree: layers and format"
 bash scripts/check-layers.sh
 bash scripts/check-format.sh
 run_native asan
+echo "== package: cmake --install, then a host built against it"
+bash scripts/check-package.sh asan "-fsanitize=address,undefined"
 echo "== fuzz: short run of every libFuzzer target (in-process desktop, clang sanitizers)"
 bash scripts/fuzz.sh
 run_cross mingw-i686

@@ -2,6 +2,7 @@
 // RuntimeFailure carrying the driver's native error number and message.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <span>
@@ -30,6 +31,11 @@ class Database {
  public:
   virtual ~Database() = default;
   virtual std::unique_ptr<DbConnection> Connect(std::string_view connection_string) = 0;
+  // For checking a connection string: asks the driver for a read-only connection that gives up
+  // logging in after `login_limit`, where the driver supports either. The default connects as
+  // Connect does.
+  virtual std::unique_ptr<DbConnection> ConnectToRead(std::string_view connection_string,
+                                                      std::chrono::seconds login_limit);
 };
 
 }  // namespace orvabridge::platform

@@ -18,4 +18,9 @@ std::optional<size_t> QueryResult::Column(std::string_view name) const {
   return static_cast<size_t>(it - columns.begin());
 }
 
+std::unique_ptr<DbConnection> Database::ConnectToRead(std::string_view connection_string,
+                                                      std::chrono::seconds) {
+  return Connect(connection_string);
+}
+
 }  // namespace orvabridge::platform

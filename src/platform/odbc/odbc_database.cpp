@@ -40,9 +40,9 @@ OdbcHandle MakeEnvironment() {
   return environment;
 }
 
-}  // namespace
-
-std::unique_ptr<DbConnection> OdbcDatabase::Connect(std::string_view connection_string) {
+// Connects without prompting; `prepare` sets attributes of the connection before it connects.
+template <class Prepare>
+std::unique_ptr<DbConnection> Open(std::string_view connection_string, Prepare prepare) {
   const std::u16string wide = Utf8ToUtf16(connection_string);
   if (wide.size() > static_cast<size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
     throw RuntimeFailure(kUnspecifiedFailure, "The connection string is too long.");
@@ -52,6 +52,7 @@ std::unique_ptr<DbConnection> OdbcDatabase::Connect(std::string_view connection_
 
   OdbcHandle environment = MakeEnvironment();
   OdbcHandle connection(SQL_HANDLE_DBC, environment.get());
+  prepare(connection.get());
   SQLSMALLINT completed_length = 0;
   Check(SQLDriverConnectW(connection.get(), nullptr, text.data(),
                           static_cast<SQLSMALLINT>(wide.size()), nullptr, 0, &completed_length,
@@ -59,6 +60,25 @@ std::unique_ptr<DbConnection> OdbcDatabase::Connect(std::string_view connection_
         SQL_HANDLE_DBC, connection.get(), "SQLDriverConnectW");
   connection.MarkConnected();
   return std::make_unique<OdbcConnection>(std::move(environment), std::move(connection));
+}
+
+}  // namespace
+
+std::unique_ptr<DbConnection> OdbcDatabase::Connect(std::string_view connection_string) {
+  return Open(connection_string, [](SQLHDBC) {});
+}
+
+std::unique_ptr<DbConnection> OdbcDatabase::ConnectToRead(std::string_view connection_string,
+                                                          std::chrono::seconds login_limit) {
+  return Open(connection_string, [&](SQLHDBC connection) {
+    // Drivers that do not know an attribute refuse it; the connection is made all the same.
+    const auto seconds = static_cast<uintptr_t>(login_limit.count() > 0 ? login_limit.count() : 1);
+    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds),
+                       SQL_IS_UINTEGER);
+    SQLSetConnectAttrW(connection, SQL_ATTR_ACCESS_MODE,
+                       reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(SQL_MODE_READ_ONLY)),
+                       SQL_IS_UINTEGER);
+  });
 }
 
 }  // namespace orvabridge::platform::odbc

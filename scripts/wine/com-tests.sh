@@ -147,6 +147,33 @@ user_classes_merge() {
   return ${merged}
 }
 
+# orvactl doctor of the build, run by the loader of the server's bitness while the server is
+# registered and the simulator runs: it must find the simulator, attach, read the session and see
+# the registration (for hosts of this bitness only), and fail no line.
+run_doctor() {
+  local orvactl=${build}/tools/orvactl/orvactl.exe out=${work}/${bits}-doctor.json status=0
+  if [ ! -f "${orvactl}" ]; then
+    fail "${bits}-bit: ${orvactl} is missing; build the target orvactl first"
+    return
+  fi
+  LC_ALL=${wine_locale} timeout --kill-after=10 120 "${loader}" "${orvactl}" --json doctor \
+    >"${out}" 2>"${work}/${bits}-doctor.err" || status=$?
+  if [ "${status}" -eq 0 ]; then
+    pass "${bits}-bit: orvactl doctor fails no line"
+  else
+    fail "${bits}-bit: orvactl doctor ended with ${status}: $(cat "${out}" "${work}/${bits}-doctor.err")"
+  fi
+  local expected
+  for expected in '"check":"windows","status":"OK"' '"check":"attach","status":"OK"' \
+    '"check":"session","status":"OK"' "registered only for ${bits}-bit hosts"; do
+    if grep -qF "${expected}" "${out}"; then
+      pass "${bits}-bit: orvactl doctor: ${expected}"
+    else
+      fail "${bits}-bit: orvactl doctor: no ${expected} in $(cat "${out}")"
+    fi
+  done
+}
+
 test_build() {
   local build=$1 dll=$1/src/com/Orvabridge.dll
   if [ ! -f "${dll}" ]; then
@@ -198,6 +225,7 @@ test_build() {
     install_class_library "$(windows_path "${simulator}")"
     if start_simulator "${simulator}" "${work}/${bits}-simulator.log" --demo-data --logged-in demo; then
       run_script simulator.vbs
+      run_doctor
     else
       fail "${bits}-bit: orva-sim.exe did not start (see ${work}/${bits}-simulator.log)"
     fi

@@ -26,6 +26,10 @@ struct CallOutcome {
   Returned returned;  // monostate after a failure or for a member without a result
   std::vector<std::pair<std::string, Value>> outputs;
   std::optional<CallFailure> failure;
+  // InitApplication answered for the stub: no imaging application is installed or attached.
+  bool stub_mode = false;
+  // What the caller should know about the call's arguments (texts cut at their fields).
+  std::vector<std::string> warnings;
 
   // No automation error, and a result code (if the member returns one) that counts as success.
   bool Succeeded() const;

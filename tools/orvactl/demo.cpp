@@ -5,20 +5,20 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 #include "call.h"
 #include "demo_data.h"
-#include "machine_settings.h"
+#include "demo_installation.h"
 #include "report.h"
 #include "text_layout.h"
 
 namespace orvabridge::orvactl {
 namespace {
 
-constexpr const char* kClassLibraryKey = "Software\\Orvaclass";
 constexpr const char* kTextOutValue = "OrvabridgeTXTOUT";
 constexpr size_t kCallWidth = 24;
 
@@ -67,10 +67,19 @@ class DemoTable {
 struct Tour {
   Workbench& workbench;
   DemoTable& table;
+  StatusLine* status;
 
   CallOutcome Step(Appl& appl, std::string_view command, Values values,
                    std::string_view explanation) {
-    CallOutcome outcome = Call(appl, *FindCommand(command), std::move(values));
+    const CommandSpec& spec = *FindCommand(command);
+    CallOutcome outcome;
+    {
+      std::optional<WaitProgress> progress;
+      if (status != nullptr) progress.emplace(*status, std::string(spec.member));
+      outcome = Call(appl, spec, std::move(values));
+    }
+    outcome.stub_mode = spec.member == "InitApplication" && outcome.ResultCode() == 1 &&
+                        ApplAccess::Core(appl).thread().stub_mode;
     table.Row(outcome, explanation);
     return outcome;
   }
@@ -94,7 +103,11 @@ void LinkedTour(Tour& tour, Appl& appl) {
       tour.Step(appl, "init", {},
                 "Finds the application's control window; nobody answers at first, so the "
                 "library starts the installed executable and attaches to it.");
-  if (attached.ResultCode() == 1) {
+  if (attached.stub_mode) {
+    tour.table.Note(
+        "stub mode: no imaging application is installed (the class library names no "
+        "executable), so the rows below show what the library answers without one");
+  } else if (attached.ResultCode() == 1) {
     tour.workbench.SeedLaunchedApplication(false);
     tour.table.Note(std::string("demo data given to the application: ") + kSummary);
   }
@@ -134,14 +147,6 @@ void LinkedTour(Tour& tour, Appl& appl) {
   tour.Step(appl, "patient-folder", {},
             "Reads the current patient's folder straight from the database.");
   tour.Step(appl, "logout", {}, "Ends the session.");
-}
-
-std::string SettingsKey(platform::Platform& platform) {
-  const std::string vendor =
-      ReadMachineText(platform, kClassLibraryKey, "VendorKey").value_or("Orvadent");
-  const std::string application =
-      ReadMachineText(platform, kClassLibraryKey, "ApplicationKey").value_or("Orvanta");
-  return "Software\\" + vendor + "\\" + application + "\\Orvabridge";
 }
 
 // The folder text-out writes below: a fresh folder in the desktop's TEMP.
@@ -186,27 +191,25 @@ void ShowTextOutFile(Workbench& workbench, const std::string& windows_path, uint
 
 void TextOutTour(Tour& tour, std::ostream& out) {
   using namespace demo_data;
-  platform::Platform& platform = *tour.workbench.Platform();
-  const std::string key = SettingsKey(platform);
-  const std::string folder = TextOutFolder(platform);
-  const std::string workstation = platform.System().ComputerName();
-  const std::string file = folder + workstation + "\\" + workstation + ".TXT";
-  const uintmax_t written_before = FileSize(tour.workbench.HostPath(file));
-
-  const std::optional<std::string> previous = ReadMachineText(platform, key, kTextOutValue);
-  WriteMachineText(platform, key, kTextOutValue, folder);
-  tour.table.Section("Text-out mode: HKEY_LOCAL_MACHINE\\" + key + " \"" + kTextOutValue +
-                     "\" = \"" + folder + "\"");
+  const std::string folder = TextOutFolder(*tour.workbench.Platform());
+  // The demo's own installation: the machine's settings are never touched.
+  const auto installation = std::make_shared<DemoInstallation>(tour.workbench.Platform(), folder);
+  tour.table.Section(
+      "Text-out mode, in an installation of the demo's own (held in memory, "
+      "never written): HKEY_LOCAL_MACHINE\\" +
+      installation->SettingsKey() + " \"" + kTextOutValue + "\" = \"" + folder + "\"");
+  std::string file;
+  uintmax_t written_before = 0;
   {
-    const auto made = ApplAccess::Make(tour.workbench.Platform());
+    const auto made = ApplAccess::Make(installation);
     Appl& appl = *made;
+    file = ApplAccess::Core(appl).TextOutFilePath();
+    written_before = FileSize(tour.workbench.HostPath(file));
     const CallOutcome to_file =
         tour.Step(appl, "to-file", {},
                   "A new Appl reads the setting: calls are now written to a file, not sent.");
     if (to_file.returned != Returned(true)) {
-      tour.table.Note(
-          "text-out mode is off: the setting is read below the installation's "
-          "vendor and application keys, and none is installed here");
+      tour.table.Note("text-out mode is off: the text-out folder could not be used");
     }
     tour.Step(appl, "find-patient", {{"PatID", Text(kPatient)}},
               "Only logs the call; the result in text-out mode is 0.");
@@ -217,18 +220,16 @@ void TextOutTour(Tour& tour, std::ostream& out) {
               "Logs the call with its options and returns 1.");
     tour.Step(appl, "logout", {}, "Logs the call and returns 1.");
   }  // the Appl writes what is still pending as it goes
-  // Leave the machine's setting as it was (an empty text switches text-out off).
-  WriteMachineText(platform, key, kTextOutValue, previous.value_or(""));
   ShowTextOutFile(tour.workbench, file, written_before, out);
 }
 
 }  // namespace
 
-int RunDemo(Workbench& workbench, std::ostream& out, std::ostream& err) {
+int RunDemo(Workbench& workbench, std::ostream& out, std::ostream& err, StatusLine* status) {
   try {
     out << "Orvabridge guided session\n";
     DemoTable table(out);
-    Tour tour{workbench, table};
+    Tour tour{workbench, table, status};
     table.Section("Linked to the imaging application");
     {
       const auto made = ApplAccess::Make(workbench.Platform());

@@ -1,16 +1,19 @@
 #include "desk_workbench.h"
 
+#include <fstream>
 #include <optional>
 #include <set>
 #include <system_error>
 
 #include "demo_data.h"
+#include "platform/desk/desk_inspection.h"
 #include "sim/desk_install.h"
 
 namespace orvabridge::orvactl {
 namespace {
 
 constexpr const char* kClassLibraryKey = "Software\\Orvaclass";
+constexpr const char* kClassLibraryKey32 = "Software\\WOW6432Node\\Orvaclass";
 
 // The simulator's SQLite database, when the source tree ships one.
 std::optional<std::filesystem::path> SimulatorDatabase() {
@@ -29,23 +32,20 @@ std::optional<std::filesystem::path> SimulatorDatabase() {
 class DeskWorkbench final : public Workbench {
  public:
   explicit DeskWorkbench(std::shared_ptr<platform::desk::Desktop> desktop)
-      : desktop_(std::move(desktop)) {
-    const auto hklm = platform::RegistryRoot::kLocalMachine;
-    desktop_->SetRegistryString(hklm, kClassLibraryKey, "VendorKey", "Orvadent");
-    desktop_->SetRegistryString(hklm, kClassLibraryKey, "ApplicationKey", "Orvanta");
-    desktop_->SetRegistryString(hklm, kClassLibraryKey, "ExecutablePath", kDeskExecutable);
-    desktop_->SetRegistryString(hklm, kClassLibraryKey, "Version", "3.1.1199");
-    // Without a database the two look-ups report the connection failure they meet.
-    if (const auto database = SimulatorDatabase()) {
-      desktop_->SetRegistryString(hklm, kClassLibraryKey, "ConnectionString",
-                                  "Driver={SQLite3};Database=" + database->string());
+      : desktop_(std::move(desktop)), inspection_(desktop_) {
+    // As an installer of the class library does on a 64-bit Windows: the key in both registry
+    // views, for 32- and 64-bit hosts alike.
+    for (const char* key : {kClassLibraryKey, kClassLibraryKey32}) {
+      InstallClassLibrary(key);
     }
+    InstallProgramFile();
     sim::InstallOnDesktop(desktop_, kDeskExecutable, sim::SimOptions{});
   }
 
   ~DeskWorkbench() override { sim::ShutdownInstalledSimulators(); }
 
   std::shared_ptr<platform::Platform> Platform() override { return desktop_; }
+  platform::MachineInspection& Inspection() override { return inspection_; }
 
   std::string Description() const override {
     return std::string(
@@ -81,7 +81,30 @@ class DeskWorkbench final : public Workbench {
   }
 
  private:
+  void InstallClassLibrary(const char* key) {
+    const auto hklm = platform::RegistryRoot::kLocalMachine;
+    desktop_->SetRegistryString(hklm, key, "VendorKey", "Orvadent");
+    desktop_->SetRegistryString(hklm, key, "ApplicationKey", "Orvanta");
+    desktop_->SetRegistryString(hklm, key, "ExecutablePath", kDeskExecutable);
+    desktop_->SetRegistryString(hklm, key, "Version", "3.1.1199");
+    // Without a database the two look-ups report the connection failure they meet.
+    if (const auto database = SimulatorDatabase()) {
+      desktop_->SetRegistryString(hklm, key, "ConnectionString",
+                                  "Driver={SQLite3};Database=" + database->string());
+    }
+  }
+
+  // The program's file, where an installation puts it (the desktop starts the simulator in its
+  // place).
+  void InstallProgramFile() {
+    std::error_code ec;
+    const std::filesystem::path program = desktop_->HostPath(kDeskExecutable);
+    std::filesystem::create_directories(program.parent_path(), ec);
+    std::ofstream(program, std::ios::binary | std::ios::app);
+  }
+
   std::shared_ptr<platform::desk::Desktop> desktop_;
+  platform::desk::DeskInspection inspection_;
   std::set<const sim::Simulator*> seeded_;
 };
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "invocation.h"
 #include "result_codes.h"
 #include "text_layout.h"
 
@@ -51,7 +52,8 @@ std::string AliasWords(const ParamSpec& param) {
 void PrintOverview(std::ostream& out, const std::string& workbench) {
   out << "orvactl - drive the Orvanta imaging application through Orvabridge\n\n"
          "Usage: orvactl [--json] <command> [--option value ...]\n"
-         "       orvactl <command> --help\n"
+         "       orvactl help <command>      (or: orvactl <command> --help)\n"
+         "       orvactl doctor              what keeps the imaging application from answering\n"
          "       orvactl demo\n\n";
   Wrapped(out, workbench, 0);
   out << "\nCommands (one per member of Appl):\n";
@@ -61,12 +63,17 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
     out << "  " << Padded(command.name, width) << Padded(command.member, 23) << command.summary
         << '\n';
   }
+  out << "  " << Padded("doctor", width) << Padded("", 23)
+      << "check this machine's set-up, one line per check (changes nothing)\n";
   out << "  " << Padded("demo", width) << Padded("", 23)
       << "a guided session: every kind of call, then text-out mode\n\n";
-  out << "Global options:\n"
-         "  --json        print one JSON object instead of a table\n"
+  out << "Global options (anywhere before \"--\"):\n"
+         "  --json        print one JSON object instead of a table (errors too)\n"
          "  --logged-out  the simulated application starts with nobody logged in\n"
-         "  --help, -h    this text, or a command's own\n\n";
+         "  --help, -h    this text, or a command's own\n"
+         "  --version     orvactl's version\n"
+         "  --            ends the options: the words after it are the values of the command's\n"
+         "                required parameters, in order, even when they begin with \"-\"\n\n";
   out << "Result codes: 1 success, 0 nothing found, -1 hidden form not loaded, -2 no reply "
          "window,\n"
          "  -3 attach message not registered, -4 no target window, -5 required argument empty,\n"
@@ -76,7 +83,8 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
   out << "Exit status: 0 the call succeeded (result 1; for find-images 0, for worklist 1 or\n"
          "  more; members without a result code: no error), 1 another result, 2 wrong usage,\n"
          "  3 an automation error (its number, source and description are printed), 4 orvactl\n"
-         "  could not set up.\n";
+         "  could not set up, 5 standard output could not be written. `init` in stub mode and\n"
+         "  a `doctor` with a FAIL line end with 1.\n";
 }
 
 void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
@@ -85,8 +93,9 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
   std::vector<std::string> usage{"orvactl", "[--json]", std::string(command.name)};
   for (const ParamSpec& param : command.params) {
     if (!param.TakesOption()) continue;
-    usage.push_back("[--" + std::string(param.option) + ' ' +
-                    std::string(TypePlaceholder(param.type)) + ']');
+    const std::string option =
+        "--" + std::string(param.option) + ' ' + std::string(TypePlaceholder(param.type));
+    usage.push_back(IsRequired(param) ? option : '[' + option + ']');
   }
   out << FillLines(usage, 2, 92);
 
@@ -122,8 +131,9 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
     out << "  " << Padded(param.name, name_width) << param.help << '\n';
   }
   if (any_option) {
-    out << "\nAn omitted optional input is passed as omitted, an omitted required one as empty "
-           "or 0.\n";
+    out << "\nA required option must be given; an empty text (--option \"\") is passed on as it "
+           "is. An\nomitted optional input is passed as omitted, any other omitted one as empty "
+           "or 0.\nA text longer than its field is cut there; orvactl warns when it is.\n";
   }
   if (std::any_of(command.params.begin(), command.params.end(),
                   [](const ParamSpec& param) { return param.IsOutput(); })) {
@@ -154,6 +164,29 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
   }
 }
 
+void PrintDoctorHelp(std::ostream& out) {
+  out << "orvactl doctor - what keeps the imaging application from answering\n\n"
+         "Usage: orvactl [--json] doctor\n\n";
+  Wrapped(out,
+          "Checks, one line each, with OK, WARN or FAIL and for each line that is not OK what to "
+          "do: 1 this process's bitness and the registry view it reads; 2 the class library's "
+          "key HKLM\\Software\\Orvaclass in the 32-bit and the 64-bit view; 3 the settings "
+          "key and text-out mode (its folder, the workstation's exception); 4 the windows that "
+          "look like the imaging application, and whether they respond; 5 an attach with "
+          "\"NoLaunch\"; 6 who is logged in, and whether the application's version answers "
+          "session queries; 7 the automation server's registration for 32- and 64-bit hosts "
+          "(class, ProgIDs, DLL and its machine type, type library); 8 the database connection "
+          "string, opened read-only; 9 the trace (ORVABRIDGE_TRACE or \"Trace\" in the "
+          "settings key).",
+          0);
+  out << '\n';
+  Wrapped(out,
+          "doctor only looks: it writes nothing to the registry or the disk and starts nothing. "
+          "Exit status 0 when no line FAILs, 1 otherwise. Run it with the bitness of the host "
+          "in question: a 32-bit orvactl.exe sees what 32-bit hosts see.",
+          0);
+}
+
 void PrintDemoHelp(std::ostream& out, const std::string& workbench) {
   out << "orvactl demo - a guided session\n\nUsage: orvactl demo\n\n";
   Wrapped(out,
@@ -165,6 +198,15 @@ void PrintDemoHelp(std::ostream& out, const std::string& workbench) {
           "file they were written to. Each call is one row: its result and a line saying what "
           "it shows. A member that fails with an automation error shows it as its row, and the "
           "tour goes on.",
+          0);
+  out << '\n';
+  Wrapped(out,
+          "What it touches: the imaging application it attaches to (launching the installed one "
+          "when none runs) with the demo user's login and a new patient 2001; and the text-out "
+          "file below %TEMP%\\OrvactlTextOut. Text-out mode runs in an installation of the "
+          "demo's own (vendor \"OrvactlDemo\"), held in memory: the registry is never written, "
+          "so the workstation's own text-out setting stays as it is, whenever and however the "
+          "demo ends.",
           0);
   out << '\n';
   Wrapped(out, workbench, 0);

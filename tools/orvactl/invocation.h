@@ -11,21 +11,35 @@
 namespace orvabridge::orvactl {
 
 inline constexpr std::string_view kDemoCommand = "demo";
+inline constexpr std::string_view kDoctorCommand = "doctor";
+inline constexpr std::string_view kHelpCommand = "help";
 
 struct Invocation {
   std::string command;                  // empty when none was named
-  const CommandSpec* found = nullptr;   // null for "demo" and for no command
-  bool help = false;                    // --help / -h
+  const CommandSpec* found = nullptr;   // null for "demo", "doctor" and no command
+  bool help = false;                    // --help / -h, or "help" in the command's place
+  bool version = false;                 // --version
   bool json = false;                    // --json: one JSON object instead of a table
   bool logged_out = false;              // --logged-out: the simulator starts with nobody logged in
   std::map<std::string, Value> values;  // option values by parameter name
 };
 
-// Global switches may stand anywhere; options follow the subcommand as "--name value" or
-// "--name=value". A value may begin with "-" (it is always the next word), except that a boolean
-// option followed by nothing or by another "--" option means true.
-// Throws UsageError for an unknown command or option, a missing or unfit value, or an option
-// given twice. With --help, the options are not checked.
+// Global switches may stand anywhere before "--"; options follow the subcommand as
+// "--name value" or "--name=value". A value may begin with "-" (it is always the next word),
+// except that a boolean option followed by nothing or by another "--" option means true.
+// "help COMMAND" is "COMMAND --help". After "--" nothing is an option or a switch: the words
+// there are the values of the command's required parameters, in order.
+// Throws UsageError for an unknown command or option (suggesting the nearest known one), a
+// missing or unfit value, an option given twice, or a required parameter left out (given as an
+// empty text it is passed on). With --help and --version, the options are not checked.
 Invocation ParseInvocation(std::span<const std::string> args);
+
+// Whether --json stands before any "--": so that a command line that cannot be read still gets
+// its error as JSON.
+bool AsksForJson(std::span<const std::string> args);
+
+// A parameter the member cannot do without (the member table says "(required)" in its help): its
+// option must be given, though an empty text reaches the member as it is.
+bool IsRequired(const ParamSpec& param);
 
 }  // namespace orvabridge::orvactl

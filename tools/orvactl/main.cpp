@@ -1,11 +1,10 @@
-// orvactl: every member of Appl as a subcommand, and a guided demo.
-#include <iostream>
-#include <string>
-#include <vector>
-
+// orvactl: every member of Appl as a subcommand, the doctor's checklist and a guided demo.
 #include "cli.h"
+#include "console.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  return orvabridge::orvactl::RunOrvactl(args, std::cout, std::cerr);
+  using namespace orvabridge::orvactl;
+  const std::vector<std::string> args = ProgramArguments(argc, argv);
+  StandardStreams streams;
+  return RunOrvactl(args, streams.out(), streams.err(), MakeWorkbench, streams.ErrIsTerminal());
 }

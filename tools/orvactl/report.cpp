@@ -35,8 +35,17 @@ void Row(std::ostream& out, std::string_view name, std::string_view value, size_
       << Indented(value, width + 2) << '\n';
 }
 
+constexpr const char* kStubMeaning =
+    "stub mode: no imaging application is installed (ExecutablePath empty) or running; the "
+    "stub answers the calls";
+
+std::string Meaning(const CallOutcome& outcome, int32_t code) {
+  if (outcome.stub_mode) return kStubMeaning;
+  return ResultMeaning(outcome.command->member, code);
+}
+
 std::string CodeCell(const CallOutcome& outcome, int32_t code) {
-  return std::to_string(code) + "  " + ResultMeaning(outcome.command->member, code);
+  return std::to_string(code) + "  " + Meaning(outcome, code);
 }
 
 }  // namespace
@@ -66,6 +75,19 @@ void PrintTable(const CallOutcome& outcome, std::ostream& out) {
   for (const auto& [name, value] : outcome.outputs) Row(out, name, ValueText(value), width);
 }
 
+namespace {
+
+void PrintWarnings(const CallOutcome& outcome, std::ostream& out) {
+  if (outcome.warnings.empty()) return;
+  out << ",\"warnings\":[";
+  for (size_t i = 0; i < outcome.warnings.size(); ++i) {
+    out << (i == 0 ? "" : ",") << JsonString(outcome.warnings[i]);
+  }
+  out << ']';
+}
+
+}  // namespace
+
 void PrintJson(const CallOutcome& outcome, std::ostream& out) {
   out << "{\"command\":" << JsonString(outcome.command->name)
       << ",\"member\":" << JsonString(outcome.command->member)
@@ -73,12 +95,14 @@ void PrintJson(const CallOutcome& outcome, std::ostream& out) {
   if (outcome.failure) {
     out << ",\"error\":{\"number\":" << outcome.failure->number
         << ",\"source\":" << JsonString(outcome.failure->source)
-        << ",\"description\":" << JsonString(outcome.failure->description) << "}}\n";
+        << ",\"description\":" << JsonString(outcome.failure->description) << '}';
+    PrintWarnings(outcome, out);
+    out << "}\n";
     return;
   }
   if (const auto code = outcome.ResultCode()) {
-    out << ",\"result\":" << *code
-        << ",\"meaning\":" << JsonString(ResultMeaning(outcome.command->member, *code));
+    out << ",\"result\":" << *code << ",\"meaning\":" << JsonString(Meaning(outcome, *code));
+    if (outcome.stub_mode) out << ",\"stub_mode\":true";
   } else if (const auto* text = std::get_if<std::string>(&outcome.returned)) {
     out << ",\"value\":" << JsonString(*text);
   } else if (const bool* flag = std::get_if<bool>(&outcome.returned)) {
@@ -90,7 +114,9 @@ void PrintJson(const CallOutcome& outcome, std::ostream& out) {
     out << (first ? "" : ",") << JsonString(name) << ':' << JsonValue(value);
     first = false;
   }
-  out << "}}\n";
+  out << '}';
+  PrintWarnings(outcome, out);
+  out << "}\n";
 }
 
 std::string ResultCell(const CallOutcome& outcome) {

@@ -26,14 +26,20 @@ struct EnumAlias {
   int32_t value;
 };
 
-// Thrown for an option value that does not fit its parameter; the message says why.
+// Thrown for a command line that orvactl cannot read; the message says why. `suggestion` is the
+// word the user probably meant, when there is one (the message names it too).
 class UsageError : public std::exception {
  public:
-  explicit UsageError(std::string message) : message_(std::move(message)) {}
+  explicit UsageError(std::string message, std::string suggestion = {})
+      : message_(std::move(message)), suggestion_(std::move(suggestion)) {
+    if (!suggestion_.empty()) message_ += "; did you mean " + suggestion_ + "?";
+  }
   const char* what() const noexcept override { return message_.c_str(); }
+  const std::string& suggestion() const { return suggestion_; }
 
  private:
   std::string message_;
+  std::string suggestion_;
 };
 
 // The zero value of a type: what an omitted argument holds.

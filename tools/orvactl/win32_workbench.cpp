@@ -2,12 +2,15 @@
 // to the imaging application (or orva-sim.exe) that runs on this desktop.
 #include "workbench.h"
 
+#include "platform/win32/win32_inspection.h"
+
 namespace orvabridge::orvactl {
 namespace {
 
 class Win32Workbench final : public Workbench {
  public:
   std::shared_ptr<platform::Platform> Platform() override { return platform_; }
+  platform::MachineInspection& Inspection() override { return inspection_; }
 
   std::string Description() const override {
     return "This build talks to the imaging application running on this Windows desktop (or to "
@@ -28,6 +31,7 @@ class Win32Workbench final : public Workbench {
 
  private:
   std::shared_ptr<platform::Platform> platform_ = platform::DefaultPlatform();
+  platform::win32::Win32Inspection inspection_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/machine_inspection.h"
 #include "platform/platform.h"
 
 namespace orvabridge::orvactl {
@@ -17,6 +18,8 @@ class Workbench {
   virtual ~Workbench() = default;
 
   virtual std::shared_ptr<platform::Platform> Platform() = 0;
+  // What `doctor` asks about the machine beyond what the library uses.
+  virtual platform::MachineInspection& Inspection() = 0;
   // A paragraph for --help: what the calls reach.
   virtual std::string Description() const = 0;
   // Before a one-shot command: make sure an imaging application runs, so that attaching needs

@@ -33,7 +33,7 @@ class OrvactlSession : public ::testing::Test {
 
 TEST_F(OrvactlSession, OneShotCommandsReachTheSeededSimulator) {
   EXPECT_EQ(Run({"find-patient", "--pat-id", "1001"}), exit_status::kSuccess) << err_.str();
-  EXPECT_NE(out_.str().find("FName        Anna"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("FName        Ines"), std::string::npos) << out_.str();
 
   EXPECT_EQ(Run({"find-patient", "--pat-id", "9999"}), exit_status::kOtherResult);
   EXPECT_NE(out_.str().find("result       0"), std::string::npos) << out_.str();

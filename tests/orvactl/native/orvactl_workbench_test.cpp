@@ -8,6 +8,7 @@
 #include "link/thread_state.h"
 #include "machine_settings.h"
 #include "platform/desk/desktop.h"
+#include "sim/demo_seed.h"
 #include "sim/desk_install.h"
 
 namespace orvabridge::orvactl {
@@ -55,7 +56,24 @@ TEST_F(OrvactlWorkbench, MachineTextsTravelInTheAnsiCodePage) {
   EXPECT_EQ(ReadMachineText(*desktop_, "Software\\Nowhere", "Name"), std::nullopt);
 }
 
-TEST_F(OrvactlWorkbench, DemoShowsTheTextOutFileAndLeavesTheSettingAsItFoundIt) {
+TEST_F(OrvactlWorkbench, TheSimulatorStartsWithTheSimulatorsOwnDemoDataSet) {
+  auto workbench = MakeDeskWorkbench(desktop_);
+  workbench->StartApplication(false);
+  const auto simulator = sim::InstalledSimulators().front();
+  const sim::SimModel seeded = simulator->Model();
+  const sim::SimModel demo = sim::DemoModel();
+  ASSERT_EQ(seeded.patients.size(), demo.patients.size());
+  for (size_t i = 0; i < demo.patients.size(); ++i) {
+    EXPECT_EQ(seeded.patients[i].id, demo.patients[i].id);
+    EXPECT_EQ(seeded.patients[i].first_name, demo.patients[i].first_name);
+  }
+  EXPECT_EQ(seeded.images.size(), demo.images.size());
+  EXPECT_FALSE(simulator->LoggedInUser().has_value());
+}
+
+TEST_F(OrvactlWorkbench, DemoShowsTheTextOutFileAndNeverWritesTheMachinesSettings) {
+  // A live workstation: its own text-out setting is off, and must stay so.
+  desktop_->SetRegistryString(platform::RegistryRoot::kLocalMachine, kKey, "OrvabridgeTXTOUT", "");
   std::ostringstream out, err;
   const std::vector<std::string> args{"demo"};
   auto desktop = desktop_;
@@ -70,7 +88,14 @@ TEST_F(OrvactlWorkbench, DemoShowsTheTextOutFileAndLeavesTheSettingAsItFoundIt) 
   EXPECT_NE(shown.find("  | FindPatient ; 1001 ;  ; "), std::string::npos) << shown;
   EXPECT_NE(shown.find("  | ShowPatientEx ; 2002 ; 1"), std::string::npos) << shown;
 
+  EXPECT_NE(shown.find("in an installation of the demo's own (held in memory, never written): "
+                       "HKEY_LOCAL_MACHINE\\Software\\OrvactlDemo\\Orvanta\\Orvabridge"),
+            std::string::npos)
+      << shown;
   EXPECT_EQ(ReadMachineText(*desktop_, kKey, "OrvabridgeTXTOUT"), "");
+  EXPECT_FALSE(
+      desktop_->RegistryKeyExists(platform::RegistryRoot::kLocalMachine, "Software\\OrvactlDemo"));
+  EXPECT_EQ(ReadMachineText(*desktop_, "Software\\Orvaclass", "VendorKey"), "Orvadent");
   // What the library wrote is on the desktop's file system, where the demo read it.
   EXPECT_TRUE(
       std::filesystem::exists(desktop_->HostPath("C:\\Temp\\OrvactlTextOut\\DESKPC\\DESKPC.TXT")));

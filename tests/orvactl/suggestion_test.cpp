@@ -1,0 +1,41 @@
+// "Did you mean ...?": the nearest known word to a slip of the keyboard, and no guess for a word
+// that is no slip.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "suggestion.h"
+
+namespace orvabridge::orvactl {
+namespace {
+
+TEST(OrvactlSuggestion, DistanceCountsInsertionsDeletionsAndSubstitutionsWhateverTheCase) {
+  EXPECT_EQ(EditDistance("find-patient", "find-patient"), 0u);
+  EXPECT_EQ(EditDistance("fnd-patient", "find-patient"), 1u);    // a letter left out
+  EXPECT_EQ(EditDistance("findd-patient", "find-patient"), 1u);  // one too many
+  EXPECT_EQ(EditDistance("find-pateint", "find-patient"), 2u);   // two swapped: two edits
+  EXPECT_EQ(EditDistance("FindPatient", "findpatient"), 0u);
+  EXPECT_EQ(EditDistance("", "init"), 4u);
+  EXPECT_EQ(EditDistance("session", ""), 7u);
+}
+
+TEST(OrvactlSuggestion, TheNearestNearEnoughWordIsSuggestedAndItsOwnSuggestionGiven) {
+  const std::vector<KnownWord> known = {{"find-patient", "find-patient"},
+                                        {"find-images", "find-images"},
+                                        {"FindPatient", "find-patient"},
+                                        {"init", "init"},
+                                        {"session", "session"}};
+  EXPECT_EQ(Nearest("fnd-patient", known), "find-patient");
+  EXPECT_EQ(Nearest("FINDPATIENT", known), "find-patient");  // a member's name: its command
+  EXPECT_EQ(Nearest("sesion", known), "session");
+  EXPECT_EQ(Nearest("int", known), "init");
+  // Short words allow one slip, long ones up to three; further off is no slip.
+  EXPECT_EQ(Nearest("xyz", known), std::nullopt);
+  EXPECT_EQ(Nearest("ini", known), "init");
+  EXPECT_EQ(Nearest("in", known), std::nullopt);
+  EXPECT_EQ(Nearest("shutdown-everything", known), std::nullopt);
+  EXPECT_EQ(Nearest("anything", {}), std::nullopt);
+}
+
+}  // namespace
+}  // namespace orvabridge::orvactl

@@ -1,0 +1,53 @@
+// `orvactl doctor`: a checklist of what a host needs to reach the imaging application, for the
+// support desk. One line per check with OK, WARN or FAIL, and for every line that is not OK what
+// to do about it. It only looks: no registry write, no launch, no file (the library runs on a
+// ReadOnlyPlatform of the machine).
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "channel/timing.h"
+#include "platform/machine_inspection.h"
+#include "platform/platform.h"
+
+namespace orvabridge::orvactl {
+
+enum class CheckStatus { kOk, kWarn, kFail };
+
+struct CheckLine {
+  int number = 0;
+  std::string_view topic;  // a word per check: "process", "class-library", ...
+  CheckStatus status = CheckStatus::kOk;
+  std::string finding;               // one line: what was found
+  std::string remedy;                // one line: what to do; empty when OK
+  std::vector<std::string> details;  // further facts, for the JSON report
+};
+
+struct DoctorOptions {
+  channel::Timing timing;                         // the library's time-outs (tests shorten)
+  std::chrono::milliseconds probe_limit{1000};    // how long a window may take to answer
+  std::chrono::seconds database_limit{5};         // the database login's time-out
+  std::chrono::milliseconds database_wait{7000};  // the longest wait for the connection
+};
+
+// Runs the checks in their order: process and registry view, class library, settings and
+// text-out mode, the application's windows, attaching without launch, session and version, the
+// automation server's registration, the database connection, the trace.
+std::vector<CheckLine> RunDoctor(std::shared_ptr<platform::Platform> machine,
+                                 platform::MachineInspection& inspection,
+                                 const DoctorOptions& options = {});
+
+std::string_view StatusWord(CheckStatus status);  // "OK", "WARN", "FAIL"
+bool AnyFailed(const std::vector<CheckLine>& lines);
+
+// One line per check and a remedy line under each that is not OK, then a count.
+void PrintDoctorText(const std::vector<CheckLine>& lines, std::ostream& out);
+// {"summary":{"ok":N,"warn":N,"fail":N},"checks":[{"number":1,"check":"process",...}]}
+void PrintDoctorJson(const std::vector<CheckLine>& lines, std::ostream& out);
+
+}  // namespace orvabridge::orvactl

@@ -122,12 +122,15 @@ CheckLine CheckTrace(DoctorContext& context) {
   ReadOnlyPlatform& quiet = *context.quiet;
   environment::SettingsReader settings(quiet.Reg(), quiet.AnsiCodePage(),
                                        context.installation.settings_base_key);
-  const std::optional<std::string> variable = quiet.System().Environment(kTraceVariable);
+  // The machine's own environment: the read-only platform switches the trace off for the
+  // doctor's calls.
+  platform::SystemServices& system = context.machine->System();
+  const std::optional<std::string> variable = system.Environment(kTraceVariable);
   const std::string setting = context.installation.settings_base_key.empty()
                                   ? std::string()
                                   : settings.ReadSetting(kSection, kTraceValue);
   // The library's own reading: the variable wins, also when it is empty.
-  const std::string path = environment::TracePath(settings, quiet.System());
+  const std::string path = environment::TracePath(settings, system);
   const std::string key = SettingsKeyOf(context.installation);
   const std::string source =
       variable ? std::string(kTraceVariable) : key + " \"" + kTraceValue + "\"";

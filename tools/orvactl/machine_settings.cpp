@@ -28,15 +28,4 @@ std::optional<std::string> ReadMachineText(platform::Platform& platform, std::st
   return platform.AnsiCodePage().FromAnsi(ansi);
 }
 
-bool WriteMachineText(platform::Platform& platform, std::string_view key, std::string_view name,
-                      std::string_view utf8) {
-  auto created = platform.Reg().CreateKey(platform::RegistryRoot::kLocalMachine, key, "",
-                                          platform::kKeyCreate);
-  if (!created) return false;
-  const std::string ansi = platform.AnsiCodePage().ToAnsi(utf8);
-  std::vector<std::byte> data(ansi.size() + 1, std::byte{0});
-  for (size_t i = 0; i < ansi.size(); ++i) data[i] = static_cast<std::byte>(ansi[i]);
-  return created->SetValue(name, platform::kRegSz, data) == platform::RegStatus::kOk;
-}
-
 }  // namespace orvabridge::orvactl

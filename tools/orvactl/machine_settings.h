@@ -1,5 +1,5 @@
-// Reading and writing text values under HKEY_LOCAL_MACHINE through the platform's registry, for
-// the demo's switch into text-out mode.
+// Reading text values under HKEY_LOCAL_MACHINE through the platform's registry, for the demo's
+// own installation.
 #pragma once
 
 #include <optional>
@@ -13,8 +13,5 @@ namespace orvabridge::orvactl {
 // The value as UTF-8, or nothing when the key or the value is missing or not a text.
 std::optional<std::string> ReadMachineText(platform::Platform& platform, std::string_view key,
                                            std::string_view name);
-// Creates the key when needed. False when the registry refused.
-bool WriteMachineText(platform::Platform& platform, std::string_view key, std::string_view name,
-                      std::string_view utf8);
 
 }  // namespace orvabridge::orvactl

@@ -1,13 +1,24 @@
 #include "read_only_platform.h"
 
+#include <algorithm>
+#include <cctype>
 #include <utility>
 
+#include "environment/trace_log.h"
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::orvactl {
 namespace {
 
 using Journal = ReadOnlyPlatform::Journal;
+
+// Environment names compare without regard to ASCII letter case, as on Windows.
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
 
 std::string RootName(platform::RegistryRoot root) {
   return root == platform::RegistryRoot::kCurrentUser ? "HKEY_CURRENT_USER\\"
@@ -94,7 +105,10 @@ class ReadOnlySystem final : public platform::SystemServices {
       : system_(system), journal_(std::move(journal)) {}
 
   std::string ComputerName() override { return system_.ComputerName(); }
+  // The library's own calls under the doctor leave no trace: the variable that switches the
+  // trace reads as set and empty, which wins over the setting.
   std::optional<std::string> Environment(std::string_view name) override {
+    if (SameName(name, environment::kTraceVariable)) return std::string();
     return system_.Environment(name);
   }
   uint32_t StartProcess(std::string_view command_line, int) override {

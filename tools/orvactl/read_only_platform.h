@@ -1,8 +1,9 @@
 // The machine as `orvactl doctor` uses it: everything reads as usual and nothing changes.
 // Registry keys open for reading only and refuse every write; folders and files are not made
 // (the start-up configuration's attempt to make the workstation's text-out folder is noted and
-// passed over); no program starts; message boxes are collected instead of shown. The library
-// runs on it unchanged, so doctor sees exactly what a host would, without a trace left behind.
+// passed over); no program starts; message boxes are collected instead of shown; the trace is
+// off (ORVABRIDGE_TRACE reads as set and empty). The library runs on it unchanged, so doctor sees
+// what a host would, and leaves nothing behind.
 #pragma once
 
 #include <memory>

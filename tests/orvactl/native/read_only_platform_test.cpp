@@ -1,5 +1,6 @@
 // The read-only machine the doctor runs the library on: reads pass, and no write reaches the
-// registry, the disk or the process list; what was refused is noted, message boxes collected.
+// registry, the disk or the process list; what was refused is noted, message boxes collected,
+// the trace off.
 #include <gtest/gtest.h>
 
 #include "platform/desk/desktop.h"
@@ -40,6 +41,11 @@ TEST(OrvactlReadOnlyPlatform, ReadsPassAndNoWriteReachesTheMachine) {
                 "set value \"VendorKey\" of HKEY_LOCAL_MACHINE\\Software\\Orvaclass",
                 "create key HKEY_LOCAL_MACHINE\\Software\\New", "create folder C:\\Temp\\Made",
                 "write file C:\\Temp\\log.txt", "start C:\\x.exe"}));
+
+  // The library's calls leave no trace either: the variable that wins reads as set and empty.
+  desktop->SetEnvironment("ORVABRIDGE_TRACE", "C:\\Temp\\trace.txt");
+  EXPECT_EQ(quiet.System().Environment("Orvabridge_Trace"), "");
+  EXPECT_EQ(quiet.System().Environment("TEMP"), "C:\\Temp");
 
   EXPECT_EQ(quiet.System().ShowMessageBox({"a box", "Orvabridge", platform::kMbOk}),
             platform::kIdOk);

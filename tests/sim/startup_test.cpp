@@ -51,6 +51,8 @@ TEST(SimStartupTest, ReportVersionReachesTheAttachReply) {
   simulator.Start();
   ReplyCatcher catcher(platform->Windows());
   const platform::MessageId attach = platform->Windows().RegisterMessage(sim::kAttachMessageName);
+  // Not taken for hung by the simulator's answering send (see SendAttach).
+  platform->Windows().PumpMessages();
   platform->Windows().Notify(simulator.main_window(), attach, catcher.window().value, 0);
   ASSERT_TRUE(catcher.WaitForCount(1));
   simulator.Stop();

@@ -71,14 +71,14 @@ struct Tour {
 
   CallOutcome Step(Appl& appl, std::string_view command, Values values,
                    std::string_view explanation) {
-    const CommandSpec& spec = *FindCommand(command);
+    const CommandSpec& called = *FindCommand(command);
     CallOutcome outcome;
     {
       std::optional<WaitProgress> progress;
-      if (status != nullptr) progress.emplace(*status, std::string(spec.member));
-      outcome = Call(appl, spec, std::move(values));
+      if (status != nullptr) progress.emplace(*status, std::string(called.member));
+      outcome = Call(appl, called, std::move(values));
     }
-    outcome.stub_mode = spec.member == "InitApplication" && outcome.ResultCode() == 1 &&
+    outcome.stub_mode = called.member == "InitApplication" && outcome.ResultCode() == 1 &&
                         ApplAccess::Core(appl).thread().stub_mode;
     table.Row(outcome, explanation);
     return outcome;

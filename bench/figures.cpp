@@ -383,7 +383,8 @@ class Clutter {
 constexpr const wchar_t* kClutterReady = L"OrvabridgeFiguresClutterReady";
 
 int RunClutter(int count) {
-  const platform::WindowSpec top{"OrvabridgeFiguresClutter", "clutter", platform::WindowHandle()};
+  const platform::WindowBlueprint top{"OrvabridgeFiguresClutter", "clutter",
+                                      platform::WindowHandle()};
   auto platform = platform::DefaultPlatform();
   auto& windows = platform->Windows();
   for (int i = 0; i < count; ++i) {

@@ -149,7 +149,7 @@ class HostileApplication {
 
  private:
   void MakeImpostor() {
-    platform::WindowSpec blueprint;
+    platform::WindowBlueprint blueprint;
     blueprint.class_name = "ThunderRT6MDIForm";
     blueprint.title = "Orvanta (not the real one)";
     blueprint.style = platform::kWsOverlappedWindow;

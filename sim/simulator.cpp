@@ -84,13 +84,13 @@ void Simulator::CreateWindows() {
   if (attach_message_ == 0)
     throw std::runtime_error("simulator: cannot register the attach message");
 
-  platform::WindowSpec service;
+  platform::WindowBlueprint service;
   service.message_only = true;
   service_owner_ = platform::UniqueWindow(
       windows_, service, [this](const platform::WindowMessage& m) { return OnServiceMessage(m); });
   service_window_ = service_owner_.get();
 
-  platform::WindowSpec main;
+  platform::WindowBlueprint main;
   main.class_name = options_.main_window_class;
   main.title = options_.window_title.empty() ? options_.application_key + " - Dental Imaging"
                                              : options_.window_title;
@@ -103,7 +103,7 @@ void Simulator::CreateWindows() {
       windows_, main, [this](const platform::WindowMessage& m) { return OnMainMessage(m); });
   main_window_ = main_owner_.get();
 
-  platform::WindowSpec control;
+  platform::WindowBlueprint control;
   control.class_name = std::string(kControlWindowClass);
   control.parent = main_window_.load();
   control.style = platform::kWsChild;  // hidden: it only takes requests

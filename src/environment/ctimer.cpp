@@ -13,7 +13,7 @@ CTimer::CTimer(platform::WindowSystem& windows, std::function<void()> on_timer)
   if (!owner_window_) {
     // Without a window of its own thread a tick could not be traced back to this object, so the
     // timer brings its own hidden window.
-    platform::WindowSpec blueprint;
+    platform::WindowBlueprint blueprint;
     blueprint.message_only = true;
     own_window_ = platform::UniqueWindow(
         windows_, blueprint,

@@ -130,7 +130,7 @@ void ApplCore::EnsureApplication() {
 }
 
 void ApplCore::LoadForm() {
-  platform::WindowSpec blueprint;
+  platform::WindowBlueprint blueprint;
   blueprint.message_only = true;
   blueprint.title = kFormCaption;
   form_window_ = platform::UniqueWindow(

@@ -4,7 +4,7 @@
 
 namespace orvabridge::platform {
 
-UniqueWindow::UniqueWindow(WindowSystem& windows, const WindowSpec& blueprint,
+UniqueWindow::UniqueWindow(WindowSystem& windows, const WindowBlueprint& blueprint,
                            MessageHandler on_message)
     : windows_(&windows) {
   thread_ = windows.CurrentThread();

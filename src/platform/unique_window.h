@@ -19,7 +19,7 @@ class UniqueWindow {
  public:
   UniqueWindow() = default;
   // Makes a window of the calling thread; empty when MakeWindow fails.
-  UniqueWindow(WindowSystem& windows, const WindowSpec& blueprint, MessageHandler on_message);
+  UniqueWindow(WindowSystem& windows, const WindowBlueprint& blueprint, MessageHandler on_message);
 
   UniqueWindow(const UniqueWindow&) = delete;
   UniqueWindow& operator=(const UniqueWindow&) = delete;

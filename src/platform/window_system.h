@@ -102,7 +102,7 @@ using MessageHandler = std::function<std::optional<intptr_t>(const WindowMessage
 // started with. A plain function pointer, so that the caller decides how an id finds its object.
 using TimerProc = void (*)(WindowHandle window, uintptr_t id);
 
-struct WindowSpec {
+struct WindowBlueprint {
   std::string class_name;
   std::string title;
   WindowHandle parent;  // 0: top-level
@@ -128,9 +128,9 @@ class WindowSystem {
 
   // Windows belong to the calling thread; their handler runs on it. A window without a handler
   // (an empty one) leaves every message to the system.
-  virtual WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) = 0;
+  virtual WindowHandle MakeWindow(const WindowBlueprint& blueprint, MessageHandler on_message) = 0;
   WindowHandle MakeMessageWindow(MessageHandler on_message) {
-    WindowSpec blueprint;
+    WindowBlueprint blueprint;
     blueprint.message_only = true;
     return MakeWindow(blueprint, std::move(on_message));
   }

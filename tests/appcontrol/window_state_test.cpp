@@ -45,7 +45,7 @@ class WindowStateTest : public LinkTest {
   }
 
   WindowHandle MakeWindow(WindowHandle parent, uint32_t style) {
-    platform::WindowSpec blueprint;
+    platform::WindowBlueprint blueprint;
     blueprint.class_name = "TestWindow";
     blueprint.parent = parent;
     blueprint.style = style;

@@ -43,7 +43,7 @@ class CTimerTest : public ::testing::Test {
   }
 
   WindowHandle MakeTopLevelWindow() {
-    platform::WindowSpec blueprint;
+    platform::WindowBlueprint blueprint;
     blueprint.class_name = "HostWindow";
     return windows().MakeWindow(
         blueprint, [](const platform::WindowMessage&) { return std::optional<intptr_t>(); });

@@ -50,7 +50,7 @@ TEST_F(AttachTest, MatchingIgnoresTitleCaseAndFindsChildWindowsAndEveryMatchIsAs
   short_title.title = "Orva";  // shorter than the prefix "Orvant"
   ScriptedPeer too_short(*platform_, short_title);
 
-  platform::WindowSpec host;
+  platform::WindowBlueprint host;
   host.class_name = "HostFrame";
   host.title = "Practice";
   auto& windows = platform_->Windows();
@@ -78,7 +78,8 @@ TEST_F(AttachTest, EveryWindowOfTheFirstClassIsAskedBeforeAnyOfTheSecondAtEveryD
   std::vector<std::string> asked;
   const auto window = [&](const std::string& class_name, const std::string& title,
                           platform::WindowHandle parent) {
-    platform::WindowSpec blueprint{class_name, title, parent, parent ? platform::kWsChild : 0u};
+    platform::WindowBlueprint blueprint{class_name, title, parent,
+                                        parent ? platform::kWsChild : 0u};
     return windows.MakeWindow(blueprint, [&asked, title, &core](const platform::WindowMessage& m) {
       if (m.id == core.thread().control_message_id) asked.push_back(title);
       return std::optional<intptr_t>{};

@@ -20,7 +20,7 @@ class ForceForeNativeTest : public LinkTest {
   platform::WindowSystem& windows() { return platform_->Windows(); }
   WindowHandle OwnWindow(WindowHandle parent = WindowHandle(),
                          uint32_t style = platform::kWsOverlappedWindow | platform::kWsVisible) {
-    platform::WindowSpec blueprint;
+    platform::WindowBlueprint blueprint;
     blueprint.parent = parent;
     blueprint.style = style;
     return windows().MakeWindow(blueprint, nullptr);

@@ -230,7 +230,7 @@ TEST_F(DeskMessages, AThreadBlockedInASendIsWaitingAndNotHung) {
 TEST_F(DeskMessages, TheTitleOfAWindowThatDoesNotAnswerInTimeIsEmpty) {
   BusyPeer busy(windows());
   const WindowHandle titled = busy.peer.Call([&] {
-    WindowSpec blueprint;
+    WindowBlueprint blueprint;
     blueprint.title = "Practice manager";
     return windows().MakeWindow(blueprint, nullptr);
   });

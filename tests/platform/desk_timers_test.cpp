@@ -26,7 +26,7 @@ class DeskTimers : public ::testing::Test {
   void SetUp() override {
     ticks.clear();
     tick_windows.clear();
-    window_ = windows().MakeWindow(WindowSpec{}, nullptr);
+    window_ = windows().MakeWindow(WindowBlueprint{}, nullptr);
   }
   WindowSystem& windows() { return desktop_->Windows(); }
 

@@ -10,7 +10,7 @@ ScriptedPeer::ScriptedPeer(platform::Platform& platform, Options options)
   attach_message_ = windows.RegisterMessage("OrvantaControlInterface0");
   deferred_message_ = windows.RegisterMessage("ScriptedPeerDeferredReply");
 
-  platform::WindowSpec main;
+  platform::WindowBlueprint main;
   main.class_name = options_.window_class;
   main.title = options_.title;
   main.style = platform::kWsOverlappedWindow | platform::kWsVisible;
@@ -19,7 +19,7 @@ ScriptedPeer::ScriptedPeer(platform::Platform& platform, Options options)
   main_window_ = windows.MakeWindow(
       main, [this](const platform::WindowMessage& m) { return OnMainWindow(m); });
 
-  platform::WindowSpec control;
+  platform::WindowBlueprint control;
   control.class_name = "OrvantaControl";
   control.parent = main_window_;
   control.style = platform::kWsChild;

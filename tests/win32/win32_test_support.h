@@ -15,22 +15,22 @@ namespace orvabridge::win32_testing {
 
 using platform::Clock;
 using platform::MessageHandler;
+using platform::WindowBlueprint;
 using platform::WindowHandle;
 using platform::WindowMessage;
-using platform::WindowSpec;
 using platform::WindowSystem;
 
 // Long enough never to end a healthy test; it only keeps a broken one from hanging forever.
 inline constexpr std::chrono::seconds kPatience{30};
 
-inline WindowSpec MessageOnlySpec() {
-  WindowSpec blueprint;
+inline WindowBlueprint MessageOnlySpec() {
+  WindowBlueprint blueprint;
   blueprint.message_only = true;
   return blueprint;
 }
 
-inline WindowSpec TopLevelSpec(std::string class_name, std::string title) {
-  WindowSpec blueprint;
+inline WindowBlueprint TopLevelSpec(std::string class_name, std::string title) {
+  WindowBlueprint blueprint;
   blueprint.class_name = std::move(class_name);
   blueprint.title = std::move(title);
   blueprint.style = platform::kWsOverlappedWindow;
@@ -49,7 +49,7 @@ inline bool PumpUntil(WindowSystem& windows, const std::function<bool()>& done) 
 // A window of the calling thread, destroyed when the owner goes out of scope.
 class ScopedWindow {
  public:
-  ScopedWindow(WindowSystem& windows, const WindowSpec& blueprint, MessageHandler handler)
+  ScopedWindow(WindowSystem& windows, const WindowBlueprint& blueprint, MessageHandler handler)
       : windows_(windows), handle_(windows.MakeWindow(blueprint, std::move(handler))) {}
   ScopedWindow(const ScopedWindow&) = delete;
   ScopedWindow& operator=(const ScopedWindow&) = delete;

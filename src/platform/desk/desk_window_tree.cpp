@@ -11,7 +11,7 @@ namespace orvabridge::platform::desk {
 
 // ---- making and destroying ----
 
-WindowHandle DeskWindows::MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) {
+WindowHandle DeskWindows::MakeWindow(const WindowBlueprint& blueprint, MessageHandler on_message) {
   const ThreadId me = ThisThreadId();
   Lock lock(mutex_);
   // As CreateWindowEx: a parent with kWsChild makes a child; a parent without it makes an owned

@@ -34,7 +34,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   ~DeskWindows() override;
 
   MessageId RegisterMessage(std::string_view name) override;
-  WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) override;
+  WindowHandle MakeWindow(const WindowBlueprint& blueprint, MessageHandler on_message) override;
   void DestroyWindow(WindowHandle window) override;
   bool PostDestroy(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;

@@ -222,7 +222,8 @@ MessageId Win32WindowSystem::RegisterMessage(std::string_view name) {
   return id;
 }
 
-WindowHandle Win32WindowSystem::MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) {
+WindowHandle Win32WindowSystem::MakeWindow(const WindowBlueprint& blueprint,
+                                           MessageHandler on_message) {
   return FromHwnd(CreateHandledWindow(blueprint, std::move(on_message)));
 }
 

@@ -33,7 +33,7 @@ class Win32WindowSystem final : public WindowSystem {
  public:
   MessageId RegisterMessage(std::string_view name) override;
 
-  WindowHandle MakeWindow(const WindowSpec& blueprint, MessageHandler on_message) override;
+  WindowHandle MakeWindow(const WindowBlueprint& blueprint, MessageHandler on_message) override;
   void DestroyWindow(WindowHandle window) override;
   bool PostDestroy(WindowHandle window) override;
   bool IsWindow(WindowHandle window) const override;

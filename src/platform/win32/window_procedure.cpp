@@ -150,7 +150,7 @@ UINT DestroyRequestMessage() {
   return message;
 }
 
-HWND CreateHandledWindow(const WindowSpec& blueprint, MessageHandler on_message) {
+HWND CreateHandledWindow(const WindowBlueprint& blueprint, MessageHandler on_message) {
   const HINSTANCE module = OwnModule();
   const std::wstring class_name = blueprint.class_name.empty() ? std::wstring(kDefaultClassName)
                                                                : Utf8ToWide(blueprint.class_name);

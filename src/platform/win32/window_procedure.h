@@ -9,7 +9,7 @@ namespace orvabridge::platform::win32 {
 
 // Creates a window of the calling thread whose messages go to `on_message`. Returns null on
 // failure (the handler is then released). The handler lives until the window is destroyed.
-HWND CreateHandledWindow(const WindowSpec& blueprint, MessageHandler on_message);
+HWND CreateHandledWindow(const WindowBlueprint& blueprint, MessageHandler on_message);
 
 // The message that asks one of our windows to destroy itself, posted by PostDestroy and handled
 // by the window procedure itself (the window's handler never sees it). 0 when the system could

@@ -67,7 +67,7 @@ class PlatformTest : public ::testing::Test {
 class WindowTest : public PlatformTest {
  protected:
   // A window of this thread.
-  WindowHandle Make(const WindowSpec& blueprint, MessageHandler on_message = nullptr) {
+  WindowHandle Make(const WindowBlueprint& blueprint, MessageHandler on_message = nullptr) {
     owned_.emplace_back(windows(), blueprint, std::move(on_message));
     return Track(owned_.back().get());
   }
@@ -79,7 +79,7 @@ class WindowTest : public PlatformTest {
   }
   WindowHandle Child(WindowHandle parent) { return Make(parent, kWsChild); }
   WindowHandle MessageOnly(MessageHandler on_message = nullptr) {
-    WindowSpec blueprint;
+    WindowBlueprint blueprint;
     blueprint.message_only = true;
     return Make(blueprint, std::move(on_message));
   }

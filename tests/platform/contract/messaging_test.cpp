@@ -28,7 +28,7 @@ class PlatformMessaging : public WindowTest {
   class Peer {
    public:
     Peer(PlatformMessaging& test, MessageHandler handler) : runner_(test.windows()) {
-      WindowSpec blueprint;
+      WindowBlueprint blueprint;
       blueprint.message_only = true;
       window_ = test.Track(
           runner_.Call([&] { return test.windows().MakeWindow(blueprint, std::move(handler)); }));
@@ -207,7 +207,7 @@ TEST_F(PlatformMessaging, AQuitRequestEndsThePumpAfterEarlierPostsAndStaysForThe
   std::vector<int> seen;
   std::thread([&] {
     int handled = 0;
-    WindowSpec blueprint;
+    WindowBlueprint blueprint;
     blueprint.message_only = true;
     UniqueWindow own(windows(), blueprint, [&](const WindowMessage& message) {
       if (message.id == kWmUser) ++handled;

@@ -80,7 +80,7 @@ TEST_F(PlatformWindowTree, WindowsOfClassesAreFoundAtEveryDepthInTheOrderOfTheFu
   const WindowHandle top2 = Top();
   const WindowHandle c21 = of_class(a, top2);
   const WindowHandle top3 = of_class(b, WindowHandle());
-  const WindowSpec hidden{a, "", WindowHandle(), 0, 0, true};
+  const WindowBlueprint hidden{a, "", WindowHandle(), 0, 0, true};
   Make(hidden);  // message-only: never searched
 
   // The reference: every window's class read on the full walk of the tree.

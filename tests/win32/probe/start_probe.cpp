@@ -17,7 +17,7 @@ extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* c
   if (!reply) return 2;
 
   WindowSystem& windows = DefaultPlatform()->Windows();
-  WindowSpec blueprint;
+  WindowBlueprint blueprint;
   blueprint.class_name = "OrvabridgeStartProbe";
   blueprint.title = "Orvabridge start probe";
   blueprint.style = kWsOverlappedWindow;

@@ -10,8 +10,8 @@
 namespace orvabridge::orvactl {
 namespace {
 
-const CommandSpec& Command(std::string_view name) {
-  const CommandSpec* command = FindCommand(name);
+const CommandEntry& Command(std::string_view name) {
+  const CommandEntry* command = FindCommand(name);
   EXPECT_NE(command, nullptr) << name;
   return *command;
 }
@@ -56,10 +56,10 @@ TEST(OrvactlBindings, AParameterTheTableDoesNotDeclareIsAFaultOfTheTable) {
 
 TEST(OrvactlCommands, EveryMemberHasOneCommandWithDistinctOptions) {
   std::set<std::string_view> members;
-  for (const CommandSpec& command : Commands()) {
+  for (const CommandEntry& command : Commands()) {
     EXPECT_TRUE(members.insert(command.member).second) << command.member;
     std::set<std::string_view> options;
-    for (const ParamSpec& param : command.params) {
+    for (const ParamEntry& param : command.params) {
       EXPECT_EQ(param.TakesOption(), !param.option.empty()) << command.name << " " << param.name;
       if (param.TakesOption()) {
         EXPECT_TRUE(options.insert(param.option).second) << command.name << " " << param.option;

@@ -41,7 +41,7 @@ TEST(OrvactlFieldWidths, EveryFieldBelongsToATextInputOfItsMember) {
 TEST(OrvactlFieldWidths, ATextIsCutWhenItsAnsiBytesPassTheFieldNotItsUtf8Bytes) {
   const auto platform = testing::MakeTestPlatform();
   platform::CodePage& code_page = platform->AnsiCodePage();
-  const CommandSpec& add = *FindCommand("add-patient-ex");
+  const CommandEntry& add = *FindCommand("add-patient-ex");
   std::string e_acute_64;
   for (int i = 0; i < 64; ++i) e_acute_64 += "\xC3\xA9";  // 128 UTF-8 bytes, 64 ANSI bytes
   const std::map<std::string, Value> values = {

@@ -11,7 +11,7 @@
 namespace orvabridge::orvactl {
 namespace {
 
-std::string CommandHelp(const CommandSpec& command) {
+std::string CommandHelp(const CommandEntry& command) {
   std::ostringstream out;
   PrintCommandHelp(out, command);
   return out.str();
@@ -21,7 +21,7 @@ TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
   std::ostringstream out;
   PrintOverview(out, "Where the calls go.");
   const std::string text = out.str();
-  for (const CommandSpec& command : Commands()) {
+  for (const CommandEntry& command : Commands()) {
     EXPECT_NE(text.find("  " + std::string(command.name) + " "), std::string::npos) << command.name;
     EXPECT_NE(text.find(" " + std::string(command.member) + " "), std::string::npos)
         << command.member;
@@ -30,9 +30,9 @@ TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
 }
 
 TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputAndShowsEnumerationsAndResults) {
-  for (const CommandSpec& command : Commands()) {
+  for (const CommandEntry& command : Commands()) {
     const std::string text = CommandHelp(command);
-    for (const ParamSpec& param : command.params) {
+    for (const ParamEntry& param : command.params) {
       if (param.TakesOption()) {
         EXPECT_NE(text.find("--" + std::string(param.option) + " "), std::string::npos)
             << command.name << " --" << param.option;

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/machine_inspection.h"
+#include "platform/machine_survey.h"
 #include "platform/pe_header.h"
 
 namespace orvabridge::platform {

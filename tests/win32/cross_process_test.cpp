@@ -67,7 +67,7 @@ TEST_F(CrossProcessTest, ASimulatorKilledWhileTheLibraryWaitsGivesNoTargetWindow
   // here and the wait after the request's send.
   constexpr platform::MessageId kKill = platform::kWmUser + 0x77;
   bool killed = false;
-  win32_testing::ScopedWindow killer(windows(), win32_testing::MessageOnlySpec(),
+  win32_testing::ScopedWindow killer(windows(), win32_testing::MessageOnlyBlueprint(),
                                      [&](const WindowMessage& message) -> std::optional<intptr_t> {
                                        if (message.id != kKill) return std::nullopt;
                                        simulator.Kill();

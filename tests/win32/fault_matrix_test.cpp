@@ -49,7 +49,7 @@ TEST_F(FaultMatrixTest, ApplicationKilledWhileTheLibraryWaits) {
   SimProcess& simulator = StartSimulator(std::string(kDemo) + "--no-reply --only-for 1016");
   auto appl = AttachTo(simulator);
   constexpr platform::MessageId kKill = platform::kWmUser + 0x77;
-  win32_testing::ScopedWindow killer(windows(), win32_testing::MessageOnlySpec(),
+  win32_testing::ScopedWindow killer(windows(), win32_testing::MessageOnlyBlueprint(),
                                      [&](const WindowMessage& message) -> std::optional<intptr_t> {
                                        if (message.id != kKill) return std::nullopt;
                                        simulator.Kill();
@@ -174,7 +174,7 @@ TEST_F(FaultMatrixTest, NestedCallIntoTheSameObjectDuringAWait) {
   constexpr platform::MessageId kNested = platform::kWmUser + 0x78;
   int32_t nested_result = 99;
   Found nested;
-  win32_testing::ScopedWindow host(windows(), win32_testing::MessageOnlySpec(),
+  win32_testing::ScopedWindow host(windows(), win32_testing::MessageOnlyBlueprint(),
                                    [&](const WindowMessage& message) -> std::optional<intptr_t> {
                                      if (message.id != kNested) return std::nullopt;
                                      nested_result = nested.In(*appl);
@@ -194,7 +194,7 @@ TEST_F(FaultMatrixTest, TimerTicksDuringAWait) {
   auto appl = AttachTo(simulator);
   static int ticks = 0;
   ticks = 0;
-  win32_testing::ScopedWindow host(windows(), win32_testing::MessageOnlySpec(),
+  win32_testing::ScopedWindow host(windows(), win32_testing::MessageOnlyBlueprint(),
                                    [](const WindowMessage&) { return std::optional<intptr_t>(); });
   ASSERT_TRUE(windows().StartTimer(host.get(), 1, 20ms, [](WindowHandle, uintptr_t) { ++ticks; }));
   PatientFields current;

@@ -5,7 +5,7 @@
 
 #include "com_test_support.h"
 #include "doctor.h"
-#include "platform/win32/win32_inspection.h"
+#include "platform/win32/win32_survey.h"
 #include "win32/cross_process_fixture.h"
 
 namespace orvabridge {
@@ -27,10 +27,10 @@ class Win32Doctor : public testing::CrossProcessTest {
 
   std::vector<CheckLine> Run() {
     link::ResetThisThread();
-    return orvactl::RunDoctor(platform_, inspection_);
+    return orvactl::RunDoctor(platform_, survey_);
   }
 
-  platform::win32::Win32Inspection inspection_;
+  platform::win32::Win32Survey survey_;
 };
 
 TEST_F(Win32Doctor, TheSimulatorInItsOwnProcessIsFoundAttachedAndAsked) {
@@ -59,13 +59,13 @@ TEST_F(Win32Doctor, TheServersOwnRegistrationIsReadWithItsFileAndMachine) {
   const CheckLine& com = lines.at(kCom - 1);
   ASSERT_FALSE(com.details.empty());
   EXPECT_NE(com.details[0].find("(for the user)"), std::string::npos) << com.details[0];
-  if (inspection_.SystemBits() == 64 && sizeof(void*) == 8) {
+  if (survey_.SystemBits() == 64 && sizeof(void*) == 8) {
     // Windows keeps a user's classes apart for 32-bit programs (Software\Classes\WOW6432Node);
     // Wine shares them. Either way the line says what a 32-bit host meets there.
-    const bool shared = inspection_.KeyExistsInView(
-        platform::RegistryRoot::kCurrentUser,
-        "Software\\Classes\\CLSID\\{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}",
-        platform::RegistryView::k32Bit);
+    const bool shared =
+        survey_.KeyExistsInView(platform::RegistryRoot::kCurrentUser,
+                                "Software\\Classes\\CLSID\\{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}",
+                                platform::RegistryView::k32Bit);
     if (shared) {
       EXPECT_EQ(com.status, CheckStatus::kFail) << com.finding;
       EXPECT_NE(com.finding.find("in the 32-bit view the class names a DLL built for x64"),

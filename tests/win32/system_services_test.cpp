@@ -40,7 +40,8 @@ TEST_F(Win32SystemServicesTest, ComputerNameAndEnvironmentAreRead) {
 TEST_F(Win32SystemServicesTest, AProgramStartsInTheShowStateAskedFor) {
   std::optional<StartProbeReport> report;
   ScopedWindow reply(
-      windows_, MessageOnlySpec(), [&](const WindowMessage& message) -> std::optional<intptr_t> {
+      windows_, MessageOnlyBlueprint(),
+      [&](const WindowMessage& message) -> std::optional<intptr_t> {
         if (message.id != platform::kWmCopyData || message.copy_data->code != kStartProbeReport) {
           return std::nullopt;
         }

@@ -23,13 +23,13 @@ using platform::WindowSystem;
 // Long enough never to end a healthy test; it only keeps a broken one from hanging forever.
 inline constexpr std::chrono::seconds kPatience{30};
 
-inline WindowBlueprint MessageOnlySpec() {
+inline WindowBlueprint MessageOnlyBlueprint() {
   WindowBlueprint blueprint;
   blueprint.message_only = true;
   return blueprint;
 }
 
-inline WindowBlueprint TopLevelSpec(std::string class_name, std::string title) {
+inline WindowBlueprint TopLevelBlueprint(std::string class_name, std::string title) {
   WindowBlueprint blueprint;
   blueprint.class_name = std::move(class_name);
   blueprint.title = std::move(title);

@@ -40,7 +40,7 @@ class Win32WindowManagerTest : public ::testing::Test {
 };
 
 TEST_F(Win32WindowManagerTest, StyleWordsCanBeChanged) {
-  ScopedWindow target(windows_, TopLevelSpec("OrvabridgeTestTarget", "target"), Default);
+  ScopedWindow target(windows_, TopLevelBlueprint("OrvabridgeTestTarget", "target"), Default);
   const uint32_t style = windows_.GetStyle(target.get(), kGwlStyle);
   ASSERT_EQ(style & kWsCaption, kWsCaption);
 
@@ -50,7 +50,7 @@ TEST_F(Win32WindowManagerTest, StyleWordsCanBeChanged) {
 }
 
 TEST_F(Win32WindowManagerTest, PlacementMovesSizesAndSetsTheTopMostState) {
-  ScopedWindow target(windows_, TopLevelSpec("OrvabridgeTestTarget", "target"), Default);
+  ScopedWindow target(windows_, TopLevelBlueprint("OrvabridgeTestTarget", "target"), Default);
 
   ASSERT_TRUE(windows_.SetWindowPos(target.get(), platform::kHwndNoTopMost, 10, 20, 300, 200, 0));
   EXPECT_EQ(windows_.RectOf(target.get()), (platform::WindowRect{10, 20, 300, 200}));
@@ -65,7 +65,7 @@ TEST_F(Win32WindowManagerTest, PlacementMovesSizesAndSetsTheTopMostState) {
 }
 
 TEST_F(Win32WindowManagerTest, ShowStatesAreReported) {
-  ScopedWindow target(windows_, TopLevelSpec("OrvabridgeTestTarget", "target"), Default);
+  ScopedWindow target(windows_, TopLevelBlueprint("OrvabridgeTestTarget", "target"), Default);
   EXPECT_FALSE(windows_.IsVisible(target.get()));
 
   windows_.ShowWindow(target.get(), platform::kSwShow);
@@ -82,7 +82,7 @@ TEST_F(Win32WindowManagerTest, ShowStatesAreReported) {
 }
 
 TEST_F(Win32WindowManagerTest, AShownWindowCanBeBroughtToTheForeground) {
-  ScopedWindow target(windows_, TopLevelSpec("OrvabridgeTestTarget", "target"), Default);
+  ScopedWindow target(windows_, TopLevelBlueprint("OrvabridgeTestTarget", "target"), Default);
   windows_.ShowWindow(target.get(), platform::kSwShow);
 
   EXPECT_TRUE(windows_.SetForegroundWindow(target.get()));

@@ -4,9 +4,9 @@
 
 namespace orvabridge::orvactl {
 
-Bindings::Bindings(const CommandSpec& command, std::map<std::string, Value> given)
+Bindings::Bindings(const CommandEntry& command, std::map<std::string, Value> given)
     : command_(command) {
-  for (const ParamSpec& param : command.params) {
+  for (const ParamEntry& param : command.params) {
     Slot slot{&param, DefaultValue(param.type), false};
     if (auto it = given.find(std::string(param.name)); it != given.end()) {
       slot.value = std::move(it->second);

@@ -16,7 +16,7 @@ namespace orvabridge::orvactl {
 class Bindings {
  public:
   // `given`: option values by parameter name, already converted to the parameter's type.
-  Bindings(const CommandSpec& command, std::map<std::string, Value> given);
+  Bindings(const CommandEntry& command, std::map<std::string, Value> given);
   Bindings(const Bindings&) = delete;
   Bindings& operator=(const Bindings&) = delete;
 
@@ -40,7 +40,7 @@ class Bindings {
 
  private:
   struct Slot {
-    const ParamSpec* param = nullptr;
+    const ParamEntry* param = nullptr;
     Value value;
     bool given = false;
   };
@@ -52,7 +52,7 @@ class Bindings {
   }
   Slot& Find(std::string_view name);
 
-  const CommandSpec& command_;
+  const CommandEntry& command_;
   std::vector<Slot> slots_;  // in parameter order
 };
 

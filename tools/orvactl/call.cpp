@@ -18,7 +18,7 @@ std::optional<int32_t> CallOutcome::ResultCode() const {
   return std::nullopt;
 }
 
-CallOutcome Call(Appl& appl, const CommandSpec& command, std::map<std::string, Value> values) {
+CallOutcome Call(Appl& appl, const CommandEntry& command, std::map<std::string, Value> values) {
   CallOutcome outcome;
   outcome.command = &command;
   Bindings arguments(command, std::move(values));

@@ -22,7 +22,7 @@ struct CallFailure {
 };
 
 struct CallOutcome {
-  const CommandSpec* command = nullptr;
+  const CommandEntry* command = nullptr;
   Returned returned;  // monostate after a failure or for a member without a result
   std::vector<std::pair<std::string, Value>> outputs;
   std::optional<CallFailure> failure;
@@ -38,6 +38,6 @@ struct CallOutcome {
 
 // Calls the member with `values` (option values by parameter name). An automation error is
 // caught and described in the outcome; so is any other exception, as a fault of this program.
-CallOutcome Call(Appl& appl, const CommandSpec& command, std::map<std::string, Value> values);
+CallOutcome Call(Appl& appl, const CommandEntry& command, std::map<std::string, Value> values);
 
 }  // namespace orvabridge::orvactl

@@ -101,7 +101,7 @@ void Attach(Appl& appl, StatusLine& status) {
 
 int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& out,
               StatusLine& status) {
-  const CommandSpec& command = *invocation.found;
+  const CommandEntry& command = *invocation.found;
   const bool attaches_itself = command.member == "InitApplication";
   if (!attaches_itself) workbench.StartApplication(!invocation.logged_out);
 
@@ -138,7 +138,7 @@ int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& 
 
 int RunDoctorCommand(const Invocation& invocation, Workbench& workbench, std::ostream& out) {
   workbench.StartApplication(!invocation.logged_out);
-  const std::vector<CheckLine> lines = RunDoctor(workbench.Platform(), workbench.Inspection());
+  const std::vector<CheckLine> lines = RunDoctor(workbench.Platform(), workbench.Survey());
   if (invocation.json) {
     PrintDoctorJson(lines, out);
   } else {

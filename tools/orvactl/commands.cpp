@@ -246,16 +246,16 @@ SuccessWhen SuccessOf(api::Succeeds succeeds) {
 }
 
 // One subcommand per member, made from the member table.
-std::vector<CommandSpec> BuildCommands() {
-  std::vector<CommandSpec> commands;
+std::vector<CommandEntry> BuildCommands() {
+  std::vector<CommandEntry> commands;
   for (const api::Member& member : api::Members()) {
-    CommandSpec command{member.command,
-                        member.name,
-                        member.summary,
-                        {},
-                        ReturnsOf(member.returns),
-                        SuccessOf(member.succeeds),
-                        nullptr};
+    CommandEntry command{member.command,
+                         member.name,
+                         member.summary,
+                         {},
+                         ReturnsOf(member.returns),
+                         SuccessOf(member.succeeds),
+                         nullptr};
     for (size_t i = 0; i < member.parameters.size(); ++i) {
       const api::Parameter& parameter = member.parameters[i];
       const Flow flow = parameter.flow == api::Flow::kIn    ? Flow::kIn
@@ -274,20 +274,20 @@ std::vector<CommandSpec> BuildCommands() {
 
 }  // namespace
 
-const ParamSpec* CommandSpec::FindOption(std::string_view option) const {
-  for (const ParamSpec& param : params) {
+const ParamEntry* CommandEntry::FindOption(std::string_view option) const {
+  for (const ParamEntry& param : params) {
     if (param.TakesOption() && param.option == option) return &param;
   }
   return nullptr;
 }
 
-const std::vector<CommandSpec>& Commands() {
-  static const std::vector<CommandSpec> commands = BuildCommands();
+const std::vector<CommandEntry>& Commands() {
+  static const std::vector<CommandEntry> commands = BuildCommands();
   return commands;
 }
 
-const CommandSpec* FindCommand(std::string_view name) {
-  for (const CommandSpec& command : Commands()) {
+const CommandEntry* FindCommand(std::string_view name) {
+  for (const CommandEntry& command : Commands()) {
     if (command.name == name) return &command;
   }
   return nullptr;

@@ -18,7 +18,7 @@ namespace orvabridge::orvactl {
 // outputs (and in-and-out parameters) are shown after the call.
 enum class Flow { kIn, kOut, kInOut };
 
-struct ParamSpec {
+struct ParamEntry {
   std::string_view name;    // the member's own parameter name, e.g. "PatID"
   std::string_view option;  // kebab-case option without "--"; empty for outputs
   ValueType type = ValueType::kText;
@@ -45,20 +45,20 @@ class Bindings;
 using Returned = std::variant<std::monostate, int32_t, std::string, bool>;
 using Invoker = Returned (*)(Appl& appl, Bindings& arguments);
 
-struct CommandSpec {
+struct CommandEntry {
   std::string_view name;     // subcommand, e.g. "find-patient"
   std::string_view member;   // Appl member, e.g. "FindPatient"
   std::string_view summary;  // one line for the command list
-  std::vector<ParamSpec> params;
+  std::vector<ParamEntry> params;
   Returns returns = Returns::kResultCode;
   SuccessWhen success = SuccessWhen::kOne;
   Invoker invoke = nullptr;
 
-  const ParamSpec* FindOption(std::string_view option) const;
+  const ParamEntry* FindOption(std::string_view option) const;
 };
 
 // Every member-backed subcommand, in the order of the interface.
-const std::vector<CommandSpec>& Commands();
-const CommandSpec* FindCommand(std::string_view name);
+const std::vector<CommandEntry>& Commands();
+const CommandEntry* FindCommand(std::string_view name);
 
 }  // namespace orvabridge::orvactl

@@ -71,7 +71,7 @@ struct Tour {
 
   CallOutcome Step(Appl& appl, std::string_view command, Values values,
                    std::string_view explanation) {
-    const CommandSpec& called = *FindCommand(command);
+    const CommandEntry& called = *FindCommand(command);
     CallOutcome outcome;
     {
       std::optional<WaitProgress> progress;

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "demo_data.h"
-#include "platform/desk/desk_inspection.h"
+#include "platform/desk/desk_survey.h"
 #include "sim/desk_install.h"
 
 namespace orvabridge::orvactl {
@@ -32,7 +32,7 @@ std::optional<std::filesystem::path> SimulatorDatabase() {
 class DeskWorkbench final : public Workbench {
  public:
   explicit DeskWorkbench(std::shared_ptr<platform::desk::Desktop> desktop)
-      : desktop_(std::move(desktop)), inspection_(desktop_) {
+      : desktop_(std::move(desktop)), survey_(desktop_) {
     // As an installer of the class library does on a 64-bit Windows: the key in both registry
     // views, for 32- and 64-bit hosts alike.
     for (const char* key : {kClassLibraryKey, kClassLibraryKey32}) {
@@ -45,7 +45,7 @@ class DeskWorkbench final : public Workbench {
   ~DeskWorkbench() override { sim::ShutdownInstalledSimulators(); }
 
   std::shared_ptr<platform::Platform> Platform() override { return desktop_; }
-  platform::MachineInspection& Inspection() override { return inspection_; }
+  platform::MachineSurvey& Survey() override { return survey_; }
 
   std::string Description() const override {
     return std::string(
@@ -104,7 +104,7 @@ class DeskWorkbench final : public Workbench {
   }
 
   std::shared_ptr<platform::desk::Desktop> desktop_;
-  platform::desk::DeskInspection inspection_;
+  platform::desk::DeskSurvey survey_;
   std::set<const sim::Simulator*> seeded_;
 };
 

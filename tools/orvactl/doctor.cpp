@@ -53,7 +53,7 @@ std::string ViewName(platform::RegistryView view) {
 }
 
 std::vector<platform::RegistryView> Views(const DoctorContext& context) {
-  if (context.inspection.SystemBits() != 64) return {platform::RegistryView::k32Bit};
+  if (context.survey.SystemBits() != 64) return {platform::RegistryView::k32Bit};
   const auto other = context.process_view == platform::RegistryView::k64Bit
                          ? platform::RegistryView::k32Bit
                          : platform::RegistryView::k64Bit;
@@ -66,9 +66,8 @@ std::string SettingsKeyOf(const environment::Installation& installation) {
 }
 
 std::vector<CheckLine> RunDoctor(std::shared_ptr<platform::Platform> machine,
-                                 platform::MachineInspection& inspection,
-                                 const DoctorOptions& options) {
-  DoctorContext context(std::move(machine), inspection, options);
+                                 platform::MachineSurvey& survey, const DoctorOptions& options) {
+  DoctorContext context(std::move(machine), survey, options);
   using Check = CheckLine (*)(DoctorContext&);
   constexpr Check kChecks[] = {CheckProcess,         CheckClassLibrary, CheckSettings,
                                CheckWindows,         CheckAttach,       CheckSession,

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "channel/timing.h"
-#include "platform/machine_inspection.h"
+#include "platform/machine_survey.h"
 #include "platform/platform.h"
 
 namespace orvabridge::orvactl {
@@ -39,7 +39,7 @@ struct DoctorOptions {
 // text-out mode, the application's windows, attaching without launch, session and version, the
 // automation server's registration, the database connection, the trace.
 std::vector<CheckLine> RunDoctor(std::shared_ptr<platform::Platform> machine,
-                                 platform::MachineInspection& inspection,
+                                 platform::MachineSurvey& survey,
                                  const DoctorOptions& options = {});
 
 std::string_view StatusWord(CheckStatus status);  // "OK", "WARN", "FAIL"

@@ -19,16 +19,15 @@ inline constexpr const char* kClassLibraryKey = "Software\\Orvaclass";
 
 struct DoctorContext {
   DoctorContext(std::shared_ptr<platform::Platform> machine_platform,
-                platform::MachineInspection& machine_inspection,
-                const DoctorOptions& doctor_options)
+                platform::MachineSurvey& machine_survey, const DoctorOptions& doctor_options)
       : machine(std::move(machine_platform)),
         quiet(std::make_shared<ReadOnlyPlatform>(machine)),
-        inspection(machine_inspection),
+        survey(machine_survey),
         options(doctor_options) {}
 
   std::shared_ptr<platform::Platform> machine;
   std::shared_ptr<ReadOnlyPlatform> quiet;  // what the library runs on
-  platform::MachineInspection& inspection;
+  platform::MachineSurvey& survey;
   DoctorOptions options;
 
   // Found by the checks, in their order.

@@ -123,7 +123,7 @@ CheckLine CheckWindows(DoctorContext& context) {
       if (window.response == Response::kResponding) {
         window.title = windows.WindowText(handle, context.options.timing.title_read_limit);
       }
-      window.process = context.inspection.WindowProcess(handle);
+      window.process = context.survey.WindowProcess(handle);
       window.title_matches = StartsWithIgnoringCase(window.title, prefix);
       seen.push_back(std::move(window));
     }

@@ -66,27 +66,26 @@ struct ViewRegistration {
 
 class ViewReader {
  public:
-  ViewReader(platform::MachineInspection& inspection, RegistryView view)
-      : inspection_(inspection), view_(view) {}
+  ViewReader(platform::MachineSurvey& survey, RegistryView view) : survey_(survey), view_(view) {}
 
   // The value from the user's classes, else the machine's.
   std::optional<std::string> Merged(const std::string& key, const std::string& name = "") {
     for (RegistryRoot root : {RegistryRoot::kCurrentUser, RegistryRoot::kLocalMachine}) {
-      if (auto text = inspection_.TextInView(root, kClasses + key, name, view_)) return text;
+      if (auto text = survey_.TextInView(root, kClasses + key, name, view_)) return text;
     }
     return std::nullopt;
   }
   std::optional<std::string> In(RegistryRoot root, const std::string& key) {
-    return inspection_.TextInView(root, kClasses + key, "", view_);
+    return survey_.TextInView(root, kClasses + key, "", view_);
   }
 
  private:
-  platform::MachineInspection& inspection_;
+  platform::MachineSurvey& survey_;
   RegistryView view_;
 };
 
-ViewRegistration ReadRegistration(platform::MachineInspection& inspection, RegistryView view) {
-  ViewReader reader(inspection, view);
+ViewRegistration ReadRegistration(platform::MachineSurvey& survey, RegistryView view) {
+  ViewReader reader(survey, view);
   ViewRegistration found;
   const std::string server_key = "CLSID\\" + kClassId + "\\InprocServer32";
   for (RegistryRoot root : {RegistryRoot::kCurrentUser, RegistryRoot::kLocalMachine}) {
@@ -95,13 +94,13 @@ ViewRegistration ReadRegistration(platform::MachineInspection& inspection, Regis
       found.scope = root == RegistryRoot::kCurrentUser ? "user" : "machine";
       found.server = *server;
       found.threading =
-          inspection.TextInView(root, kClasses + server_key, "ThreadingModel", view).value_or("");
+          survey.TextInView(root, kClasses + server_key, "ThreadingModel", view).value_or("");
       break;
     }
   }
   if (!found.registered) return found;
-  found.server_exists = inspection.FileExists(found.server);
-  if (found.server_exists) found.machine = inspection.ExecutableMachine(found.server);
+  found.server_exists = survey.FileExists(found.server);
+  if (found.server_exists) found.machine = survey.ExecutableMachine(found.server);
   found.prog_ids =
       SameIgnoringCase(reader.Merged(kProgId + "\\CLSID").value_or(""), kClassId) &&
       SameIgnoringCase(reader.Merged(kVersionedProgId + "\\CLSID").value_or(""), kClassId);
@@ -111,7 +110,7 @@ ViewRegistration ReadRegistration(platform::MachineInspection& inspection, Regis
                                                (view == RegistryView::k64Bit ? "win64" : "win32"))
                                        .value_or("");
   found.type_library = SameIgnoringCase(library, kLibraryId) && !library_file.empty() &&
-                       inspection.FileExists(library_file);
+                       survey.FileExists(library_file);
   return found;
 }
 
@@ -124,7 +123,7 @@ CheckLine CheckComRegistration(DoctorContext& context) {
   std::vector<std::string> good;
   std::vector<RegistryView> missing;
   for (RegistryView view : views) {
-    const ViewRegistration seen = ReadRegistration(context.inspection, view);
+    const ViewRegistration seen = ReadRegistration(context.survey, view);
     const std::string in_view = "in the " + ViewName(view);
     const uint16_t wanted =
         view == RegistryView::k64Bit ? platform::kMachineX64 : platform::kMachineX86;

@@ -82,7 +82,7 @@ CheckLine CheckDatabase(DoctorContext& context) {
     return std::move(findings).Line("database", "");
   }
   const std::string connection_string =
-      context.inspection
+      context.survey
           .TextInView(platform::RegistryRoot::kLocalMachine, kClassLibraryKey, "ConnectionString",
                       context.process_view)
           .value_or("");
@@ -103,7 +103,7 @@ CheckLine CheckDatabase(DoctorContext& context) {
       ConnectWithin(context.quiet, connection_string, context.options.database_limit, limit);
   const std::string check_driver =
       "check that the driver it names is installed for " +
-      std::to_string(context.inspection.ProcessBits()) +
+      std::to_string(context.survey.ProcessBits()) +
       "-bit programs (the ODBC administrator of that bitness) and that the database it names "
       "exists";
   if (!attempt.finished) {

@@ -15,12 +15,12 @@ struct ClassLibraryView {
   std::string vendor, application, executable, version;
 };
 
-ClassLibraryView ReadView(platform::MachineInspection& inspection, RegistryView view) {
+ClassLibraryView ReadView(platform::MachineSurvey& survey, RegistryView view) {
   ClassLibraryView found;
-  found.present = inspection.KeyExistsInView(RegistryRoot::kLocalMachine, kClassLibraryKey, view);
+  found.present = survey.KeyExistsInView(RegistryRoot::kLocalMachine, kClassLibraryKey, view);
   if (!found.present) return found;
   auto text = [&](const char* name) {
-    return inspection.TextInView(RegistryRoot::kLocalMachine, kClassLibraryKey, name, view)
+    return survey.TextInView(RegistryRoot::kLocalMachine, kClassLibraryKey, name, view)
         .value_or("");
   };
   found.vendor = text("VendorKey");
@@ -64,8 +64,8 @@ std::string CreateInView(RegistryView view) {
 }  // namespace
 
 CheckLine CheckProcess(DoctorContext& context) {
-  const int process = context.inspection.ProcessBits();
-  const int system = context.inspection.SystemBits();
+  const int process = context.survey.ProcessBits();
+  const int system = context.survey.SystemBits();
   context.process_view = process == 64 ? RegistryView::k64Bit : RegistryView::k32Bit;
   Findings findings;
   findings.Detail("process " + std::to_string(process) + "-bit, Windows " + std::to_string(system) +
@@ -86,10 +86,10 @@ CheckLine CheckClassLibrary(DoctorContext& context) {
   Findings findings;
   const RegistryView own = context.process_view;
   const std::vector<RegistryView> views = Views(context);
-  const ClassLibraryView mine = ReadView(context.inspection, own);
+  const ClassLibraryView mine = ReadView(context.survey, own);
   const bool two_views = views.size() == 2;
   const ClassLibraryView other =
-      two_views ? ReadView(context.inspection, views[1]) : ClassLibraryView{};
+      two_views ? ReadView(context.survey, views[1]) : ClassLibraryView{};
   for (RegistryView view : views) {
     const ClassLibraryView& seen = view == own ? mine : other;
     findings.Detail(ViewName(view) +
@@ -134,7 +134,7 @@ CheckLine CheckClassLibrary(DoctorContext& context) {
                  "and enters stub mode when none runs",
                  "set ExecutablePath under HKLM\\Software\\Orvaclass to the imaging "
                  "application's program");
-  } else if (!context.inspection.FileExists(mine.executable)) {
+  } else if (!context.survey.FileExists(mine.executable)) {
     findings.Add(CheckStatus::kWarn, "ExecutablePath \"" + mine.executable + "\" does not exist",
                  "set ExecutablePath under HKLM\\Software\\Orvaclass to the imaging "
                  "application's program as it is installed now");

@@ -91,7 +91,7 @@ CheckLine CheckSettings(DoctorContext& context) {
   const std::string file = text_out + context.workstation + "\\" + context.workstation + ".TXT";
   const std::string clear = "clear OrvabridgeTXTOUT under " + key + " (or list workstation " +
                             context.workstation + " in TxtOutExceptions)";
-  switch (context.inspection.FolderAccessOf(folder)) {
+  switch (context.survey.FolderAccessOf(folder)) {
     case platform::FolderAccess::kMissing:
       findings.Add(CheckStatus::kFail,
                    "text-out mode ON (workstation " + context.workstation +
@@ -158,7 +158,7 @@ CheckLine CheckTrace(DoctorContext& context) {
                  "give a full path in " + change);
     return std::move(findings).Line("trace", "");
   }
-  switch (context.inspection.FolderAccessOf(folder)) {
+  switch (context.survey.FolderAccessOf(folder)) {
     case platform::FolderAccess::kMissing:
       findings.Add(CheckStatus::kWarn,
                    "the trace goes to " + path + " (from " + source + "), but the folder " +

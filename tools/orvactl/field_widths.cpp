@@ -102,12 +102,12 @@ std::vector<std::pair<std::string_view, std::string_view>> FieldWidthEntries() {
   return pairs;
 }
 
-std::vector<CutText> CutTexts(const CommandSpec& command,
+std::vector<CutText> CutTexts(const CommandEntry& command,
                               const std::map<std::string, Value>& values,
                               platform::CodePage& code_page) {
   const channel::FieldCodec codec(code_page);
   std::vector<CutText> cut;
-  for (const ParamSpec& param : command.params) {
+  for (const ParamEntry& param : command.params) {
     const auto given = values.find(std::string(param.name));
     if (given == values.end()) continue;
     const auto* text = std::get_if<std::string>(&given->second);

@@ -32,7 +32,7 @@ struct CutText {
 };
 
 // The given texts of a call that are longer than their fields.
-std::vector<CutText> CutTexts(const CommandSpec& command,
+std::vector<CutText> CutTexts(const CommandEntry& command,
                               const std::map<std::string, Value>& values,
                               platform::CodePage& code_page);
 

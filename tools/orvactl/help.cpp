@@ -21,7 +21,7 @@ std::string Padded(std::string_view text, size_t width) {
   return padded + "  ";
 }
 
-std::string_view FlowWord(const ParamSpec& param) {
+std::string_view FlowWord(const ParamEntry& param) {
   switch (param.flow) {
     case Flow::kIn:
       return "in";
@@ -35,7 +35,7 @@ std::string_view FlowWord(const ParamSpec& param) {
 
 // The enumeration words an option takes besides numbers; the interface's own names are
 // accepted too but not listed.
-std::string AliasWords(const ParamSpec& param) {
+std::string AliasWords(const ParamEntry& param) {
   std::string words;
   for (const EnumAlias& alias : param.aliases) {
     if (std::any_of(alias.word.begin(), alias.word.end(),
@@ -58,8 +58,8 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
   Wrapped(out, workbench, 0);
   out << "\nCommands (one per member of Appl):\n";
   size_t width = 0;
-  for (const CommandSpec& command : Commands()) width = std::max(width, command.name.size());
-  for (const CommandSpec& command : Commands()) {
+  for (const CommandEntry& command : Commands()) width = std::max(width, command.name.size());
+  for (const CommandEntry& command : Commands()) {
     out << "  " << Padded(command.name, width) << Padded(command.member, 23) << command.summary
         << '\n';
   }
@@ -87,11 +87,11 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
          "  a `doctor` with a FAIL line end with 1.\n";
 }
 
-void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
+void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
   out << "orvactl " << command.name << " - " << command.member << ": " << command.summary
       << "\n\nUsage:\n";
   std::vector<std::string> usage{"orvactl", "[--json]", std::string(command.name)};
-  for (const ParamSpec& param : command.params) {
+  for (const ParamEntry& param : command.params) {
     if (!param.TakesOption()) continue;
     const std::string option =
         "--" + std::string(param.option) + ' ' + std::string(TypePlaceholder(param.type));
@@ -101,7 +101,7 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
 
   size_t option_width = 0;
   size_t name_width = 0;
-  for (const ParamSpec& param : command.params) {
+  for (const ParamEntry& param : command.params) {
     name_width = std::max(name_width, param.name.size());
     if (param.TakesOption()) {
       option_width =
@@ -109,7 +109,7 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
     }
   }
   bool any_option = false;
-  for (const ParamSpec& param : command.params) {
+  for (const ParamEntry& param : command.params) {
     if (!param.TakesOption()) continue;
     if (!any_option) out << "\nOptions (parameter, direction, meaning):\n";
     any_option = true;
@@ -124,7 +124,7 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
     out << '\n';
   }
   bool any_output = false;
-  for (const ParamSpec& param : command.params) {
+  for (const ParamEntry& param : command.params) {
     if (param.flow != Flow::kOut) continue;
     if (!any_output) out << "\nOutputs:\n";
     any_output = true;
@@ -136,7 +136,7 @@ void PrintCommandHelp(std::ostream& out, const CommandSpec& command) {
            "or 0.\nA text longer than its field is cut there; orvactl warns when it is.\n";
   }
   if (std::any_of(command.params.begin(), command.params.end(),
-                  [](const ParamSpec& param) { return param.IsOutput(); })) {
+                  [](const ParamEntry& param) { return param.IsOutput(); })) {
     out << "Outputs (and in/out parameters) are always collected and shown after the call.\n";
   }
 

@@ -10,7 +10,7 @@ namespace orvabridge::orvactl {
 
 // `workbench`: the paragraph saying what the calls reach in this build.
 void PrintOverview(std::ostream& out, const std::string& workbench);
-void PrintCommandHelp(std::ostream& out, const CommandSpec& command);
+void PrintCommandHelp(std::ostream& out, const CommandEntry& command);
 void PrintDoctorHelp(std::ostream& out);
 void PrintDemoHelp(std::ostream& out, const std::string& workbench);
 

@@ -33,7 +33,7 @@ bool TakeGlobal(std::string_view word, Invocation& invocation) {
 
 std::optional<std::string> NearestCommand(std::string_view word) {
   std::vector<KnownWord> known;
-  for (const CommandSpec& command : Commands()) {
+  for (const CommandEntry& command : Commands()) {
     known.push_back({command.name, command.name});
     known.push_back({command.member, command.name});
   }
@@ -44,10 +44,10 @@ std::optional<std::string> NearestCommand(std::string_view word) {
 }
 
 // The options that may follow the command: its own and the global switches.
-std::optional<std::string> NearestOption(std::string_view option, const CommandSpec* command) {
+std::optional<std::string> NearestOption(std::string_view option, const CommandEntry* command) {
   std::vector<std::string> spellings;
   if (command != nullptr) {
-    for (const ParamSpec& param : command->params) {
+    for (const ParamEntry& param : command->params) {
       if (param.TakesOption()) spellings.push_back("--" + std::string(param.option));
     }
   }
@@ -79,7 +79,7 @@ void TakeOption(std::span<const std::string> args, size_t& at, Invocation& invoc
                                                 : invocation.command + " takes no options",
                      NearestOption(spelled, nullptr).value_or(""));
   }
-  const ParamSpec* param = invocation.found->FindOption(name);
+  const ParamEntry* param = invocation.found->FindOption(name);
   if (!param) {
     throw UsageError(invocation.command + " has no option " + spelled + " (orvactl " +
                          invocation.command + " --help lists them)",
@@ -104,9 +104,9 @@ void TakeOption(std::span<const std::string> args, size_t& at, Invocation& invoc
 }
 
 // The first required parameter of the command that has no value yet.
-const ParamSpec* NextRequired(const Invocation& invocation) {
+const ParamEntry* NextRequired(const Invocation& invocation) {
   if (!invocation.found) return nullptr;
-  for (const ParamSpec& param : invocation.found->params) {
+  for (const ParamEntry& param : invocation.found->params) {
     if (IsRequired(param) && invocation.values.count(std::string(param.name)) == 0) return &param;
   }
   return nullptr;
@@ -114,7 +114,7 @@ const ParamSpec* NextRequired(const Invocation& invocation) {
 
 // A word that is no option: after "--", the value of the next required parameter.
 void TakeWord(const std::string& word, bool after_end_of_options, Invocation& invocation) {
-  const ParamSpec* param = NextRequired(invocation);
+  const ParamEntry* param = NextRequired(invocation);
   if (after_end_of_options && param != nullptr) {
     invocation.values.emplace(std::string(param->name),
                               ParseValue(param->type, word, param->option, param->aliases));
@@ -128,7 +128,7 @@ void TakeWord(const std::string& word, bool after_end_of_options, Invocation& in
 }
 
 void CheckRequired(const Invocation& invocation) {
-  if (const ParamSpec* missing = NextRequired(invocation)) {
+  if (const ParamEntry* missing = NextRequired(invocation)) {
     const std::string option = "--" + std::string(missing->option);
     throw UsageError(invocation.command + " needs " + option + " " +
                      std::string(TypePlaceholder(missing->type)) + " (" +
@@ -139,7 +139,7 @@ void CheckRequired(const Invocation& invocation) {
 
 }  // namespace
 
-bool IsRequired(const ParamSpec& param) {
+bool IsRequired(const ParamEntry& param) {
   return param.TakesOption() && !param.optional && param.help.ends_with(kRequiredMark);
 }
 

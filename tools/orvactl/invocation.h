@@ -16,7 +16,7 @@ inline constexpr std::string_view kHelpCommand = "help";
 
 struct Invocation {
   std::string command;                  // empty when none was named
-  const CommandSpec* found = nullptr;   // null for "demo", "doctor" and no command
+  const CommandEntry* found = nullptr;  // null for "demo", "doctor" and no command
   bool help = false;                    // --help / -h, or "help" in the command's place
   bool version = false;                 // --version
   bool json = false;                    // --json: one JSON object instead of a table
@@ -40,6 +40,6 @@ bool AsksForJson(std::span<const std::string> args);
 
 // A parameter the member cannot do without (the member table says "(required)" in its help): its
 // option must be given, though an empty text reaches the member as it is.
-bool IsRequired(const ParamSpec& param);
+bool IsRequired(const ParamEntry& param);
 
 }  // namespace orvabridge::orvactl

@@ -177,7 +177,7 @@ std::vector<std::pair<int32_t, std::string>> DocumentedResults(std::string_view 
   return documented;
 }
 
-bool IsSuccess(const CommandSpec& command, int32_t code) {
+bool IsSuccess(const CommandEntry& command, int32_t code) {
   switch (command.success) {
     case SuccessWhen::kOne:
       return code == result::kSuccess;

@@ -18,6 +18,6 @@ std::string ResultMeaning(std::string_view member, int32_t code);
 std::vector<std::pair<int32_t, std::string>> DocumentedResults(std::string_view member);
 
 // Whether a result code is the command's success.
-bool IsSuccess(const CommandSpec& command, int32_t code);
+bool IsSuccess(const CommandEntry& command, int32_t code);
 
 }  // namespace orvabridge::orvactl

@@ -2,7 +2,7 @@
 // to the imaging application (or orva-sim.exe) that runs on this desktop.
 #include "workbench.h"
 
-#include "platform/win32/win32_inspection.h"
+#include "platform/win32/win32_survey.h"
 
 namespace orvabridge::orvactl {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 class Win32Workbench final : public Workbench {
  public:
   std::shared_ptr<platform::Platform> Platform() override { return platform_; }
-  platform::MachineInspection& Inspection() override { return inspection_; }
+  platform::MachineSurvey& Survey() override { return survey_; }
 
   std::string Description() const override {
     return "This build talks to the imaging application running on this Windows desktop (or to "
@@ -31,7 +31,7 @@ class Win32Workbench final : public Workbench {
 
  private:
   std::shared_ptr<platform::Platform> platform_ = platform::DefaultPlatform();
-  platform::win32::Win32Inspection inspection_;
+  platform::win32::Win32Survey survey_;
 };
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/machine_inspection.h"
+#include "platform/machine_survey.h"
 #include "platform/platform.h"
 
 namespace orvabridge::orvactl {
@@ -19,7 +19,7 @@ class Workbench {
 
   virtual std::shared_ptr<platform::Platform> Platform() = 0;
   // What `doctor` asks about the machine beyond what the library uses.
-  virtual platform::MachineInspection& Inspection() = 0;
+  virtual platform::MachineSurvey& Survey() = 0;
   // A paragraph for --help: what the calls reach.
   virtual std::string Description() const = 0;
   // Before a one-shot command: make sure an imaging application runs, so that attaching needs

@@ -32,7 +32,7 @@ class KeepingWorkbench final : public Workbench {
                    std::shared_ptr<sim::Simulator>& kept)
       : inner_(MakeDeskWorkbench(std::move(desktop))), kept_(kept) {}
   std::shared_ptr<platform::Platform> Platform() override { return inner_->Platform(); }
-  platform::MachineInspection& Inspection() override { return inner_->Inspection(); }
+  platform::MachineSurvey& Survey() override { return inner_->Survey(); }
   std::string Description() const override { return inner_->Description(); }
   void StartApplication(bool logged_in) override {
     inner_->StartApplication(logged_in);

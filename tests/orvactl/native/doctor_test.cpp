@@ -14,7 +14,7 @@
 #include "desk_workbench.h"
 #include "doctor.h"
 #include "link/thread_state.h"
-#include "platform/desk/desk_inspection.h"
+#include "platform/desk/desk_survey.h"
 #include "platform/desk/desktop.h"
 #include "platform/runtime_failure.h"
 #include "sim/desk_install.h"
@@ -56,9 +56,9 @@ class DoctorTest : public ::testing::Test {
   // The imaging application runs, with the demo user logged in unless told otherwise.
   void StartApplication(bool logged_in = true) { workbench_->StartApplication(logged_in); }
 
-  std::vector<CheckLine> Run(platform::MachineInspection* inspection = nullptr) {
+  std::vector<CheckLine> Run(platform::MachineSurvey* survey = nullptr) {
     link::ResetThisThread();  // as a fresh orvactl process
-    return RunDoctor(desktop_, inspection ? *inspection : workbench_->Inspection());
+    return RunDoctor(desktop_, survey ? *survey : workbench_->Survey());
   }
 
   // A file of the desktop with the first bytes of a PE file for `machine`.
@@ -185,8 +185,8 @@ TEST_F(DoctorTest, TheClassLibraryInOneViewOnlyIsSeenByHostsOfThatBitnessOnly) {
   EXPECT_LINE(lines, kAttach, kFail, "class library not installed");
 
   // A 32-bit process reads the 32-bit view: there the key is, and the 64-bit view lacks it.
-  struct ThirtyTwoBitProcess : platform::desk::DeskInspection {
-    using DeskInspection::DeskInspection;
+  struct ThirtyTwoBitProcess : platform::desk::DeskSurvey {
+    using DeskSurvey::DeskSurvey;
     int ProcessBits() override { return 32; }
   } thirty_two_bit(desktop_);
   lines = Run(&thirty_two_bit);
@@ -398,7 +398,7 @@ TEST_F(DoctorTest, ADatabaseThatDoesNotAnswerHoldsTheDoctorNoLongerThanItsBound)
   DoctorOptions options;
   options.database_wait = 50ms;
   link::ResetThisThread();
-  const auto lines = RunDoctor(desktop_, workbench_->Inspection(), options);
+  const auto lines = RunDoctor(desktop_, workbench_->Survey(), options);
   EXPECT_LINE(lines, kDatabase, kFail,
               "opening Driver={Remote};Server=db.practice.example gave no answer within 50 ms");
   // Let the abandoned attempt end, and wait until it has let go of the desktop.

@@ -69,7 +69,7 @@ TEST_F(OrvactlSession, EveryCommandMakesItsCall) {
       {"show-patient-ex", {{"PatID", std::string("1001")}}},
       {"show-object", {{"ObjectType", int32_t{otPatient}}, {"lDBID", int32_t{101}}}},
   };
-  for (const CommandSpec& command : Commands()) {
+  for (const CommandEntry& command : Commands()) {
     if (command.name == "logout") continue;  // the rest should find somebody logged in
     auto given = arguments.find(command.name);
     const CallOutcome outcome = Call(

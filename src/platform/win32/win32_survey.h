@@ -1,14 +1,14 @@
-// The machine inspection on real Win32: the registry views through KEY_WOW64_32KEY and
+// The machine survey on real Win32: the registry views through KEY_WOW64_32KEY and
 // KEY_WOW64_64KEY, the process's bitness from IsWow64Process, PE headers read from the file, a
 // folder's write access from the system's own access check (opening the folder for adding
 // entries, which creates nothing).
 #pragma once
 
-#include "platform/machine_inspection.h"
+#include "platform/machine_survey.h"
 
 namespace orvabridge::platform::win32 {
 
-class Win32Inspection final : public MachineInspection {
+class Win32Survey final : public MachineSurvey {
  public:
   int ProcessBits() override;
   int SystemBits() override;

@@ -1,4 +1,4 @@
-#include "platform/desk/desk_inspection.h"
+#include "platform/desk/desk_survey.h"
 
 #include <unistd.h>
 
@@ -16,19 +16,19 @@ constexpr uint32_t kRegExpandSz = 2;
 
 }  // namespace
 
-DeskInspection::DeskInspection(std::shared_ptr<Desktop> desktop) : desktop_(std::move(desktop)) {}
+DeskSurvey::DeskSurvey(std::shared_ptr<Desktop> desktop) : desktop_(std::move(desktop)) {}
 
-int DeskInspection::ProcessBits() { return 64; }
-int DeskInspection::SystemBits() { return 64; }
+int DeskSurvey::ProcessBits() { return 64; }
+int DeskSurvey::SystemBits() { return 64; }
 
-bool DeskInspection::KeyExistsInView(RegistryRoot root, std::string_view path, RegistryView view) {
+bool DeskSurvey::KeyExistsInView(RegistryRoot root, std::string_view path, RegistryView view) {
   const std::string in_view =
       view == RegistryView::k32Bit ? ThirtyTwoBitViewPath(root, path) : std::string(path);
   return desktop_->RegistryKeyExists(root, in_view);
 }
 
-std::optional<std::string> DeskInspection::TextInView(RegistryRoot root, std::string_view path,
-                                                      std::string_view name, RegistryView view) {
+std::optional<std::string> DeskSurvey::TextInView(RegistryRoot root, std::string_view path,
+                                                  std::string_view name, RegistryView view) {
   const std::string in_view =
       view == RegistryView::k32Bit ? ThirtyTwoBitViewPath(root, path) : std::string(path);
   uint32_t type = 0;
@@ -39,12 +39,12 @@ std::optional<std::string> DeskInspection::TextInView(RegistryRoot root, std::st
   return desktop_->AnsiCodePage().FromAnsi(ansi);
 }
 
-bool DeskInspection::FileExists(std::string_view path) {
+bool DeskSurvey::FileExists(std::string_view path) {
   std::error_code ec;
   return std::filesystem::is_regular_file(desktop_->HostPath(path), ec);
 }
 
-std::optional<uint16_t> DeskInspection::ExecutableMachine(std::string_view path) {
+std::optional<uint16_t> DeskSurvey::ExecutableMachine(std::string_view path) {
   std::ifstream in(desktop_->HostPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::vector<char> head(kPeHeadBytes);
@@ -53,7 +53,7 @@ std::optional<uint16_t> DeskInspection::ExecutableMachine(std::string_view path)
   return PeMachine(std::as_bytes(std::span<const char>(head)));
 }
 
-FolderAccess DeskInspection::FolderAccessOf(std::string_view path) {
+FolderAccess DeskSurvey::FolderAccessOf(std::string_view path) {
   const std::filesystem::path host = desktop_->HostPath(path);
   std::error_code ec;
   if (!std::filesystem::is_directory(host, ec)) return FolderAccess::kMissing;
@@ -62,7 +62,7 @@ FolderAccess DeskInspection::FolderAccessOf(std::string_view path) {
                                                   : FolderAccess::kReadOnly;
 }
 
-uint32_t DeskInspection::WindowProcess(WindowHandle window) {
+uint32_t DeskSurvey::WindowProcess(WindowHandle window) {
   if (!desktop_->Windows().IsWindow(window)) return 0;
   return static_cast<uint32_t>(::getpid());
 }

@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "platform/desk/desk_inspection.h"
+#include "platform/desk/desk_survey.h"
 #include "platform/desk/desktop.h"
 #include "platform/desk/registry_view.h"
 
@@ -38,37 +38,37 @@ TEST(DeskRegistryView, TheThirtyTwoBitViewLiesWhereA64BitWindowsKeepsIt) {
   EXPECT_EQ(ThirtyTwoBitViewPath(kHklm, "Software"), "Software");
 }
 
-class DeskInspectionTest : public ::testing::Test {
+class DeskSurveyTest : public ::testing::Test {
  protected:
   std::shared_ptr<Desktop> desktop_ = Desktop::Create();
-  DeskInspection inspection_{desktop_};
+  DeskSurvey survey_{desktop_};
 };
 
-TEST_F(DeskInspectionTest, KeysAndTextsAreReadInTheViewAsked) {
+TEST_F(DeskSurveyTest, KeysAndTextsAreReadInTheViewAsked) {
   desktop_->SetRegistryString(kHklm, "Software\\WOW6432Node\\Orvaclass", "Version", "3.1.7");
   desktop_->SetRegistryString(kHklm, "Software\\Orvaclass", "Version", "3.1.9");
   desktop_->SetRegistryString(kHklm, "Software\\Orvaclass", "VendorKey", "M\xFCller");  // ANSI
-  EXPECT_EQ(inspection_.TextInView(kHklm, "Software\\Orvaclass", "Version", RegistryView::k32Bit),
+  EXPECT_EQ(survey_.TextInView(kHklm, "Software\\Orvaclass", "Version", RegistryView::k32Bit),
             "3.1.7");
-  EXPECT_EQ(inspection_.TextInView(kHklm, "Software\\Orvaclass", "Version", RegistryView::k64Bit),
+  EXPECT_EQ(survey_.TextInView(kHklm, "Software\\Orvaclass", "Version", RegistryView::k64Bit),
             "3.1.9");
-  EXPECT_EQ(inspection_.TextInView(kHklm, "Software\\Orvaclass", "VendorKey", RegistryView::k64Bit),
+  EXPECT_EQ(survey_.TextInView(kHklm, "Software\\Orvaclass", "VendorKey", RegistryView::k64Bit),
             "M\xC3\xBCller");
-  EXPECT_EQ(inspection_.TextInView(kHklm, "Software\\Orvaclass", "VendorKey", RegistryView::k32Bit),
+  EXPECT_EQ(survey_.TextInView(kHklm, "Software\\Orvaclass", "VendorKey", RegistryView::k32Bit),
             std::nullopt);
   const uint32_t one = 1;
   desktop_->SetRegistryValue(kHklm, "Software\\Orvaclass", "Number", kRegDword,
                              std::as_bytes(std::span(&one, 1)));
-  EXPECT_EQ(inspection_.TextInView(kHklm, "Software\\Orvaclass", "Number", RegistryView::k64Bit),
+  EXPECT_EQ(survey_.TextInView(kHklm, "Software\\Orvaclass", "Number", RegistryView::k64Bit),
             std::nullopt)
       << "a number is no text";
-  EXPECT_TRUE(inspection_.KeyExistsInView(kHklm, "Software\\Orvaclass", RegistryView::k32Bit));
+  EXPECT_TRUE(survey_.KeyExistsInView(kHklm, "Software\\Orvaclass", RegistryView::k32Bit));
   desktop_->DeleteRegistryKey(kHklm, "Software\\WOW6432Node\\Orvaclass");
-  EXPECT_FALSE(inspection_.KeyExistsInView(kHklm, "Software\\Orvaclass", RegistryView::k32Bit));
-  EXPECT_TRUE(inspection_.KeyExistsInView(kHklm, "Software\\Orvaclass", RegistryView::k64Bit));
+  EXPECT_FALSE(survey_.KeyExistsInView(kHklm, "Software\\Orvaclass", RegistryView::k32Bit));
+  EXPECT_TRUE(survey_.KeyExistsInView(kHklm, "Software\\Orvaclass", RegistryView::k64Bit));
 }
 
-TEST_F(DeskInspectionTest, FilesFoldersAndProgramsOfTheDesktop) {
+TEST_F(DeskSurveyTest, FilesFoldersAndProgramsOfTheDesktop) {
   desktop_->Files().CreateFolder("C:\\Bin");
   const auto dll = desktop_->HostPath("C:\\Bin\\server.dll");
   {
@@ -84,18 +84,18 @@ TEST_F(DeskInspectionTest, FilesFoldersAndProgramsOfTheDesktop) {
         .write(head.data(), static_cast<std::streamsize>(head.size()));
   }
   std::ofstream(desktop_->HostPath("C:\\Bin\\notes.txt")) << "no program";
-  EXPECT_TRUE(inspection_.FileExists("C:\\BIN\\SERVER.DLL"));
-  EXPECT_FALSE(inspection_.FileExists("C:\\Bin")) << "a folder is no file";
-  EXPECT_EQ(inspection_.ExecutableMachine("C:\\Bin\\server.dll"), kMachineX86);
-  EXPECT_EQ(inspection_.ExecutableMachine("C:\\Bin\\notes.txt"), std::nullopt);
-  EXPECT_EQ(inspection_.ExecutableMachine("C:\\Bin\\missing.dll"), std::nullopt);
-  EXPECT_EQ(inspection_.FolderAccessOf("C:\\Bin"), FolderAccess::kWritable);
-  EXPECT_EQ(inspection_.FolderAccessOf("C:\\Bin\\"), FolderAccess::kWritable);
-  EXPECT_EQ(inspection_.FolderAccessOf("C:\\Missing"), FolderAccess::kMissing);
-  EXPECT_EQ(inspection_.FolderAccessOf("C:\\Bin\\notes.txt"), FolderAccess::kMissing);
-  EXPECT_EQ(inspection_.ProcessBits(), 64);
-  EXPECT_EQ(inspection_.SystemBits(), 64);
-  EXPECT_EQ(inspection_.WindowProcess(WindowHandle(0x7777)), 0u) << "no such window";
+  EXPECT_TRUE(survey_.FileExists("C:\\BIN\\SERVER.DLL"));
+  EXPECT_FALSE(survey_.FileExists("C:\\Bin")) << "a folder is no file";
+  EXPECT_EQ(survey_.ExecutableMachine("C:\\Bin\\server.dll"), kMachineX86);
+  EXPECT_EQ(survey_.ExecutableMachine("C:\\Bin\\notes.txt"), std::nullopt);
+  EXPECT_EQ(survey_.ExecutableMachine("C:\\Bin\\missing.dll"), std::nullopt);
+  EXPECT_EQ(survey_.FolderAccessOf("C:\\Bin"), FolderAccess::kWritable);
+  EXPECT_EQ(survey_.FolderAccessOf("C:\\Bin\\"), FolderAccess::kWritable);
+  EXPECT_EQ(survey_.FolderAccessOf("C:\\Missing"), FolderAccess::kMissing);
+  EXPECT_EQ(survey_.FolderAccessOf("C:\\Bin\\notes.txt"), FolderAccess::kMissing);
+  EXPECT_EQ(survey_.ProcessBits(), 64);
+  EXPECT_EQ(survey_.SystemBits(), 64);
+  EXPECT_EQ(survey_.WindowProcess(WindowHandle(0x7777)), 0u) << "no such window";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_inspection.h"
+#include "platform/win32/win32_survey.h"
 
 #include <vector>
 
@@ -27,9 +27,9 @@ LSTATUS OpenInView(RegistryRoot root, std::string_view path, RegistryView view, 
 
 }  // namespace
 
-int Win32Inspection::ProcessBits() { return sizeof(void*) == 8 ? 64 : 32; }
+int Win32Survey::ProcessBits() { return sizeof(void*) == 8 ? 64 : 32; }
 
-int Win32Inspection::SystemBits() {
+int Win32Survey::SystemBits() {
   if (ProcessBits() == 64) return 64;
   // A 32-bit process on a 64-bit Windows runs under WOW64.
   BOOL under_wow64 = FALSE;
@@ -37,15 +37,15 @@ int Win32Inspection::SystemBits() {
   return under_wow64 ? 64 : 32;
 }
 
-bool Win32Inspection::KeyExistsInView(RegistryRoot root, std::string_view path, RegistryView view) {
+bool Win32Survey::KeyExistsInView(RegistryRoot root, std::string_view path, RegistryView view) {
   UniqueKey key;
   const LSTATUS status = OpenInView(root, path, view, key);
   // A key this process may not read still exists.
   return status == ERROR_SUCCESS || status == ERROR_ACCESS_DENIED;
 }
 
-std::optional<std::string> Win32Inspection::TextInView(RegistryRoot root, std::string_view path,
-                                                       std::string_view name, RegistryView view) {
+std::optional<std::string> Win32Survey::TextInView(RegistryRoot root, std::string_view path,
+                                                   std::string_view name, RegistryView view) {
   UniqueKey key;
   if (OpenInView(root, path, view, key) != ERROR_SUCCESS) return std::nullopt;
   const std::wstring wide_name = Utf8ToWide(name);
@@ -70,13 +70,13 @@ std::optional<std::string> Win32Inspection::TextInView(RegistryRoot root, std::s
   }
 }
 
-bool Win32Inspection::FileExists(std::string_view path) {
+bool Win32Survey::FileExists(std::string_view path) {
   const std::wstring wide = Utf8ToWide(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::optional<uint16_t> Win32Inspection::ExecutableMachine(std::string_view path) {
+std::optional<uint16_t> Win32Survey::ExecutableMachine(std::string_view path) {
   const std::wstring wide = Utf8ToWide(path);
   UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -91,7 +91,7 @@ std::optional<uint16_t> Win32Inspection::ExecutableMachine(std::string_view path
   return PeMachine(head);
 }
 
-FolderAccess Win32Inspection::FolderAccessOf(std::string_view path) {
+FolderAccess Win32Survey::FolderAccessOf(std::string_view path) {
   const std::wstring wide = Utf8ToWide(path);
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -106,7 +106,7 @@ FolderAccess Win32Inspection::FolderAccessOf(std::string_view path) {
   return folder ? FolderAccess::kWritable : FolderAccess::kReadOnly;
 }
 
-uint32_t Win32Inspection::WindowProcess(WindowHandle window) {
+uint32_t Win32Survey::WindowProcess(WindowHandle window) {
   DWORD process = 0;
   if (!::GetWindowThreadProcessId(ToHwnd(window), &process)) return 0;
   return process;

@@ -1,4 +1,4 @@
-// The machine inspection of the in-process desktop. The desktop stands for a 64-bit process on a
+// The machine survey of the in-process desktop. The desktop stands for a 64-bit process on a
 // 64-bit Windows: its registry is the 64-bit view, and the 32-bit view is found where a 64-bit
 // Windows keeps it (registry_view.h). Every window belongs to this very process.
 #pragma once
@@ -6,13 +6,13 @@
 #include <memory>
 
 #include "platform/desk/desktop.h"
-#include "platform/machine_inspection.h"
+#include "platform/machine_survey.h"
 
 namespace orvabridge::platform::desk {
 
-class DeskInspection : public MachineInspection {
+class DeskSurvey : public MachineSurvey {
  public:
-  explicit DeskInspection(std::shared_ptr<Desktop> desktop);
+  explicit DeskSurvey(std::shared_ptr<Desktop> desktop);
 
   int ProcessBits() override;
   int SystemBits() override;

@@ -30,9 +30,9 @@ enum class FolderAccess {
   kWritable,  // this process may add files and folders to it
 };
 
-class MachineInspection {
+class MachineSurvey {
  public:
-  virtual ~MachineInspection() = default;
+  virtual ~MachineSurvey() = default;
 
   virtual int ProcessBits() = 0;  // 32 or 64
   virtual int SystemBits() = 0;   // 32 or 64

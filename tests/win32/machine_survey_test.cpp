@@ -1,4 +1,4 @@
-// The machine inspection on real Win32: the process's bitness, both registry views through the
+// The machine survey on real Win32: the process's bitness, both registry views through the
 // WOW64 flags, PE headers of real programs, a folder's write access from the system's own check.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "platform/win32/text_conversion.h"
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_inspection.h"
+#include "platform/win32/win32_survey.h"
 #include "platform/win32/windows_include.h"
 
 namespace orvabridge {
@@ -16,7 +16,7 @@ using platform::RegistryRoot;
 using platform::RegistryView;
 using platform::win32::UniqueKey;
 
-constexpr wchar_t kTestKey[] = L"Software\\Orvabridge Tests\\Inspection";
+constexpr wchar_t kTestKey[] = L"Software\\Orvabridge Tests\\Survey";
 
 std::string OwnProgram() {
   wchar_t path[MAX_PATH * 2] = {};
@@ -36,7 +36,7 @@ void WriteInView(REGSAM view, const wchar_t* name, const std::wstring& text) {
       ERROR_SUCCESS);
 }
 
-class Win32InspectionTest : public ::testing::Test {
+class Win32SurveyTest : public ::testing::Test {
  protected:
   void TearDown() override {
     for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
@@ -49,38 +49,37 @@ class Win32InspectionTest : public ::testing::Test {
     }
   }
 
-  platform::win32::Win32Inspection inspection_;
+  platform::win32::Win32Survey survey_;
 };
 
-TEST_F(Win32InspectionTest, TheProcessKnowsItsBitsAndEachViewHoldsItsOwnKeys) {
-  EXPECT_EQ(inspection_.ProcessBits(), static_cast<int>(sizeof(void*) * 8));
-  if (inspection_.SystemBits() != 64) GTEST_SKIP() << "a 32-bit Windows has one view";
+TEST_F(Win32SurveyTest, TheProcessKnowsItsBitsAndEachViewHoldsItsOwnKeys) {
+  EXPECT_EQ(survey_.ProcessBits(), static_cast<int>(sizeof(void*) * 8));
+  if (survey_.SystemBits() != 64) GTEST_SKIP() << "a 32-bit Windows has one view";
   WriteInView(KEY_WOW64_32KEY, L"Bits", L"32");
   WriteInView(KEY_WOW64_64KEY, L"Bits", L"64 \x00FC");
-  const std::string path = "Software\\Orvabridge Tests\\Inspection";
-  EXPECT_EQ(inspection_.TextInView(RegistryRoot::kLocalMachine, path, "Bits", RegistryView::k32Bit),
+  const std::string path = "Software\\Orvabridge Tests\\Survey";
+  EXPECT_EQ(survey_.TextInView(RegistryRoot::kLocalMachine, path, "Bits", RegistryView::k32Bit),
             "32");
-  EXPECT_EQ(inspection_.TextInView(RegistryRoot::kLocalMachine, path, "Bits", RegistryView::k64Bit),
+  EXPECT_EQ(survey_.TextInView(RegistryRoot::kLocalMachine, path, "Bits", RegistryView::k64Bit),
             "64 \xC3\xBC");
-  EXPECT_EQ(inspection_.TextInView(RegistryRoot::kLocalMachine, path, "None", RegistryView::k64Bit),
+  EXPECT_EQ(survey_.TextInView(RegistryRoot::kLocalMachine, path, "None", RegistryView::k64Bit),
             std::nullopt);
-  EXPECT_TRUE(inspection_.KeyExistsInView(RegistryRoot::kLocalMachine, path, RegistryView::k32Bit));
-  EXPECT_FALSE(inspection_.KeyExistsInView(RegistryRoot::kLocalMachine, path + "\\No",
-                                           RegistryView::k32Bit));
+  EXPECT_TRUE(survey_.KeyExistsInView(RegistryRoot::kLocalMachine, path, RegistryView::k32Bit));
+  EXPECT_FALSE(
+      survey_.KeyExistsInView(RegistryRoot::kLocalMachine, path + "\\No", RegistryView::k32Bit));
 }
 
-TEST_F(Win32InspectionTest, ProgramsFilesAndFoldersAsTheSystemSeesThem) {
+TEST_F(Win32SurveyTest, ProgramsFilesAndFoldersAsTheSystemSeesThem) {
   const std::string program = OwnProgram();
-  EXPECT_TRUE(inspection_.FileExists(program));
-  EXPECT_EQ(inspection_.ExecutableMachine(program),
+  EXPECT_TRUE(survey_.FileExists(program));
+  EXPECT_EQ(survey_.ExecutableMachine(program),
             sizeof(void*) == 8 ? platform::kMachineX64 : platform::kMachineX86);
   const std::string folder = program.substr(0, program.find_last_of('\\'));
-  EXPECT_FALSE(inspection_.FileExists(folder));
-  EXPECT_EQ(inspection_.ExecutableMachine(folder + "\\no-such.dll"), std::nullopt);
-  EXPECT_EQ(inspection_.FolderAccessOf(folder), platform::FolderAccess::kWritable);
-  EXPECT_EQ(inspection_.FolderAccessOf(folder + "\\no-such-folder"),
-            platform::FolderAccess::kMissing);
-  EXPECT_EQ(inspection_.FolderAccessOf(program), platform::FolderAccess::kMissing)
+  EXPECT_FALSE(survey_.FileExists(folder));
+  EXPECT_EQ(survey_.ExecutableMachine(folder + "\\no-such.dll"), std::nullopt);
+  EXPECT_EQ(survey_.FolderAccessOf(folder), platform::FolderAccess::kWritable);
+  EXPECT_EQ(survey_.FolderAccessOf(folder + "\\no-such-folder"), platform::FolderAccess::kMissing);
+  EXPECT_EQ(survey_.FolderAccessOf(program), platform::FolderAccess::kMissing)
       << "a file is no folder";
 }
 

@@ -8,6 +8,8 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
   # the installed package's pkg-config file, checked by scripts/check-package.sh
   pkg-config
+  # the Windows installer (wixl) and the API reference the release command builds
+  wixl msitools doxygen
   # the simulator's data files (header-only; the cross builds use the same headers)
   nlohmann-json3-dev
   # fuzzing (preset "fuzz"): clang 14, its libFuzzer and sanitizer run-times, and llvm-symbolizer

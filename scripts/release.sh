@@ -142,7 +142,7 @@ windows_name=orvabridge-${version}-windows
 linux_name=orvabridge-${version}-linux-x86_64
 windows_stage=${stage}/${windows_name}
 linux_stage=${stage}/${linux_name}
-mkdir -p "${windows_stage}" "${linux_stage}"
+mkdir -p "${windows_stage}" "${linux_stage}" "${work}/msi-contents"
 
 # Strips the build's binaries in place (the build tree is this script's own) and copies them,
 # with any non-system DLL they import, to the folder ARCH of the Windows archive.
@@ -202,6 +202,20 @@ if [ -f "${src}/scripts/build-msi.sh" ]; then
     "${work}/mingw-i686" "${windows_stage}/orvabridge-${version}.msi" ||
     die "scripts/build-msi.sh failed"
   [ -s "${windows_stage}/orvabridge-${version}.msi" ] || die "scripts/build-msi.sh made no MSI"
+  # The files inside the MSI are searched for paths below too, and each must be one of the
+  # binaries of the zip: stripped and built here, not taken from elsewhere.
+  timeout 300 msiextract -C "${work}/msi-contents" "${windows_stage}/orvabridge-${version}.msi" \
+    >/dev/null || die "msiextract cannot read the MSI"
+  (cd "${windows_stage}" && sha256sum x86/* x64/* | cut -d' ' -f1 | sort -u) >"${work}/zip-sums.txt"
+  msi_files=0
+  while IFS= read -r -d '' file; do
+    grep -qxF "$(sha256sum "${file}" | cut -d' ' -f1)" "${work}/zip-sums.txt" ||
+      die "the MSI's ${file#"${work}/msi-contents/"} is none of the binaries of the zip"
+    msi_files=$((msi_files + 1))
+  done < <(find "${work}/msi-contents" -type f -print0)
+  [ "${msi_files}" -ge $((2 * ${#windows_binaries[@]})) ] ||
+    die "the MSI holds ${msi_files} files, fewer than the $((2 * ${#windows_binaries[@]})) binaries"
+  echo "   the MSI's ${msi_files} files are the zip's binaries"
 else
   missing_script scripts/build-msi.sh "MSI"
 fi
@@ -254,15 +268,16 @@ while IFS= read -r -d '' file; do
   count=$(grep -c -a -F -f "${work}/forbidden-paths.txt" "${file}" || true)
   wide=$(strings -a -el "${file}" | grep -c -F -f "${work}/forbidden-paths.txt" || true)
   if [ "${count}" -gt 0 ] || [ "${wide}" -gt 0 ]; then
-    echo "release: ${file#"${stage}/"} names a build machine path (${count} lines," \
+    echo "release: ${file#"${work}/"} names a build machine path (${count} lines," \
       "${wide} UTF-16 strings): $({ grep -a -o -F -f "${work}/forbidden-paths.txt" "${file}"
         strings -a -el "${file}" | grep -o -F -f "${work}/forbidden-paths.txt"; } |
         sort -u | tr '\n' ' ')" >&2
     hits=$((hits + 1))
   fi
-done < <(find "${stage}" -type f -print0)
+done < <(find "${stage}" "${work}/msi-contents" -type f -print0)
 [ "${hits}" -eq 0 ] || die "${hits} shipped files name a path of this machine (listed above)"
-echo "   $(find "${stage}" -type f | wc -l) files searched, none names ${repo} or the build trees"
+echo "   $(find "${stage}" "${work}/msi-contents" -type f | wc -l) files searched, none names" \
+  "${repo} or the build trees"
 
 # --- the archives and their checksums -----------------------------------------------------------
 

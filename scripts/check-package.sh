@@ -55,9 +55,12 @@ fi
 # --- mingw-w64: a find_package host built with the build's toolchain, run under Wine -------------
 
 echo "== package: cross build with ${toolchain}"
+# Extra flags only when given: an empty CMAKE_CXX_FLAGS would drop the toolchain's own.
+extra=()
+[ -z "${flags}" ] || extra=(-DCMAKE_CXX_FLAGS="${flags}")
 cmake -S "${repo}/tests/package" -B "${work}/consumer" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="${toolchain}" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="${work}/prefix" -DCMAKE_CXX_FLAGS="${flags}" >/dev/null
+  -DCMAKE_PREFIX_PATH="${work}/prefix" "${extra[@]}" >/dev/null
 cmake --build "${work}/consumer" >/dev/null
 consumer=${work}/consumer/consumer.exe
 simulator=${build}/sim/orva-sim.exe

@@ -68,6 +68,8 @@ echo "== fuzz: short run of every libFuzzer target (in-process desktop, clang sa
 bash scripts/fuzz.sh
 run_cross mingw-i686
 run_cross mingw-x86_64
+echo "== installer: the MSI of both Windows builds, installed, upgraded and removed under Wine"
+wine_stage "installer" bash scripts/wine/msi-tests.sh build/mingw-x86_64 build/mingw-i686
 seconds=$(($(date +%s) - started))
 if [ ${#not_run[@]} -gt 0 ]; then
   echo "NOT RUN on this machine (built, not executed):"

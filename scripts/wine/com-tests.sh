@@ -37,8 +37,6 @@ not_run=0
 pass() { passed=$((passed + 1)); echo "ok - $*"; }
 fail() { failed=$((failed + 1)); echo "not ok - $*"; }
 
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-
 # --- the tools of one architecture --------------------------------------------------------------
 
 bits=64
@@ -95,29 +93,6 @@ run_script() {
   elif [ "${not_ok}" -gt 0 ] && [ -s "${err}" ]; then
     sed 's/^/    stderr | /' "${err}"
   fi
-}
-
-# Starts orva-sim.exe with the given options and waits (bounded) until it reports its windows.
-simulator_pid=
-start_simulator() {
-  local exe=$1 log=$2 tenths=0
-  shift 2
-  local exe_loader=${wine64_bin}
-  [ "$(pe_bits "${exe}")" = 32 ] && exe_loader=${wine_bin}
-  LC_ALL=${wine_locale} timeout --kill-after=10 300 "${exe_loader}" "${exe}" --verbose \
-    --exit-after-ms 240000 "$@" >"${log}" 2>&1 &
-  simulator_pid=$!
-  until grep -q ' running;' "${log}" 2>/dev/null; do
-    kill -0 "${simulator_pid}" 2>/dev/null && [ ${tenths} -lt 600 ] || return 1
-    sleep 0.1
-    tenths=$((tenths + 1))
-  done
-}
-stop_simulator() {
-  [ -n "${simulator_pid}" ] || return 0
-  kill "${simulator_pid}" 2>/dev/null
-  wait "${simulator_pid}" 2>/dev/null
-  simulator_pid=
 }
 
 # The class library's stand-in and the bridge's own settings, in the registry view of `bits`.

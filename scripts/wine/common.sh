@@ -62,6 +62,34 @@ pe_bits() {
   esac
 }
 
+# A Linux path as Wine's programs see it, through drive Z:.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Starts orva-sim.exe (a Linux path) with the given options under the loader of its bitness and
+# waits (bounded) until it reports its windows; it ends by itself after four minutes at the
+# latest. Fails when it ends or stays silent for a minute. stop_simulator ends it.
+simulator_pid=
+start_simulator() {
+  local exe=$1 log=$2 tenths=0
+  shift 2
+  local exe_loader=${wine64_bin}
+  [ "$(pe_bits "${exe}")" = 32 ] && exe_loader=${wine_bin}
+  LC_ALL=${wine_locale} timeout --kill-after=10 300 "${exe_loader}" "${exe}" --verbose \
+    --exit-after-ms 240000 "$@" >"${log}" 2>&1 &
+  simulator_pid=$!
+  until grep -q ' running;' "${log}" 2>/dev/null; do
+    kill -0 "${simulator_pid}" 2>/dev/null && [ ${tenths} -lt 600 ] || return 1
+    sleep 0.1
+    tenths=$((tenths + 1))
+  done
+}
+stop_simulator() {
+  [ -n "${simulator_pid}" ] || return 0
+  kill "${simulator_pid}" 2>/dev/null
+  wait "${simulator_pid}" 2>/dev/null
+  simulator_pid=
+}
+
 # Makes a fresh 64-bit prefix at $WINEPREFIX; Wine's own output goes to the file $1.
 create_prefix() {
   local log=$1

@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# Builds the Windows installer: one x64 MSI (wixl) with the x64 and the x86 Orvabridge.dll,
+# orvactl.exe and orva-sim.exe, both servers registered for the whole machine in their own
+# registry view (packaging/orvabridge.wxs says what it installs and why).
+#
+#   scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C]
+#
+# X64_BUILD and X86_BUILD are mingw-w64 build directories (or preset names meaning
+# build/<preset>); the version defaults to the project() version of CMakeLists.txt, the one place
+# it is written. The GUIDs, ProgIDs and the type library's name come from the sources
+# (src/com/orvabridge.idl, src/com/registration.h), not from copies.
+set -euo pipefail
+
+repo=$(cd "$(dirname "$0")/.." && pwd)
+usage() {
+  echo "usage: scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C]" >&2
+  exit 2
+}
+
+version=
+positional=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --version) [ $# -ge 2 ] || usage; version=$2; shift 2 ;;
+    --version=*) version=${1#--version=}; shift ;;
+    -h | --help) usage ;;
+    -*) echo "build-msi: unknown option $1" >&2; usage ;;
+    *) positional+=("$1"); shift ;;
+  esac
+done
+[ ${#positional[@]} -eq 3 ] || usage
+out=${positional[2]}
+
+die() {
+  echo "build-msi: $*" >&2
+  exit 1
+}
+
+build_dir() {
+  if [ -d "$1" ]; then
+    (cd "$1" && pwd)
+  elif [ -d "${repo}/build/$1" ]; then
+    echo "${repo}/build/$1"
+  else
+    die "no build directory '$1'"
+  fi
+}
+x64_build=$(build_dir "${positional[0]}")
+x86_build=$(build_dir "${positional[1]}")
+
+if [ -z "${version}" ]; then
+  version=$(sed -nE 's/^project\(orvabridge VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' \
+    "${repo}/CMakeLists.txt")
+  [ -n "${version}" ] || die "no project(orvabridge VERSION A.B.C ...) line in CMakeLists.txt"
+fi
+# A product version of Windows Installer: major and minor at most 255, build at most 65535.
+if ! [[ ${version} =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] || [ "${BASH_REMATCH[1]}" -gt 255 ] ||
+  [ "${BASH_REMATCH[2]}" -gt 255 ] || [ "${BASH_REMATCH[3]}" -gt 65535 ]; then
+  die "version '${version}' is not A.B.C with A, B <= 255 and C <= 65535"
+fi
+
+command -v wixl >/dev/null || die "wixl is not installed (scripts/install-deps.sh installs it)"
+command -v msibuild >/dev/null && command -v msiinfo >/dev/null ||
+  die "msitools is not installed (scripts/install-deps.sh installs it)"
+
+# The PE machine of a file: 64, 32 or unknown.
+# shellcheck source=scripts/wine/common.sh
+. "${repo}/scripts/wine/common.sh"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/orvabridge-msi.XXXXXX")
+trap 'rm -rf "${work}"' EXIT
+
+# The six programs, each checked for its architecture and for DLLs that Windows does not have:
+# the builds link the mingw-w64 run-times statically, and the package ships no run-time DLLs, so
+# a build that needs one (libgcc_s_*, libstdc++-6, libwinpthread-1) would install programs that
+# cannot start.
+objdump=$(command -v x86_64-w64-mingw32-objdump || command -v objdump || true)
+stage() {
+  local build=$1 folder=$2 bits=$3 relative name
+  mkdir -p "${work}/${folder}"
+  for relative in src/com/Orvabridge.dll tools/orvactl/orvactl.exe sim/orva-sim.exe; do
+    name=${build}/${relative}
+    [ -f "${name}" ] || die "${name} is missing; build it first"
+    [ "$(pe_bits "${name}")" = "${bits}" ] || die "${name} is not a ${bits}-bit Windows program"
+    if [ -n "${objdump}" ]; then
+      local runtime
+      runtime=$("${objdump}" -p "${name}" | sed -n 's/^\s*DLL Name: //p' | grep -i '^lib' || true)
+      [ -z "${runtime}" ] || die "${name} needs $(echo "${runtime}" | tr '\n' ' ')which the package does not ship; link the run-times statically"
+    fi
+    cp "${name}" "${work}/${folder}/"
+  done
+}
+stage "${x64_build}" x64 64
+stage "${x86_build}" x86 32
+
+# --- what the sources say --------------------------------------------------------------------
+
+idl=${repo}/src/com/orvabridge.idl
+# Every attribute block with the declaration it belongs to, one a line: "kind name|attributes".
+declarations=$(perl -0777 -ne '
+  s{//[^\n]*}{}g;
+  s{/\*.*?\*/}{}gs;
+  while (/\[([^\[\]]*)\]\s*(library|coclass|interface|dispinterface)\s+(\w+)/g) {
+    my ($attributes, $kind, $name) = ($1, $2, $3);
+    $attributes =~ s/\s+/ /g;
+    print "$kind $name|$attributes\n";
+  }' "${idl}")
+attribute() {  # attribute LINE NAME: the value of NAME(...) in an attribute list
+  sed -nE "s/.*[|, ]$2\(([^)]*)\).*/\1/p" <<<"$1"
+}
+has_flag() {  # has_flag LINE FLAG: whether the attribute list holds the bare FLAG
+  grep -qE "[|, ]$2( *,| *$)" <<<"$1"
+}
+upper() { tr '[:lower:]' '[:upper:]'; }
+
+library=$(grep '^library ' <<<"${declarations}" | head -1)
+class=$(grep '^coclass ' <<<"${declarations}" | head -1)
+[ -n "${library}" ] && [ -n "${class}" ] || die "${idl}: no library or no coclass found"
+library_id=$(attribute "${library}" uuid | upper)
+library_version=$(attribute "${library}" version)
+library_name=$(attribute "${library}" helpstring | sed -E 's/^"(.*)"$/\1/')
+class_id=$(attribute "${class}" uuid | upper)
+[[ ${library_version} =~ ^[0-9]+\.[0-9]+$ ]] || library_version=${library_version}.0
+# What RegisterTypeLib writes as FLAGS: the library's own flags (restricted 1, control 2,
+# hidden 4) and "has a disk image" (8), which a library loaded from a file always has.
+library_flags=8
+has_flag "${library}" restricted && library_flags=$((library_flags | 1))
+has_flag "${library}" control && library_flags=$((library_flags | 2))
+has_flag "${library}" hidden && library_flags=$((library_flags | 4))
+
+registration_h=${repo}/src/com/registration.h
+prog_id=$(sed -nE 's/.*kProgId = L"([^"]+)".*/\1/p' "${registration_h}")
+versioned_prog_id=$(sed -nE 's/.*kVersionedProgId = L"([^"]+)".*/\1/p' "${registration_h}")
+[ -n "${prog_id}" ] && [ -n "${versioned_prog_id}" ] || die "${registration_h}: no ProgIDs found"
+
+# The Interface keys RegisterTypeLib writes: for every dual or automation-compatible interface
+# and every dispatch interface, its name, the automation marshaler as proxy and stub (the type
+# library marshals it), and the library.
+marshaler='{00020424-0000-0000-C000-000000000046}'
+{
+  echo '<?xml version="1.0" encoding="utf-8"?>'
+  echo '<Include xmlns="http://schemas.microsoft.com/wix/2006/wi">'
+  while IFS= read -r declaration; do
+    case ${declaration} in
+      dispinterface\ *) ;;
+      interface\ *) has_flag "${declaration}" dual || has_flag "${declaration}" oleautomation ||
+        continue ;;
+      *) continue ;;
+    esac
+    name=${declaration#* }
+    name=${name%%|*}
+    iid=$(attribute "${declaration}" uuid | upper)
+    key="Software\\Classes\\Interface\\{${iid}}"
+    cat <<WXI
+  <RegistryValue Root="HKLM" Key="${key}" Type="string" Value="${name}"/>
+  <RegistryValue Root="HKLM" Key="${key}\\ProxyStubClsid" Type="string" Value="${marshaler}"/>
+  <RegistryValue Root="HKLM" Key="${key}\\ProxyStubClsid32" Type="string" Value="${marshaler}"/>
+  <RegistryValue Root="HKLM" Key="${key}\\TypeLib" Type="string" Value="{${library_id}}"/>
+  <RegistryValue Root="HKLM" Key="${key}\\TypeLib" Name="Version" Type="string" Value="${library_version}"/>
+WXI
+  done <<<"${declarations}"
+  echo '</Include>'
+} >"${work}/interfaces.wxi"
+grep -q 'Interface' "${work}/interfaces.wxi" || die "${idl}: no automation interface found"
+
+# --- the package -----------------------------------------------------------------------------
+
+cp "${repo}/packaging/orvabridge.wxs" "${repo}/packaging/server-registration.wxi" "${work}/"
+(cd "${work}" && wixl --arch x64 --output orvabridge.msi \
+  -D "Version=${version}" -D "ClassId=${class_id}" -D "LibraryId=${library_id}" \
+  -D "LibraryVersion=${library_version}" -D "LibraryName=${library_name}" \
+  -D "LibraryFlags=${library_flags}" -D "ProgId=${prog_id}" \
+  -D "VersionedProgId=${versioned_prog_id}" orvabridge.wxs) ||
+  die "wixl failed"
+
+# MajorUpgrade in wixl knows no AllowSameVersionUpgrades: the upgrade row gets "maximum
+# included" (512) besides "migrate features" (1), so that a package of the installed version with
+# another product code (a rebuild) replaces that product instead of installing a second one.
+(cd "${work}" && msiinfo export orvabridge.msi Upgrade | tr -d '\r' >Upgrade.idt)
+awk -F'\t' 'BEGIN { OFS = "\t" }
+  NR > 3 && $7 == "WIX_UPGRADE_DETECTED" && int($5 / 512) % 2 == 0 { $5 += 512 }
+  { print }' "${work}/Upgrade.idt" >"${work}/Upgrade.new"
+mv "${work}/Upgrade.new" "${work}/Upgrade.idt"
+(cd "${work}" && msibuild orvabridge.msi -i Upgrade.idt) ||
+  die "msibuild could not change the Upgrade table"
+upgrade_row=$(msiinfo export "${work}/orvabridge.msi" Upgrade | tr -d '\r' |
+  awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" { print $3 " " $5 }')
+[ "${upgrade_row}" = "${version} 513" ] ||
+  die "the upgrade row reads '${upgrade_row}', not '${version} 513' (maximum, migrate features, maximum included)"
+
+product_version=$(msiinfo export "${work}/orvabridge.msi" Property | tr -d '\r' |
+  sed -n 's/^ProductVersion\t//p')
+[ "${product_version}" = "${version}" ] || die "the package says ProductVersion ${product_version}"
+
+mkdir -p "$(dirname "${out}")"
+mv "${work}/orvabridge.msi" "${out}"
+echo "build-msi: ${out} (Orvabridge ${version}, $(stat -c %s "${out}") bytes)"

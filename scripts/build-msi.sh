@@ -63,7 +63,7 @@ command -v wixl >/dev/null || die "wixl is not installed (scripts/install-deps.s
 command -v msibuild >/dev/null && command -v msiinfo >/dev/null ||
   die "msitools is not installed (scripts/install-deps.sh installs it)"
 
-# The PE machine of a file: 64, 32 or unknown.
+# pe_bits, the machine of a PE file (64, 32 or unknown), is the Wine helpers' own.
 # shellcheck source=scripts/wine/common.sh
 . "${repo}/scripts/wine/common.sh"
 

@@ -194,7 +194,7 @@ check_installed() {  # check_installed LABEL SNAPSHOT
     if [ "${view}" = 64 ]; then folder=${x64_folder} kind=win64; else folder=${x86_folder} kind=win32; fi
     local dll
     dll=$(quoted_path "${folder}\\Orvabridge.dll")
-    local found=() expected=() key
+    local found=() key k n v
     for key in "CLSID\\{${class_id}}\\InprocServer32|@|${dll}" \
       "CLSID\\{${class_id}}\\InprocServer32|ThreadingModel|\"Apartment\"" \
       "CLSID\\{${class_id}}\\ProgID|@|\"Orvabridge.Appl.1\"" \
@@ -406,7 +406,8 @@ products=$(installed_products "${packed_upgrade_code}")
 rebuilt_code=$(property "${rebuilt_msi}" ProductCode)
 check "after the rebuilt package exactly one product, the rebuilt one (found: ${products//$'\n'/, })" \
   test "${products}" = "${rebuilt_code} ${next_version}"
-check_installed "rebuilt ${next_version}" upgraded
+snapshot rebuilt 64 && snapshot rebuilt 32
+check_installed "rebuilt ${next_version}" rebuilt
 
 # --- removal ------------------------------------------------------------------------------------
 

@@ -6,7 +6,9 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvabridge::platform {
 
@@ -28,8 +30,22 @@ class FileSystem {
   virtual std::unique_ptr<AppendStream> OpenAppend(std::string_view path, bool shared = false) = 0;
   // The size of a file in bytes; nullopt when there is no such file.
   virtual std::optional<uint64_t> FileSize(std::string_view path) = 0;
-  // Renames a file, replacing a file of the new name. Throws RuntimeFailure.
+  // Renames a file, replacing a file of the new name. Fails while another open of the file
+  // does not share it for removal (a writer's OpenAppend). Throws RuntimeFailure.
   virtual void RenameFile(std::string_view from, std::string_view to) = 0;
+
+  // The whole content of a file, which others may be reading or removing meanwhile. Throws
+  // RuntimeFailure (53 when there is no such file).
+  virtual std::string ReadWholeFile(std::string_view path);
+  // Writes `content` as the file's whole content so that a reader sees either the old content or
+  // the new one, never a part: a temporary file beside it is written, flushed to the disk and
+  // renamed over the old one. Throws RuntimeFailure.
+  virtual void WriteFileDurably(std::string_view path, std::string_view content);
+  // Removes a file; false when there was none. Throws RuntimeFailure for any other failure.
+  virtual bool RemoveFile(std::string_view path);
+  // The names (not paths) of the plain files in a folder, in no particular order. Throws
+  // RuntimeFailure when the folder cannot be read.
+  virtual std::vector<std::string> FilesInFolder(std::string_view folder);
 };
 
 }  // namespace orvabridge::platform

@@ -41,6 +41,8 @@ class RegistryKey {
                                uint32_t& length) = 0;
   virtual RegStatus SetValue(std::string_view name, uint32_t type,
                              std::span<const std::byte> data) = 0;
+  // kNotFound when there is no such value. Keys that cannot change anything refuse it.
+  virtual RegStatus DeleteValue(std::string_view) { return RegStatus::kAccessDenied; }
 };
 
 class Registry {

@@ -6,78 +6,16 @@
 #include <string>
 
 #include "cli.h"
-#include "platform/win32/text_conversion.h"
-#include "platform/win32/unique_handle.h"
+#include "win32/child_program.h"
 #include "win32/cross_process_fixture.h"
 
 namespace orvabridge {
 namespace {
 
-using platform::win32::UniqueHandle;
-using platform::win32::Utf8ToWide;
+using win32_testing::Finished;
 
-struct Finished {
-  DWORD exit_code = 0xFFFFFFFF;
-  std::string out;
-  std::string err;
-};
-
-std::wstring OrvactlPath() {
-  std::wstring path = Utf8ToWide(win32_testing::SimulatorPath());
-  return path.substr(0, path.find_last_of(L'\\') + 1) + L"orvactl.exe";
-}
-
-std::string ReadAll(HANDLE pipe) {
-  std::string bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    bytes.append(buffer, read);
-  }
-  return bytes;
-}
-
-// Runs orvactl.exe with `arguments` (a wide command line, as a console passes it); `close_out`
-// closes the reading end of standard output before the program writes.
 Finished RunOrvactlExe(const std::wstring& arguments, bool close_out = false) {
-  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  UniqueHandle out_read, out_write, err_read, err_write;
-  constexpr DWORD kPipeSize = 1 << 20;  // every answer fits: the program never waits for us
-  Finished finished;
-  if (!::CreatePipe(out_read.Receive(), out_write.Receive(), &inherit, kPipeSize) ||
-      !::CreatePipe(err_read.Receive(), err_write.Receive(), &inherit, kPipeSize)) {
-    ADD_FAILURE() << "no pipes";
-    return finished;
-  }
-  ::SetHandleInformation(out_read.Get(), HANDLE_FLAG_INHERIT, 0);
-  ::SetHandleInformation(err_read.Get(), HANDLE_FLAG_INHERIT, 0);
-  if (close_out) out_read.Reset();
-
-  std::wstring command = L"\"" + OrvactlPath() + L"\" " + arguments;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = out_write.Get();
-  startup.hStdError = err_write.Get();
-  PROCESS_INFORMATION started = {};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &started)) {
-    ADD_FAILURE() << "orvactl.exe did not start: " << ::GetLastError();
-    return finished;
-  }
-  const UniqueHandle process(started.hProcess);
-  const UniqueHandle thread(started.hThread);
-  out_write.Reset();  // the child holds its own copies: reading ends when it does
-  err_write.Reset();
-  if (::WaitForSingleObject(process.Get(), 60000) != WAIT_OBJECT_0) {
-    ::TerminateProcess(process.Get(), 1);
-    ADD_FAILURE() << "orvactl.exe did not end";
-  }
-  ::GetExitCodeProcess(process.Get(), &finished.exit_code);
-  if (out_read) finished.out = ReadAll(out_read.Get());
-  finished.err = ReadAll(err_read.Get());
-  return finished;
+  return win32_testing::RunProgram(L"orvactl.exe", arguments, close_out);
 }
 
 TEST(OrvactlExe, ArgumentsBeyondTheAnsiCodePageArriveWholeAndComeBackAsUtf8) {

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "platform/desk/desk_services.h"
 #include "platform/desk/text_case.h"
 #include "platform/runtime_failure.h"
@@ -87,6 +89,7 @@ fs::path Resolve(const fs::path& root, const WindowsPath& path) {
   return host;
 }
 
+[[noreturn]] void FileNotFound() { throw RuntimeFailure(failure::kFileNotFound, "File not found"); }
 [[noreturn]] void PathNotFound() { throw RuntimeFailure(failure::kPathNotFound, "Path not found"); }
 [[noreturn]] void PermissionDenied() {
   throw RuntimeFailure(failure::kPermissionDenied, "Permission denied");
@@ -199,18 +202,86 @@ std::optional<uint64_t> DeskFiles::FileSize(std::string_view path) {
   return static_cast<uint64_t>(size);
 }
 
+void DeskFiles::RefuseWhileHeld(std::string_view path) {
+  const std::string key = Parse(path).Canonical();
+  {
+    std::lock_guard lock(mutex_);
+    if (locked_.count(key)) PermissionDenied();
+  }
+  std::lock_guard lock(open_->mutex);
+  if (open_->held.count(key)) PermissionDenied();  // a sharing violation
+}
+
 void DeskFiles::RenameFile(std::string_view from, std::string_view to) {
   const fs::path source = HostPath(from), target = HostPath(to);
   std::error_code ec;
-  if (!fs::is_regular_file(source, ec)) PathNotFound();
-  {
-    std::lock_guard lock(mutex_);
-    if (locked_.count(Parse(to).Canonical()) || locked_.count(Parse(from).Canonical())) {
-      PermissionDenied();
-    }
-  }
+  if (!fs::is_regular_file(source, ec)) FileNotFound();
+  RefuseWhileHeld(from);
+  RefuseWhileHeld(to);
   fs::rename(source, target, ec);
   if (ec) AccessError();
+}
+
+std::string DeskFiles::ReadWholeFile(std::string_view path) {
+  const fs::path host = HostPath(path);
+  std::error_code ec;
+  if (!fs::is_regular_file(host, ec)) FileNotFound();
+  {
+    std::lock_guard lock(mutex_);
+    if (locked_.count(Parse(path).Canonical())) PermissionDenied();
+  }
+  std::FILE* file = std::fopen(host.c_str(), "rb");
+  if (!file) AccessError();
+  std::string content;
+  char buffer[64 * 1024];
+  size_t read = 0;
+  while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, read);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) AccessError();
+  return content;
+}
+
+void DeskFiles::WriteFileDurably(std::string_view path, std::string_view content) {
+  const fs::path host = HostPath(path);
+  std::error_code ec;
+  if (!fs::is_directory(host.parent_path(), ec)) PathNotFound();
+  RefuseWhileHeld(path);
+  fs::path temporary = host;
+  temporary += ".new";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) PermissionDenied();
+  const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size() &&
+                       std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+  std::fclose(file);
+  if (!written) {
+    fs::remove(temporary, ec);
+    AccessError();
+  }
+  fs::rename(temporary, host, ec);
+  if (ec) AccessError();
+}
+
+bool DeskFiles::RemoveFile(std::string_view path) {
+  const fs::path host = HostPath(path);
+  std::error_code ec;
+  if (!fs::exists(host, ec)) return false;
+  if (fs::is_directory(host, ec)) PermissionDenied();
+  RefuseWhileHeld(path);
+  if (!fs::remove(host, ec) || ec) AccessError();
+  return true;
+}
+
+std::vector<std::string> DeskFiles::FilesInFolder(std::string_view folder) {
+  const fs::path host = HostPath(folder);
+  std::error_code ec;
+  if (!fs::is_directory(host, ec)) PathNotFound();
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(host, ec)) {
+    if (entry.is_regular_file(ec)) names.push_back(entry.path().filename().string());
+  }
+  if (ec) AccessError();
+  return names;
 }
 
 std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path, bool shared) {

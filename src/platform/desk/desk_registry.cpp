@@ -119,6 +119,13 @@ class DeskKey final : public RegistryKey {
     return RegStatus::kOk;
   }
 
+  RegStatus DeleteValue(std::string_view name) override {
+    std::lock_guard lock(state_->mutex);
+    if (key_->deleted) return RegStatus::kOtherError;
+    if (!(access_ & kKeySetValue)) return RegStatus::kAccessDenied;
+    return key_->values.erase(Lower(name)) > 0 ? RegStatus::kOk : RegStatus::kNotFound;
+  }
+
  private:
   std::shared_ptr<DeskRegistry::State> state_;
   std::shared_ptr<Key> key_;

@@ -95,6 +95,10 @@ class DeskFiles final : public FileSystem {
   std::unique_ptr<AppendStream> OpenAppend(std::string_view path, bool shared) override;
   std::optional<uint64_t> FileSize(std::string_view path) override;
   void RenameFile(std::string_view from, std::string_view to) override;
+  std::string ReadWholeFile(std::string_view path) override;
+  void WriteFileDurably(std::string_view path, std::string_view content) override;
+  bool RemoveFile(std::string_view path) override;
+  std::vector<std::string> FilesInFolder(std::string_view folder) override;
 
   void SetRoot(std::filesystem::path root);
   std::filesystem::path Root() const;
@@ -113,6 +117,10 @@ class DeskFiles final : public FileSystem {
   mutable std::filesystem::path root_;      // empty until first used
   mutable std::filesystem::path own_root_;  // the temporary folder this object made, if any
   std::set<std::string> locked_;            // canonical lower-case Windows paths
+
+  // Throws as Windows would for a file that is locked, or held open by a writer who does not
+  // share it for removal.
+  void RefuseWhileHeld(std::string_view path);
 };
 
 // ---- system services ----

@@ -31,6 +31,8 @@ RuntimeFailure Failure(int32_t number) {
 
 RuntimeFailure FileFailure(uint32_t win32_error) {
   switch (win32_error) {
+    case ERROR_FILE_NOT_FOUND:
+      return Failure(failure::kFileNotFound);
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
     case ERROR_BAD_NETPATH:

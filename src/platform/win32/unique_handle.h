@@ -55,7 +55,14 @@ struct RegistryKeyTraits {
   static void Close(HKEY key) { ::RegCloseKey(key); }
 };
 
+// FindFirstFile's search handle is closed by FindClose.
+struct FindHandleTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE handle) { ::FindClose(handle); }
+};
+
 using UniqueHandle = UniqueOwner<HANDLE, KernelHandleTraits>;
+using UniqueFind = UniqueOwner<HANDLE, FindHandleTraits>;
 using UniqueFile = UniqueOwner<HANDLE, FileHandleTraits>;
 using UniqueKey = UniqueOwner<HKEY, RegistryKeyTraits>;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/win32/error_mapping.h"
 #include "platform/win32/text_conversion.h"
@@ -70,6 +71,82 @@ void Win32FileSystem::RenameFile(std::string_view from, std::string_view to) {
   if (!::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     throw FileFailure(::GetLastError());
   }
+}
+
+std::string Win32FileSystem::ReadWholeFile(std::string_view path) {
+  const std::string ansi = Utf8ToAnsi(path);
+  // Shared for everything, so that reading never stands in a writer's or a remover's way.
+  UniqueFile file(::CreateFileA(ansi.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) throw FileFailure(::GetLastError());
+  std::string content;
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
+      throw FileFailure(::GetLastError());
+    }
+    if (read == 0) return content;
+    content.append(buffer, read);
+  }
+}
+
+void Win32FileSystem::WriteFileDurably(std::string_view path, std::string_view content) {
+  const std::string target = Utf8ToAnsi(path);
+  const std::string temporary = target + ".new";
+  {
+    UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw FileFailure(::GetLastError());
+    const char* data = content.data();
+    size_t left = content.size();
+    while (left > 0) {
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(left, 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(file.Get(), data, chunk, &written, nullptr)) {
+        throw FileFailure(::GetLastError());
+      }
+      if (written == 0) throw FileFailure(ERROR_DISK_FULL);
+      data += written;
+      left -= written;
+    }
+    if (!::FlushFileBuffers(file.Get())) throw FileFailure(::GetLastError());
+  }
+  if (!::MoveFileExA(temporary.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileA(temporary.c_str());
+    throw FileFailure(error);
+  }
+}
+
+bool Win32FileSystem::RemoveFile(std::string_view path) {
+  const std::string ansi = Utf8ToAnsi(path);
+  if (::DeleteFileA(ansi.c_str())) return true;
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) return false;
+  throw FileFailure(error);
+}
+
+std::vector<std::string> Win32FileSystem::FilesInFolder(std::string_view folder) {
+  std::string pattern = Utf8ToAnsi(folder);
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found = {};
+  UniqueFind search(::FindFirstFileA(pattern.c_str(), &found));
+  std::vector<std::string> names;
+  if (!search) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return names;
+    throw FileFailure(error);
+  }
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(AnsiToUtf8(found.cFileName));
+    }
+  } while (::FindNextFileA(search.Get(), &found));
+  return names;
 }
 
 }  // namespace orvabridge::platform::win32

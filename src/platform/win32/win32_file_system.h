@@ -13,6 +13,10 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<AppendStream> OpenAppend(std::string_view path, bool shared) override;
   std::optional<uint64_t> FileSize(std::string_view path) override;
   void RenameFile(std::string_view from, std::string_view to) override;
+  std::string ReadWholeFile(std::string_view path) override;
+  void WriteFileDurably(std::string_view path, std::string_view content) override;
+  bool RemoveFile(std::string_view path) override;
+  std::vector<std::string> FilesInFolder(std::string_view folder) override;
 };
 
 }  // namespace orvabridge::platform::win32

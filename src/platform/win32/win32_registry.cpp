@@ -55,6 +55,11 @@ class Win32RegistryKey final : public RegistryKey {
     return StatusOf(status);
   }
 
+  RegStatus DeleteValue(std::string_view name) override {
+    const std::string ansi_name = Utf8ToAnsi(name);
+    return StatusOf(::RegDeleteValueA(key_.Get(), ansi_name.c_str()));
+  }
+
  private:
   UniqueKey key_;
 };

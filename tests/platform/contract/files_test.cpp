@@ -1,10 +1,12 @@
 // Folders and append-only files with Windows paths on the platform of the build, and the
 // run-time failures their errors become.
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/contract/contract_fixture.h"
 #include "platform/runtime_failure.h"
@@ -68,6 +70,39 @@ TEST_F(PlatformFiles, AFileOpenForAppendingIsReadableButNotWritableByOthers) {
 
   EXPECT_EQ(testing::ReadTestFile(*platform_, path), "line\r\n");
   EXPECT_EQ(FailureNumber([&] { files_.OpenAppend(path); }), failure::kPermissionDenied);
+}
+
+// What a program that takes over another's file relies on: the rename fails while the writer
+// has the file open, and succeeds once it lets go.
+TEST_F(PlatformFiles, AFileIsRenamedOnlyWhileNobodyWritesIt) {
+  const std::string path = root_ + "\\WS.TXT", taken = root_ + "\\WS.TXT.1.claimed";
+  auto writer = files_.OpenAppend(path);
+  writer->Write(Bytes("line\r\n"));
+  EXPECT_EQ(FailureNumber([&] { files_.RenameFile(path, taken); }), failure::kPermissionDenied);
+  writer.reset();
+  files_.RenameFile(path, taken);
+  EXPECT_FALSE(files_.FileSize(path).has_value());
+  EXPECT_EQ(files_.ReadWholeFile(taken), "line\r\n");
+  EXPECT_EQ(FailureNumber([&] { files_.RenameFile(path, taken); }), failure::kFileNotFound);
+}
+
+TEST_F(PlatformFiles, WholeFilesAreReadReplacedListedAndRemoved) {
+  const std::string path = root_ + "\\journal";
+  EXPECT_EQ(FailureNumber([&] { files_.ReadWholeFile(path); }), failure::kFileNotFound);
+  files_.WriteFileDurably(path, "first, longer content");
+  files_.WriteFileDurably(path, std::string("second\0with a zero", 18));
+  EXPECT_EQ(files_.ReadWholeFile(path), std::string("second\0with a zero", 18));
+  files_.CreateFolder(root_ + "\\sub");
+  files_.OpenAppend(root_ + "\\other.txt")->Write(Bytes("x"));
+  auto names = files_.FilesInFolder(root_);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"journal", "other.txt"}));  // no folder, no leftover
+
+  EXPECT_TRUE(files_.RemoveFile(path));
+  EXPECT_FALSE(files_.RemoveFile(path));
+  EXPECT_EQ(files_.FilesInFolder(root_), std::vector<std::string>{"other.txt"});
+  EXPECT_EQ(FailureNumber([&] { files_.FilesInFolder(root_ + "\\missing"); }),
+            failure::kPathNotFound);
 }
 
 TEST_F(PlatformFiles, AFileInAMissingFolderIsAMissingPath) {

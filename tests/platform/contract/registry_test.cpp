@@ -73,6 +73,19 @@ TEST_F(PlatformRegistry, AKeyOpenedForReadingRefusesWrites) {
   ASSERT_NE(key, nullptr);
   EXPECT_EQ(key->SetValue("Text", kRegSz, Bytes(std::string_view("x\0", 2))),
             RegStatus::kAccessDenied);
+  EXPECT_EQ(key->DeleteValue("Text"), RegStatus::kAccessDenied);
+}
+
+TEST_F(PlatformRegistry, ADeletedValueIsGoneAndASecondDeleteFindsNothing) {
+  auto key = registry().OpenKey(RegistryRoot::kCurrentUser, kTestKey, kKeyCreate);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->DeleteValue("text"), RegStatus::kOk);  // names ignore letter case
+  std::byte buffer[16] = {};
+  uint32_t type = 0, length = sizeof(buffer);
+  EXPECT_EQ(key->QueryValue("Text", type, buffer, length), RegStatus::kNotFound);
+  EXPECT_EQ(key->DeleteValue("Text"), RegStatus::kNotFound);
+  length = sizeof(buffer);
+  EXPECT_EQ(key->QueryValue("List", type, buffer, length), RegStatus::kOk);  // the others stay
 }
 
 }  // namespace

@@ -1,0 +1,167 @@
+// orva-relay.exe against orva-sim.exe, each in a process of its own: calls written by a host in
+// text-out mode reach the application in order and exactly once, also when the relay is killed
+// in the middle of a file or the application starts after the relay.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/win32/text_conversion.h"
+#include "win32/child_program.h"
+#include "win32/cross_process_fixture.h"
+
+namespace orvabridge {
+namespace {
+
+using platform::win32::Utf8ToWide;
+using win32_testing::ChildProgram;
+using win32_testing::Finished;
+
+class RelayExe : public testing::CrossProcessTest {
+ protected:
+  void SetUp() override {
+    CrossProcessTest::SetUp();
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    folder_ = platform::win32::WideToUtf8(temp) + "relay-" +
+              std::to_string(::GetCurrentProcessId()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ::CreateDirectoryW(Utf8ToWide(folder_).c_str(), nullptr);
+    workstation_ = platform_->System().ComputerName();
+    trace_ = folder_ + "\\sim-trace.txt";
+  }
+
+  void TearDown() override {
+    SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", "");
+    CrossProcessTest::TearDown();
+  }
+
+  // The host on the terminal server: every call goes to the text-out file, written out at the
+  // latest as the object goes away.
+  void AsHost(const std::function<void(Appl&)>& calls) {
+    SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder_);
+    {
+      auto host = MakeAppl(1.0);
+      ASSERT_TRUE(host->ToFile());
+      calls(*host);
+    }
+    SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", "");
+  }
+
+  static void AddPatient(Appl& appl, std::string id, std::string last_name) {
+    std::string first = "Ada", sex = "F", empty, birth = "10.12.1815", others = "X-" + id;
+    ASSERT_EQ(appl.AddPatientEx(id, first, last_name, sex, empty, empty, empty, empty, empty, birth,
+                                empty, others),
+              1);
+  }
+
+  void StartApplication() {
+    StartSimulator("--demo-data --logged-in demo --trace \"" + trace_ + "\"");
+  }
+
+  std::wstring RelayArguments(const std::wstring& more = L"") const {
+    return L"--once --folder \"" + Utf8ToWide(folder_) + L"\" --workstation " +
+           Utf8ToWide(workstation_) + L" --retry-max 1 " + more;
+  }
+
+  // How many requests of `code` the simulator received, from its trace.
+  size_t Received(uint32_t code) const {
+    std::ifstream in(trace_);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string mark = "request " + std::to_string(code) + " ";
+    size_t count = 0;
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  std::string FolderOfWorkstation() const { return folder_ + "\\" + workstation_ + "\\"; }
+
+  std::string folder_, workstation_, trace_;
+};
+
+TEST_F(RelayExe, AHostsCallsReachTheApplicationInOrder) {
+  AsHost([](Appl& appl) {
+    AddPatient(appl, "7001", "Byron");
+    std::string id = "7001", first = "Ada", last = "King", sex = "F", empty, birth = "10.12.1815";
+    EXPECT_EQ(appl.ChangePatientEx(id, first, last, sex, empty, empty, empty, empty, empty, birth,
+                                   empty, nullptr),
+              1);
+    int32_t options = 0;
+    EXPECT_EQ(appl.ShowPatientEx(id, options), 1);
+  });
+  StartApplication();
+  const Finished relay = win32_testing::RunProgram(L"orva-relay.exe", RelayArguments());
+  EXPECT_EQ(relay.exit_code, 0u) << relay.err;
+  EXPECT_NE(relay.err.find("3 replayed, 0 set aside"), std::string::npos) << relay.err;
+
+  auto appl = AttachTo(simulators_.front());
+  testing::PatientFields current;
+  ASSERT_EQ(current.ReadCurrent(*appl), 1);
+  EXPECT_EQ(current.id, "7001");
+  EXPECT_EQ(current.last, "King");  // changed after it was added
+  EXPECT_EQ(Received(channel::command::kAddPatientExtended), 1u);
+  // Nothing is left in the folder: the claimed file and the journal are removed.
+  EXPECT_EQ(::GetFileAttributesW(Utf8ToWide(FolderOfWorkstation() + workstation_ + ".TXT").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  WIN32_FIND_DATAW found = {};
+  const HANDLE search = ::FindFirstFileW(Utf8ToWide(FolderOfWorkstation() + "*.*").c_str(), &found);
+  size_t files = 0;
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  EXPECT_EQ(files, 0u);
+}
+
+TEST_F(RelayExe, AKilledRelayReplaysEveryLineExactlyOnceWhenStartedAgain) {
+  AsHost([](Appl& appl) {
+    for (const char* id : {"7101", "7102", "7103"}) AddPatient(appl, id, "Line");
+  });
+  StartApplication();
+  // Killed after the first line, then after the last one (before it removed the file).
+  for (const wchar_t* after : {L"1", L"3"}) {
+    const Finished killed = win32_testing::RunProgram(
+        L"orva-relay.exe", RelayArguments(std::wstring(L"--end-abruptly-after ") + after));
+    EXPECT_EQ(killed.exit_code, 9u) << killed.err;
+    if (std::wstring(after) == L"1") {
+      EXPECT_EQ(Received(channel::command::kAddPatientExtended), 1u);
+    }
+  }
+  const Finished relay = win32_testing::RunProgram(L"orva-relay.exe", RelayArguments());
+  EXPECT_EQ(relay.exit_code, 0u) << relay.err;
+  EXPECT_EQ(Received(channel::command::kAddPatientExtended), 3u);
+}
+
+TEST_F(RelayExe, TheApplicationStartingAfterTheRelayGetsEveryLine) {
+  AsHost([](Appl& appl) {
+    AddPatient(appl, "7401", "Early");
+    int32_t options = 0;
+    std::string id = "7401";
+    EXPECT_EQ(appl.ShowPatientEx(id, options), 1);
+  });
+  // Nothing answers yet: a relay that may not wait leaves the lines for later.
+  const Finished impatient = win32_testing::RunProgram(L"orva-relay.exe", RelayArguments());
+  EXPECT_EQ(impatient.exit_code, 3u) << impatient.err;
+
+  ChildProgram relay(L"orva-relay.exe", RelayArguments(L"--wait 60"));
+  ::Sleep(1500);
+  StartApplication();
+  const Finished finished = relay.Wait(90000);
+  EXPECT_EQ(finished.exit_code, 0u) << finished.err;
+  EXPECT_EQ(Received(channel::command::kAddPatientExtended), 1u);
+  EXPECT_EQ(Received(channel::command::kShowPatient), 1u);
+}
+
+TEST_F(RelayExe, VersionAndUsage) {
+  const Finished version = win32_testing::RunProgram(L"orva-relay.exe", L"--version");
+  EXPECT_EQ(version.exit_code, 0u);
+  EXPECT_EQ(version.out.rfind("orva-relay ", 0), 0u) << version.out;
+  EXPECT_EQ(win32_testing::RunProgram(L"orva-relay.exe", L"--frobnicate").exit_code, 2u);
+}
+
+}  // namespace
+}  // namespace orvabridge

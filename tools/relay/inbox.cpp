@@ -1,0 +1,162 @@
+#include "inbox.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <string_view>
+
+#include "platform/runtime_failure.h"
+
+namespace orvabridge::relay {
+namespace {
+
+constexpr std::string_view kClaimedSuffix = ".claimed";
+constexpr std::string_view kJournalHeader = "Orvabridge relay journal 1";
+constexpr int kSequenceDigits = 8;
+
+// The sequence number of a claimed file's name, or nullopt for any other name.
+std::optional<unsigned long> SequenceOf(std::string_view name, std::string_view prefix) {
+  if (name.size() != prefix.size() + kSequenceDigits + kClaimedSuffix.size()) return std::nullopt;
+  if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
+  if (name.substr(name.size() - kClaimedSuffix.size()) != kClaimedSuffix) return std::nullopt;
+  const std::string_view digits = name.substr(prefix.size(), kSequenceDigits);
+  unsigned long value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return value;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+}  // namespace
+
+bool IsWorkstationName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of("\\/:*?\"<>|") == std::string_view::npos &&
+         std::none_of(name.begin(), name.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+Inbox::Inbox(platform::FileSystem& files, platform::CodePage& code_page,
+             platform::SystemServices& system, std::string folder, std::string workstation)
+    : files_(files), code_page_(code_page), system_(system), workstation_(std::move(workstation)) {
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  directory_ = folder + workstation_ + "\\";
+}
+
+std::string Inbox::LivePath() const { return directory_ + workstation_ + ".TXT"; }
+
+std::string Inbox::JournalPath() const { return directory_ + workstation_ + ".relay-journal"; }
+
+std::vector<std::string> Inbox::Claimed() {
+  const std::string prefix = workstation_ + ".TXT.";
+  std::vector<std::pair<unsigned long, std::string>> found;
+  for (std::string& name : files_.FilesInFolder(directory_)) {
+    // Windows compares names without letter case; the sequence decides the order.
+    const std::string_view head = std::string_view(name).substr(0, prefix.size());
+    if (!SameName(head, prefix)) continue;
+    if (auto sequence = SequenceOf(name, head)) found.emplace_back(*sequence, std::move(name));
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> names;
+  for (auto& entry : found) names.push_back(std::move(entry.second));
+  return names;
+}
+
+std::optional<std::string> Inbox::Claim() {
+  const std::optional<uint64_t> size = files_.FileSize(LivePath());
+  if (!size || *size == 0) return std::nullopt;
+  unsigned long next = 1;
+  const std::string prefix = workstation_ + ".TXT.";
+  for (const std::string& name : Claimed()) {
+    next = std::max(next, SequenceOf(name, name.substr(0, prefix.size())).value_or(0) + 1);
+  }
+  char digits[kSequenceDigits + 1];
+  std::snprintf(digits, sizeof digits, "%0*lu", kSequenceDigits, next % 100000000ul);
+  const std::string claimed = prefix + digits + std::string(kClaimedSuffix);
+  files_.RenameFile(LivePath(), directory_ + claimed);
+  return claimed;
+}
+
+ClaimedLines Inbox::Read(const std::string& claimed) {
+  const std::string text = code_page_.FromAnsi(files_.ReadWholeFile(directory_ + claimed));
+  ClaimedLines result;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) {
+      result.cut_off = text.substr(start);
+      break;
+    }
+    size_t length = end - start;
+    if (length > 0 && text[end - 1] == '\r') --length;
+    result.lines.push_back(text.substr(start, length));
+    start = end + 1;
+  }
+  return result;
+}
+
+void Inbox::Finish(const std::string& claimed) {
+  files_.RemoveFile(directory_ + claimed);
+  files_.RemoveFile(JournalPath());
+}
+
+std::optional<JournalEntry> Inbox::LoadJournal() {
+  std::string text;
+  try {
+    text = files_.ReadWholeFile(JournalPath());
+  } catch (const RuntimeFailure& failure) {
+    if (failure.number() == failure::kFileNotFound) return std::nullopt;
+    throw;
+  }
+  // The journal is replaced as a whole, so it is either complete or absent; anything else was
+  // not written by this program and is not trusted.
+  JournalEntry entry;
+  bool header = false, file = false, done = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line(text.data() + start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line == kJournalHeader) {
+      header = true;
+    } else if (line.substr(0, 5) == "file=") {
+      entry.file = std::string(line.substr(5));
+      file = true;
+    } else if (line.substr(0, 5) == "done=") {
+      const std::string_view digits = line.substr(5);
+      done = std::from_chars(digits.data(), digits.data() + digits.size(), entry.done).ec ==
+             std::errc();
+    }
+    start = end + 1;
+  }
+  if (!header || !file || !done) {
+    throw RuntimeFailure(failure::kPathFileAccessError,
+                         "the journal " + JournalPath() + " is damaged; move it away to go on");
+  }
+  return entry;
+}
+
+void Inbox::RecordJournal(const JournalEntry& entry) {
+  files_.WriteFileDurably(JournalPath(), std::string(kJournalHeader) + "\r\nfile=" + entry.file +
+                                             "\r\ndone=" + std::to_string(entry.done) + "\r\n");
+}
+
+void Inbox::SetAside(const std::string& reason, const std::string& masked_line) {
+  const platform::LocalTime t = system_.LocalNow();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  const std::string text =
+      code_page_.ToAnsi("# " + std::string(stamp) + " " + reason + "\r\n" + masked_line + "\r\n");
+  auto stream = files_.OpenAppend(directory_ + workstation_ + ".rejected");
+  stream->Write(std::as_bytes(std::span(text.data(), text.size())));
+}
+
+}  // namespace orvabridge::relay

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Windows installer: one x64 MSI (wixl) with the x64 and the x86 Orvabridge.dll,
-# orvactl.exe and orva-sim.exe, both servers registered for the whole machine in their own
+# orvactl.exe, orva-sim.exe and orva-relay.exe, both servers registered for the whole machine in their own
 # registry view (packaging/orvabridge.wxs says what it installs and why).
 #
 #   scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C]
@@ -70,7 +70,7 @@ command -v msibuild >/dev/null && command -v msiinfo >/dev/null ||
 work=$(mktemp -d "${TMPDIR:-/tmp}/orvabridge-msi.XXXXXX")
 trap 'rm -rf "${work}"' EXIT
 
-# The six programs, each checked for its architecture and for DLLs that Windows does not have:
+# The eight programs, each checked for its architecture and for DLLs that Windows does not have:
 # the builds link the mingw-w64 run-times statically, and the package ships no run-time DLLs, so
 # a build that needs one (libgcc_s_*, libstdc++-6, libwinpthread-1) would install programs that
 # cannot start.
@@ -78,7 +78,8 @@ objdump=$(command -v x86_64-w64-mingw32-objdump || command -v objdump || true)
 stage() {
   local build=$1 folder=$2 bits=$3 relative name
   mkdir -p "${work}/${folder}"
-  for relative in src/com/Orvabridge.dll tools/orvactl/orvactl.exe sim/orva-sim.exe; do
+  for relative in src/com/Orvabridge.dll tools/orvactl/orvactl.exe sim/orva-sim.exe \
+    tools/relay/orva-relay.exe; do
     name=${build}/${relative}
     [ -f "${name}" ] || die "${name} is missing; build it first"
     [ "$(pe_bits "${name}")" = "${bits}" ] || die "${name} is not a ${bits}-bit Windows program"

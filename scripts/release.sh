@@ -2,7 +2,7 @@
 # Builds the release artifacts of the committed sources (HEAD) with one command:
 #
 #   dist/orvabridge-<version>-windows.zip        x86/ and x64/ (Orvabridge.dll, orvactl.exe,
-#                                                orva-sim.exe), the MSI, README.md, CHANGELOG.md
+#                                                orva-sim.exe, orva-relay.exe), the MSI, README.md, CHANGELOG.md
 #                                                and the API reference under docs/api/
 #   dist/orvabridge-<version>-linux-x86_64.tar.gz a native Release install (library, headers,
 #                                                CMake package, orvabridge.pc, bin/orvactl),
@@ -119,7 +119,8 @@ build_configuration native
 
 # --- the Windows binaries: stripped, checked for their bitness and the DLLs they need -----------
 
-windows_binaries=(src/com/Orvabridge.dll tools/orvactl/orvactl.exe sim/orva-sim.exe)
+windows_binaries=(src/com/Orvabridge.dll tools/orvactl/orvactl.exe sim/orva-sim.exe
+  tools/relay/orva-relay.exe)
 # DLLs that every Windows has; anything else a binary imports must travel with it.
 system_dlls=" advapi32.dll kernel32.dll msvcrt.dll odbc32.dll ole32.dll oleaut32.dll shell32.dll \
 user32.dll "

@@ -40,6 +40,8 @@ run_cross() {
   wine_stage "${preset}: test program" scripts/wine/run-tests.sh "${preset}"
   echo "== ${preset}: automation server driven by VBScript under Wine"
   wine_stage "${preset}: VBScript hosts" scripts/wine/com-tests.sh "${preset}"
+  echo "== ${preset}: a C++ host built against the installed CMake package, run under Wine"
+  wine_stage "${preset}: CMake package host" bash scripts/check-package.sh "${preset}"
 }
 
 # Runs one Wine stage; exit code 77 means the machine cannot run that build (a 32-bit one on a

@@ -87,7 +87,7 @@ x64_folder='C:\Program Files\Orvabridge'
 x86_folder='C:\Program Files (x86)\Orvabridge'
 x64_unix=${WINEPREFIX}/drive_c/Program\ Files/Orvabridge
 x86_unix=${WINEPREFIX}/drive_c/Program\ Files\ \(x86\)/Orvabridge
-programs=(Orvabridge.dll orvactl.exe orva-sim.exe)
+programs=(Orvabridge.dll orvactl.exe orva-sim.exe orva-relay.exe)
 
 # --- Wine helpers -------------------------------------------------------------------------------
 
@@ -177,7 +177,7 @@ orvabridge_entries() {
   done | awk '{ n += $1 } END { print n + 0 }'
 }
 
-files_present() {  # all six programs where they belong
+files_present() {  # all eight programs where they belong
   local name
   for name in "${programs[@]}"; do
     [ -f "${x64_unix}/${name}" ] && [ -f "${x86_unix}/${name}" ] || return 1
@@ -341,9 +341,11 @@ file_versions=$(LC_ALL=${wine_locale} timeout --kill-after=10 60 "${wine64_bin}"
 last_word() { tr -d '\r' | awk 'NF { word = $NF } END { print word }'; }
 orvactl_version=$(wine_cmd 60 "${x64_folder}\\orvactl.exe" --version 2>/dev/null | last_word)
 simulator_version=$(wine_cmd 60 "${x64_folder}\\orva-sim.exe" --version 2>/dev/null | last_word)
-versions="MSI ${msi_version}, Orvabridge.dll x64 and x86 ${file_versions% }, orvactl.exe ${orvactl_version}, orva-sim.exe ${simulator_version}, CHANGELOG.md ${changelog_version}"
+relay_version=$(wine_cmd 60 "${x64_folder}\\orva-relay.exe" --version 2>/dev/null | last_word)
+versions="MSI ${msi_version}, Orvabridge.dll x64 and x86 ${file_versions% }, orvactl.exe ${orvactl_version}, orva-sim.exe ${simulator_version}, orva-relay.exe ${relay_version}, CHANGELOG.md ${changelog_version}"
 if [ "${msi_version}" = "${version}" ] && [ "${file_versions}" = "${version}.0 ${version}.0 " ] &&
   [ "${orvactl_version}" = "${version}" ] && [ "${simulator_version}" = "${version}" ] &&
+  [ "${relay_version}" = "${version}" ] &&
   [ "${changelog_version}" = "${version}" ]; then
   pass "every version is the project version ${version}: ${versions}"
 else

@@ -50,11 +50,12 @@ const std::map<std::string_view, std::vector<Entry>>& MemberResults() {
     m["CloseApplication"] = {
         {result::kSuccess, "done; the imaging application stays open"},
         {result::kFormNotLoaded, "hidden form not loaded: the link was dropped"}};
-    m["GetCurrentPatient"] =
-        Join({{result::kSuccess, "patient read"}, {result::kNothingFound, "no patient open"}}, true,
-             {{result::kNoTargetWindow, ""},
-              {result::kTimeout, ""},
-              {result::kUnexpectedReply, "unexpected reply"}});
+    // The current patient is read without the link checks of the guard sequence.
+    m["GetCurrentPatient"] = Join(
+        {{result::kSuccess, "patient read"}, {result::kNothingFound, "no patient open"}}, false,
+        {{result::kNoTargetWindow, ""},
+         {result::kTimeout, ""},
+         {result::kUnexpectedReply, "unexpected reply"}});
     m["FindPatient"] = Join({{result::kSuccess, "patient found"},
                              {result::kNothingFound, "no such patient (or text-out mode)"}},
                             true,

@@ -88,6 +88,7 @@ RelayEnd Relay::Run() {
         const Step step = ReplayClaimed(claimed.front());
         if (step == Step::kStopped) return RelayEnd::kDone;
         if (step == Step::kGaveUp) return RelayEnd::kWaiting;
+        if (step == Step::kTextOut) return RelayEnd::kCannotWork;
         continue;
       }
       std::optional<std::string> taken;
@@ -158,6 +159,12 @@ Relay::Step Relay::ReplayLine(const std::string& line, const std::string& where)
   milliseconds wait = options_.first_retry;
   Clock::time_point waiting_since{};
   for (int attempt = 1;; ++attempt) {
+    // The object reads its settings again when it attaches anew: should text-out mode have been
+    // switched on here meanwhile, the call would only go into a text-out file again.
+    if (appl_.ToFile()) {
+      log_(where + ": this workstation is now in text-out mode itself; the relay stops");
+      return Step::kTextOut;
+    }
     std::map<std::string, orvactl::Value> arguments = call.arguments;
     // A launch is asked for once: an application that starts slowly is waited for, not started
     // again at every try.

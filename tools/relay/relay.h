@@ -56,7 +56,7 @@ class Relay {
   size_t set_aside() const { return set_aside_; }
 
  private:
-  enum class Step { kDone, kStopped, kGaveUp };
+  enum class Step { kDone, kStopped, kGaveUp, kTextOut };
 
   Step ReplayClaimed(const std::string& claimed);
   Step ReplayLine(const std::string& line, const std::string& where);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/text_conversion.h"
+#include "support/thread_runner.h"
 #include "win32/child_program.h"
 #include "win32/cross_process_fixture.h"
 
@@ -155,6 +156,65 @@ TEST_F(RelayExe, TheApplicationStartingAfterTheRelayGetsEveryLine) {
   EXPECT_EQ(finished.exit_code, 0u) << finished.err;
   EXPECT_EQ(Received(channel::command::kAddPatientExtended), 1u);
   EXPECT_EQ(Received(channel::command::kShowPatient), 1u);
+}
+
+// The host flushes every 250 ms while a relay that runs on keeps taking its files over: each call
+// arrives once. The relay is then ended as a kill would end it.
+TEST_F(RelayExe, CallsFlushedWhileTheRelayRunsArriveOnceEach) {
+  StartApplication();
+  constexpr int kCalls = 10;
+  // The host's object is made in text-out mode before the relay starts, so that the relay's own
+  // object never sees the setting.
+  SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder_);
+  auto host = MakeAppl(1.0);
+  SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", "");
+  ASSERT_TRUE(host->ToFile());
+  ChildProgram relay(L"orva-relay.exe", L"--folder \"" + Utf8ToWide(folder_) +
+                                            L"\" --workstation " + Utf8ToWide(workstation_) +
+                                            L" --retry-max 1");
+  for (int k = 0; k < kCalls; ++k) {
+    AddPatient(*host, std::to_string(7600 + k), "Flushed");
+    testing::PumpUntil(
+        windows(), [] { return false; }, std::chrono::milliseconds(120));
+  }
+  host.reset();  // the last lines are written as the host's object goes away
+  for (int waited = 0; waited < 600 && Received(channel::command::kAddPatientExtended) <
+                                           static_cast<size_t>(kCalls);
+       ++waited) {
+    ::Sleep(100);
+  }
+  ::Sleep(500);  // time for a line replayed twice to show
+  EXPECT_EQ(Received(channel::command::kAddPatientExtended), static_cast<size_t>(kCalls));
+}
+
+TEST_F(RelayExe, LinesThatCannotBeReplayedAreSetAsideAndALockedFileWaits) {
+  StartApplication();
+  ::CreateDirectoryW(Utf8ToWide(FolderOfWorkstation()).c_str(), nullptr);
+  const std::wstring live = Utf8ToWide(FolderOfWorkstation() + workstation_ + ".TXT");
+  {
+    std::ofstream out(platform::win32::WideToUtf8(live).c_str(), std::ios::binary);
+    out << "FindPatient ; 1001 ; Smith ; Jones ; x\r\nUserLogin ; drsmith ; hunter2\r\n"
+           "ShowPatientEx ; 1001 ; 0\r\n";
+  }
+  // Another program holds the file without sharing it: the relay cannot take it over.
+  HANDLE held = ::CreateFileW(live.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const Finished waiting = win32_testing::RunProgram(L"orva-relay.exe", RelayArguments());
+  EXPECT_EQ(waiting.exit_code, 3u) << waiting.err;
+  EXPECT_NE(waiting.err.find("cannot take over"), std::string::npos) << waiting.err;
+  ::CloseHandle(held);
+
+  const Finished relay = win32_testing::RunProgram(L"orva-relay.exe", RelayArguments());
+  EXPECT_EQ(relay.exit_code, 0u) << relay.err;
+  EXPECT_NE(relay.err.find("1 replayed, 2 set aside"), std::string::npos) << relay.err;
+  EXPECT_EQ(relay.err.find("hunter2"), std::string::npos);
+  EXPECT_EQ(Received(channel::command::kShowPatient), 1u);
+  std::ifstream in((FolderOfWorkstation() + workstation_ + ".rejected").c_str(), std::ios::binary);
+  const std::string rejected((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(rejected.find("ambiguous"), std::string::npos) << rejected;
+  EXPECT_NE(rejected.find("too few fields"), std::string::npos) << rejected;
+  EXPECT_EQ(rejected.find("hunter2"), std::string::npos) << rejected;
 }
 
 TEST_F(RelayExe, VersionAndUsage) {

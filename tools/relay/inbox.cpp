@@ -51,6 +51,8 @@ Inbox::Inbox(platform::FileSystem& files, platform::CodePage& code_page,
 
 std::string Inbox::LivePath() const { return directory_ + workstation_ + ".TXT"; }
 
+std::string Inbox::LockPath() const { return directory_ + workstation_ + ".relay-lock"; }
+
 std::string Inbox::JournalPath() const { return directory_ + workstation_ + ".relay-journal"; }
 
 std::vector<std::string> Inbox::Claimed() {

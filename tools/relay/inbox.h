@@ -4,6 +4,8 @@
 //                                      the order of n, removed when every line is dealt with
 //   <workstation>.relay-journal        how many lines of which claimed file are dealt with
 //   <workstation>.rejected             lines set aside, each after a comment with the reason
+//   <workstation>.relay-lock           held open by the relay at work, so that a second relay
+//                                      (an autostart and one started by hand) stays out
 #pragma once
 
 #include <cstddef>
@@ -38,6 +40,7 @@ class Inbox {
 
   const std::string& Directory() const { return directory_; }  // ends in "\"
   std::string LivePath() const;
+  std::string LockPath() const;
 
   // Renames the live file to the next claimed name, so that the library's next flush starts a
   // new one. Nothing (nullopt) when there is no live file or it is empty. Throws RuntimeFailure

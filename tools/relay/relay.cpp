@@ -55,6 +55,33 @@ Relay::Relay(RelayOptions options, platform::Platform& platform, Appl& appl, Rel
              options_.workstation) {}
 
 RelayEnd Relay::Run() {
+  const RelayEnd end = RunLoop();
+  if (lock_) {
+    lock_.reset();
+    try {
+      platform_.Files().RemoveFile(inbox_.LockPath());
+    } catch (const RuntimeFailure& failure) {
+      // Another relay took the lock over the moment it was free; its file is its own now.
+      log_("left " + inbox_.LockPath() + " in place: " + failure.description());
+    }
+  }
+  return end;
+}
+
+bool Relay::HoldLock() {
+  if (lock_) return true;
+  try {
+    // Open for appending, shared for reading only: a second relay's open of it fails.
+    lock_ = platform_.Files().OpenAppend(inbox_.LockPath());
+    return true;
+  } catch (const RuntimeFailure& failure) {
+    log_("another relay is working on " + inbox_.Directory() + " (" + inbox_.LockPath() +
+         " is in use: " + failure.description() + "); this one ends");
+    return false;
+  }
+}
+
+RelayEnd Relay::RunLoop() {
   Clock::time_point unavailable_since{};
   bool told_unavailable = false;
   // Once: gives up when the file has stayed unavailable for longer than allowed.
@@ -83,6 +110,7 @@ RelayEnd Relay::Run() {
         if (!Pause(options_.poll)) return RelayEnd::kDone;
         continue;
       }
+      if (!HoldLock()) return RelayEnd::kCannotWork;
       const std::vector<std::string> claimed = inbox_.Claimed();
       if (!claimed.empty()) {
         const Step step = ReplayClaimed(claimed.front());

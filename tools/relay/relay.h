@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -49,6 +50,8 @@ class Relay {
  public:
   Relay(RelayOptions options, platform::Platform& platform, Appl& appl, RelayLog log);
 
+  // Takes the folder's lock when the folder exists, and gives it up (removing the lock file) at
+  // the end.
   RelayEnd Run();
 
   // Lines replayed and set aside so far.
@@ -58,6 +61,9 @@ class Relay {
  private:
   enum class Step { kDone, kStopped, kGaveUp, kTextOut };
 
+  RelayEnd RunLoop();
+  // False when another relay holds the folder's lock.
+  bool HoldLock();
   Step ReplayClaimed(const std::string& claimed);
   Step ReplayLine(const std::string& line, const std::string& where);
   void SetAside(const std::string& reason, const std::string& line, const std::string& where);
@@ -70,6 +76,7 @@ class Relay {
   Appl& appl_;
   RelayLog log_;
   Inbox inbox_;
+  std::unique_ptr<platform::AppendStream> lock_;
   size_t replayed_ = 0;
   size_t set_aside_ = 0;
   size_t dealt_with_ = 0;

@@ -328,6 +328,21 @@ TEST_F(RelayNative, CallsWrittenWhileTheRelayRunsAreAllReplayedOnce) {
   EXPECT_NE(log_.str().find("took over"), std::string::npos);
 }
 
+// Two relays on one folder (the autostart one and one started by hand) would both replay the
+// oldest claimed file: the second stays out while the first works.
+TEST_F(RelayNative, ASecondRelayStaysOutWhileOneWorks) {
+  workbench_->StartApplication(true);
+  WriteLive("ShowPatientEx ; 1001 ; 0\r\n");
+  auto first = platform_->Files().OpenAppend(directory_ + workstation_ + ".relay-lock");
+  EXPECT_EQ(Replay(), RelayEnd::kCannotWork);
+  EXPECT_NE(log_.str().find("another relay is working"), std::string::npos) << log_.str();
+  EXPECT_EQ(Received(command::kShowPatient), 0u);
+  first.reset();
+  EXPECT_EQ(Replay(), RelayEnd::kDone) << log_.str();
+  EXPECT_EQ(Received(command::kShowPatient), 1u);
+  EXPECT_TRUE(FolderContent().empty());  // the lock file goes with the relay
+}
+
 TEST_F(RelayNative, TheCommandLineRefusesToRelayIntoTextOutAndWritesTheAutostartEntry) {
   auto run = [&](std::vector<std::string> args, std::string* out_text = nullptr) {
     std::ostringstream out, err;

@@ -12,11 +12,6 @@
 namespace orvabridge::environment {
 namespace {
 
-bool IsSafeFileName(const std::string& name) {
-  if (name == "." || name == "..") return false;
-  return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
-}
-
 constexpr const char* kErrorPrefix = "Orvabridge.GetComputerOrClientName ERROR: ";
 constexpr const char* kBoxCaption = "Orvabridge";
 
@@ -78,6 +73,19 @@ class StepRunner {
 
 }  // namespace
 
+std::string SettingsBaseKey(std::string_view vendor_key, std::string_view application_key) {
+  return "Software\\" + std::string(vendor_key) + "\\" + std::string(application_key);
+}
+
+std::string ConfiguredTextOutFolder(SettingsReader& settings) {
+  return TrimSpaces(settings.ReadSetting("Orvabridge", "OrvabridgeTXTOUT"));
+}
+
+bool IsSafeFileName(std::string_view name) {
+  if (name == "." || name == "..") return false;
+  return name.find_first_of("\\/:*?\"<>|") == std::string_view::npos;
+}
+
 bool LoadStartupConfiguration(platform::Platform& platform, SettingsReader& settings,
                               StartupTarget target) {
   Installation& installation = target.installation;
@@ -119,7 +127,7 @@ bool LoadStartupConfiguration(platform::Platform& platform, SettingsReader& sett
   });
   step.Run([&] {
     installation.settings_base_key =
-        "Software\\" + installation.vendor_key + "\\" + installation.application_key;
+        SettingsBaseKey(installation.vendor_key, installation.application_key);
   });
   step.Run([&] { target.computer_name = platform.System().ComputerName(); });
 
@@ -136,9 +144,7 @@ bool LoadStartupConfiguration(platform::Platform& platform, SettingsReader& sett
     target.workstation_name = workstation.empty() ? target.computer_name : workstation;
   });
 
-  step.Run([&] {
-    target.text_out_setting = TrimSpaces(settings.ReadSetting("Orvabridge", "OrvabridgeTXTOUT"));
-  });
+  step.Run([&] { target.text_out_setting = ConfiguredTextOutFolder(settings); });
 
   step.Run([&] {
     // Each listed name is followed by a zero character, so "name + zero" finds whole entries and

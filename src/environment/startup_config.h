@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "environment/installation.h"
 #include "environment/settings.h"
@@ -16,6 +17,17 @@ struct StartupTarget {
   std::string& text_out_setting;
   Installation& installation;
 };
+
+// "Software\<vendor>\<application>", the key below which the settings live.
+std::string SettingsBaseKey(std::string_view vendor_key, std::string_view application_key);
+
+// The text-out folder as configured ("OrvabridgeTXTOUT", spaces trimmed), before the
+// workstation's exceptions apply; empty when none is set.
+std::string ConfiguredTextOutFolder(SettingsReader& settings);
+
+// Whether a workstation name may become a folder and a file name below the text-out folder:
+// nothing that could reach outside it.
+bool IsSafeFileName(std::string_view name);
 
 // Runs the whole routine. A missing class library sets `class_library_missing` and changes
 // nothing else; any other failure shows the "Orvabridge.GetComputerOrClientName ERROR: " box and

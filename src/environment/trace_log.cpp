@@ -1,7 +1,6 @@
 #include "environment/trace_log.h"
 
 #include <atomic>
-#include <cstdio>
 
 #include "environment/settings.h"
 
@@ -20,10 +19,8 @@ std::string WithProcessId(std::string path, uint32_t process_id) {
 }
 
 std::string Stamp(const platform::LocalTime& t, uint32_t process_id, uint32_t thread_id) {
-  char text[80];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d [%u:%u] ", t.year, t.month,
-                t.day, t.hour, t.minute, t.second, t.millisecond, process_id, thread_id);
-  return text;
+  return platform::LocalTimeText(t) + " [" + std::to_string(process_id) + ":" +
+         std::to_string(thread_id) + "] ";
 }
 
 }  // namespace

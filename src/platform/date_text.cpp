@@ -1,6 +1,7 @@
 #include "platform/date_text.h"
 
 #include <array>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,13 @@ namespace orvabridge::platform {
 
 bool SystemServices::IsDate(std::string_view text) {
   return IsDateText(text, DateOrder::kDayMonthYear);
+}
+
+std::string LocalTimeText(const LocalTime& t) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, t.millisecond);
+  return text;
 }
 
 namespace {

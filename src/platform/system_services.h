@@ -20,6 +20,9 @@ struct LocalTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
 };
 
+// "2026-12-07 18:33:38.123": how the logs of the library and its tools stamp their lines.
+std::string LocalTimeText(const LocalTime& time);
+
 struct MessageBoxRequest {
   std::string text;
   std::string caption;

@@ -12,12 +12,6 @@ namespace {
 
 constexpr const char* kSection = "Orvabridge";
 
-std::string Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 std::string WithoutTrailingBackslash(std::string path) {
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
   return path;
@@ -66,7 +60,7 @@ CheckLine CheckSettings(DoctorContext& context) {
   const bool key_exists = quiet.Reg().OpenKey(platform::RegistryRoot::kLocalMachine,
                                               installation.settings_base_key + "\\" + kSection,
                                               platform::kKeyRead) != nullptr;
-  const std::string setting = Trimmed(settings.ReadSetting(kSection, "OrvabridgeTXTOUT"));
+  const std::string setting = environment::ConfiguredTextOutFolder(settings);
   findings.Detail("settings key " + key + (key_exists ? "" : " (missing)"));
   findings.Detail("workstation " + context.workstation + ", computer " + computer);
   findings.Detail("OrvabridgeTXTOUT \"" + setting + "\"");

@@ -35,13 +35,6 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool IsWorkstationName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of("\\/:*?\"<>|") == std::string_view::npos &&
-         std::none_of(name.begin(), name.end(),
-                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-}
-
 Inbox::Inbox(platform::FileSystem& files, platform::CodePage& code_page,
              platform::SystemServices& system, std::string folder, std::string workstation)
     : files_(files), code_page_(code_page), system_(system), workstation_(std::move(workstation)) {
@@ -73,16 +66,18 @@ std::vector<std::string> Inbox::Claimed() {
 std::optional<std::string> Inbox::Claim() {
   const std::optional<uint64_t> size = files_.FileSize(LivePath());
   if (!size || *size == 0) return std::nullopt;
-  unsigned long next = 1;
+  // Claimed() is in the order of the sequence: the next number follows the last one's.
   const std::string prefix = workstation_ + ".TXT.";
-  for (const std::string& name : Claimed()) {
-    next = std::max(next, SequenceOf(name, name.substr(0, prefix.size())).value_or(0) + 1);
-  }
+  const std::vector<std::string> claimed = Claimed();
+  const unsigned long next =
+      claimed.empty()
+          ? 1
+          : SequenceOf(claimed.back(), claimed.back().substr(0, prefix.size())).value_or(0) + 1;
   char digits[kSequenceDigits + 1];
   std::snprintf(digits, sizeof digits, "%0*lu", kSequenceDigits, next % 100000000ul);
-  const std::string claimed = prefix + digits + std::string(kClaimedSuffix);
-  files_.RenameFile(LivePath(), directory_ + claimed);
-  return claimed;
+  const std::string name = prefix + digits + std::string(kClaimedSuffix);
+  files_.RenameFile(LivePath(), directory_ + name);
+  return name;
 }
 
 ClaimedLines Inbox::Read(const std::string& claimed) {
@@ -151,12 +146,8 @@ void Inbox::RecordJournal(const JournalEntry& entry) {
 }
 
 void Inbox::SetAside(const std::string& reason, const std::string& masked_line) {
-  const platform::LocalTime t = system_.LocalNow();
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  const std::string text =
-      code_page_.ToAnsi("# " + std::string(stamp) + " " + reason + "\r\n" + masked_line + "\r\n");
+  const std::string text = code_page_.ToAnsi("# " + platform::LocalTimeText(system_.LocalNow()) +
+                                             " " + reason + "\r\n" + masked_line + "\r\n");
   auto stream = files_.OpenAppend(directory_ + workstation_ + ".rejected");
   stream->Write(std::as_bytes(std::span(text.data(), text.size())));
 }

@@ -69,7 +69,4 @@ class Inbox {
   std::string workstation_;
 };
 
-// Whether a workstation name may become a folder and a file name below the text-out folder.
-bool IsWorkstationName(std::string_view name);
-
 }  // namespace orvabridge::relay

@@ -1,12 +1,12 @@
 #include "relay_cli.h"
 
 #include <charconv>
-#include <cstdio>
 #include <optional>
 
 #include "appl/appl_access.h"
 #include "environment/class_library.h"
 #include "environment/settings.h"
+#include "environment/startup_config.h"
 #include "platform/program_control.h"
 #include "platform/runtime_failure.h"
 #include "relay.h"
@@ -123,12 +123,9 @@ std::string ConfiguredFolder(platform::Platform& platform) {
                                                    platform.Databases());
     environment::InstallationInfo info;
     library->GetInstallationInfo(info);
-    const std::string base = "Software\\" + info.vendor_key + "\\" + info.application_key;
+    const std::string base = environment::SettingsBaseKey(info.vendor_key, info.application_key);
     environment::SettingsReader settings(platform.Reg(), platform.AnsiCodePage(), base);
-    std::string folder = settings.ReadSetting("Orvabridge", "OrvabridgeTXTOUT");
-    const size_t first = folder.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return folder.substr(first, folder.find_last_not_of(' ') - first + 1);
+    return environment::ConfiguredTextOutFolder(settings);
   } catch (const RuntimeFailure&) {
     return {};  // no class library: the folder must be given
   }
@@ -166,14 +163,6 @@ int Autostart(const CommandLine& line, platform::Platform& platform, std::ostrea
   }
   out << "orva-relay: starts at logon as: " << command << "\n";
   return relay_exit::kDone;
-}
-
-std::string Stamp(platform::SystemServices& system) {
-  const platform::LocalTime t = system.LocalNow();
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, t.millisecond);
-  return text;
 }
 
 }  // namespace
@@ -222,7 +211,7 @@ int RunRelay(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return relay_exit::kUsage;
   }
   if (!line.workstation_given) line.options.workstation = platform->System().ComputerName();
-  if (!IsWorkstationName(line.options.workstation)) {
+  if (line.options.workstation.empty() || !environment::IsSafeFileName(line.options.workstation)) {
     err << "orva-relay: \"" << line.options.workstation << "\" cannot be a workstation's name\n";
     return relay_exit::kUsage;
   }
@@ -239,7 +228,7 @@ int RunRelay(const std::vector<std::string>& args, std::ostream& out, std::ostre
   }
   platform::SystemServices& system = platform->System();
   auto log = [&](const std::string& event) {
-    const std::string text = Stamp(system) + " " + event;
+    const std::string text = platform::LocalTimeText(system.LocalNow()) + " " + event;
     err << text << std::endl;
     if (log_file) {
       const std::string ansi = platform->AnsiCodePage().ToAnsi(text) + "\r\n";

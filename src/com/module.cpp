@@ -1,7 +1,8 @@
 #include "com/module.h"
 
 #include <atomic>
-#include <vector>
+
+#include "platform/win32/module_file.h"
 
 namespace orvabridge::com {
 namespace {
@@ -16,17 +17,7 @@ std::atomic<bool> pinned{false};
 void SetModuleInstance(HINSTANCE instance) { module_instance = instance; }
 HINSTANCE ModuleInstance() { return module_instance; }
 
-std::wstring ModulePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(module_instance, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return {};
-    // A full buffer means the path may have been cut: try again with more room.
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);
-  }
-}
+std::wstring ModulePath() { return platform::win32::ModuleFileName(module_instance); }
 
 void AddObject() { ++live_objects; }
 void RemoveObject() { --live_objects; }

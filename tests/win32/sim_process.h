@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/program_control.h"
 #include "platform/win32/text_conversion.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/windows_include.h"
@@ -25,18 +26,8 @@ inline constexpr char kSimulatorClass[] = "ThunderRT6MDIForm";
 
 // orva-sim.exe sits next to the test program (the build copies it there).
 inline std::string SimulatorPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  path.resize(path.find_last_of(L'\\') + 1);
-  return platform::win32::WideToUtf8(path) + kSimulatorProgram;
+  const std::string self = platform::ExecutablePath();
+  return self.substr(0, self.find_last_of('\\') + 1) + kSimulatorProgram;
 }
 
 // The process that owns a window; 0 when there is no such window.

@@ -12,22 +12,24 @@
 namespace orvabridge::platform::win32 {
 namespace {
 
+// WriteFile takes at most a DWORD per call; a short write (disk full) is reported as an error.
+void WriteAll(HANDLE file, std::span<const std::byte> bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) {
+      throw FileFailure(::GetLastError());
+    }
+    if (written == 0) throw FileFailure(ERROR_DISK_FULL);
+    bytes = bytes.subspan(written);
+  }
+}
+
 class Win32AppendStream final : public AppendStream {
  public:
   explicit Win32AppendStream(UniqueFile file) : file_(std::move(file)) {}
 
-  void Write(std::span<const std::byte> bytes) override {
-    // WriteFile takes at most a DWORD per call; a short write (disk full) is reported as an error.
-    while (!bytes.empty()) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-      DWORD written = 0;
-      if (!::WriteFile(file_.Get(), bytes.data(), chunk, &written, nullptr)) {
-        throw FileFailure(::GetLastError());
-      }
-      if (written == 0) throw FileFailure(ERROR_DISK_FULL);
-      bytes = bytes.subspan(written);
-    }
-  }
+  void Write(std::span<const std::byte> bytes) override { WriteAll(file_.Get(), bytes); }
 
  private:
   UniqueFile file_;
@@ -99,18 +101,7 @@ void Win32FileSystem::WriteFileDurably(std::string_view path, std::string_view c
     UniqueFile file(::CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw FileFailure(::GetLastError());
-    const char* data = content.data();
-    size_t left = content.size();
-    while (left > 0) {
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(left, 1u << 30));
-      DWORD written = 0;
-      if (!::WriteFile(file.Get(), data, chunk, &written, nullptr)) {
-        throw FileFailure(::GetLastError());
-      }
-      if (written == 0) throw FileFailure(ERROR_DISK_FULL);
-      data += written;
-      left -= written;
-    }
+    WriteAll(file.Get(), std::as_bytes(std::span(content.data(), content.size())));
     if (!::FlushFileBuffers(file.Get())) throw FileFailure(::GetLastError());
   }
   if (!::MoveFileExA(temporary.c_str(), target.c_str(),

@@ -1,6 +1,7 @@
 #include <atomic>
 
 #include "platform/program_control.h"
+#include "platform/win32/module_file.h"
 #include "platform/win32/text_conversion.h"
 #include "platform/win32/windows_include.h"
 
@@ -30,19 +31,7 @@ bool StopRequested() { return stop_requested; }
 void RequestStop() { stop_requested = true; }
 void ClearStopRequest() { stop_requested = false; }
 
-std::string ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return win32::WideToUtf8(path);
-    }
-    path.resize(path.size() * 2);  // cut off: ask again with more room
-  }
-}
+std::string ExecutablePath() { return win32::WideToUtf8(win32::ModuleFileName(nullptr)); }
 
 void EndProcessAbruptly(int exit_code) {
   ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(exit_code));

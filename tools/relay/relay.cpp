@@ -168,8 +168,7 @@ Relay::Step Relay::ReplayClaimed(const std::string& claimed) {
     // Written and flushed before the next line runs: a relay killed from here on goes on after
     // this line.
     inbox_.RecordJournal({claimed, next + 1});
-    ++dealt_with_;
-    if (options_.after_line) options_.after_line(dealt_with_);
+    if (options_.after_line) options_.after_line(replayed_ + set_aside_);
   }
   inbox_.Finish(claimed);
   log_("finished " + claimed + " (" + std::to_string(total) + " lines)");

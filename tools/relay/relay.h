@@ -79,7 +79,6 @@ class Relay {
   std::unique_ptr<platform::AppendStream> lock_;
   size_t replayed_ = 0;
   size_t set_aside_ = 0;
-  size_t dealt_with_ = 0;
 };
 
 }  // namespace orvabridge::relay

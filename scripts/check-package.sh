@@ -79,14 +79,10 @@ if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ];
 fi
 
 bits=$(pe_bits "${consumer}")
-run=wine_cmd
-if [ "${bits}" = 32 ]; then
-  run=wine32_cmd
-  if ! machine_runs_32bit; then
-    echo "== package: NOT RUN: the find_package host was built, but it is a 32-bit program and" \
-      "${no_32bit_reason}"
-    exit 77
-  fi
+if ! run=$(wine_runner_for "${consumer}"); then
+  echo "== package: NOT RUN: the find_package host was built, but it is a 32-bit program and" \
+    "${no_32bit_reason}"
+  exit 77
 fi
 
 simulator_pid=

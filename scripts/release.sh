@@ -125,18 +125,9 @@ windows_binaries=(src/com/Orvabridge.dll tools/orvactl/orvactl.exe sim/orva-sim.
 system_dlls=" advapi32.dll kernel32.dll msvcrt.dll odbc32.dll ole32.dll oleaut32.dll shell32.dll \
 user32.dll "
 
-# The machine type in a PE file's header: 64, 32 or unknown.
-pe_bits() {
-  local pe machine
-  pe=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
-  [ -n "${pe}" ] || { echo unknown; return; }
-  machine=$(od -An -tx2 -j$((pe + 4)) -N2 "$1" | tr -d ' ')
-  case ${machine} in
-    8664) echo 64 ;;
-    014c) echo 32 ;;
-    *) echo unknown ;;
-  esac
-}
+# pe_bits, the machine of a PE file (64, 32 or unknown), is the Wine helpers' own.
+# shellcheck source=scripts/wine/common.sh
+. "${repo}/scripts/wine/common.sh"
 
 stage=${work}/stage
 windows_name=orvabridge-${version}-windows

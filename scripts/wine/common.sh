@@ -62,6 +62,17 @@ pe_bits() {
   esac
 }
 
+# The command that runs a Windows program of this one's bitness: wine_cmd for a 64-bit program,
+# wine32_cmd for a 32-bit one. Prints nothing and fails when the machine cannot run it.
+wine_runner_for() {
+  if [ "$(pe_bits "$1")" = 32 ]; then
+    machine_runs_32bit || return 1
+    echo wine32_cmd
+  else
+    echo wine_cmd
+  fi
+}
+
 # A Linux path as Wine's programs see it, through drive Z:.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 

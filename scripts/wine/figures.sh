@@ -23,13 +23,8 @@ export WINEARCH=win64
 export HOME=${HOME:-${build}}
 # shellcheck source=scripts/wine/common.sh
 . "${repo}/scripts/wine/common.sh"
-run=wine_cmd
-if [ "$(pe_bits "${figures}")" = 32 ]; then
-  machine_runs_32bit || { echo "figures: ${no_32bit_reason}" >&2; exit 77; }
-  run=wine32_cmd
-fi
+run=$(wine_runner_for "${figures}") || { echo "figures: ${no_32bit_reason}" >&2; exit 77; }
 trap stop_wineserver EXIT
 create_prefix "${build}/wine-prefix-figures.log"
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 "${run}" 3600 "$(windows_path "${figures}")" "$(windows_path "${build}/sim/orva-sim.exe")" \
   "$(windows_path "${build}/src/com/Orvabridge.dll")" "$@"

@@ -43,15 +43,10 @@ if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ];
   echo "run-tests: wine (with wine64) is not installed (scripts/install-deps.sh installs it)" >&2
   exit 2
 fi
-bits=$(pe_bits "${tests_exe}")
-run=wine_cmd
-if [ "${bits}" = 32 ]; then
-  run=wine32_cmd
-  if ! machine_runs_32bit; then
-    # Exit code 77: not run, for a reason of the machine (test.sh reports it).
-    echo "run-tests: NOT RUN: ${tests_exe} is a 32-bit program and ${no_32bit_reason}" >&2
-    exit 77
-  fi
+if ! run=$(wine_runner_for "${tests_exe}"); then
+  # Exit code 77: not run, for a reason of the machine (test.sh reports it).
+  echo "run-tests: NOT RUN: ${tests_exe} is a 32-bit program and ${no_32bit_reason}" >&2
+  exit 77
 fi
 
 seconds_since() {

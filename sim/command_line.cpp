@@ -127,6 +127,11 @@ const std::vector<Option>& Options() {
        }},
       {"--duplicate-reply", "", "answer every request twice",
        [](SimCommandLine& line, std::string_view) { line.faults.duplicate_reply = true; }},
+      {"--look-every-ms", "N",
+       "look at messages only every N ms, busy in between (below 5000: slow, not hung)",
+       [](SimCommandLine& line, std::string_view v) {
+         line.options.look_interval = ParseMilliseconds("--look-every-ms", v);
+       }},
       {"--freeze-ms", "N", "right after starting, look at no message for N ms (a hung program)",
        [](SimCommandLine& line, std::string_view v) {
          line.freeze = ParseMilliseconds("--freeze-ms", v);

@@ -35,6 +35,10 @@ void InstallOnDesktop(const std::shared_ptr<platform::desk::Desktop>& desktop, s
         } catch (const std::exception&) {
           return false;
         }
+        // A started program is a process of its own: its windows' captions are read without
+        // asking its thread, as they are of any other program.
+        desk->SetThreadProcess(desk->Windows().WindowThread(simulator->main_window()),
+                               desk->NewProcess());
         StartedSimulators& started = Started();
         std::lock_guard lock(started.mutex);
         started.simulators.push_back(std::move(simulator));

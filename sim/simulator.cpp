@@ -122,6 +122,7 @@ void Simulator::RunLoop() {
     if (!windows_.PumpMessages() || stopping_) return;
     SendDueReplies();
     if (stopping_) return;  // sending takes incoming sends too, the stop request among them
+    if (options_.look_interval.count() > 0) std::this_thread::sleep_for(options_.look_interval);
     windows_.WaitForMessage(NextWakeUp());
   }
 }

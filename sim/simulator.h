@@ -53,6 +53,10 @@ struct SimOptions {
   int32_t version_major = 3, version_minor = 1, version_build = 1199;
   int show_command = platform::kSwShow;  // how the main window is first shown
   std::string launch_arguments;          // the command line it was started with, if any
+  // After each look at its messages the application works this long before it looks again (busy
+  // loading a series, say): it answers late, but it is not hung as long as this stays below the
+  // system's five seconds.
+  std::chrono::milliseconds look_interval{0};
 };
 
 // Sees what the simulator receives and sends, on the simulator's thread and outside its lock, in

@@ -12,8 +12,9 @@ struct Timing {
   // How often a wait re-checks that the target window still exists: no message tells us that a
   // window of another process went away, so the blocking wait wakes up this often to look.
   std::chrono::milliseconds window_check_interval{50};
-  // How long a window of the imaging application's class may take to tell its title during a
-  // search; one that takes longer (a hung program of another maker) counts as untitled.
+  // How long a window of the host's own process with the imaging application's class may take to
+  // tell its title during a search; one that takes longer counts as untitled. Other processes'
+  // titles are read from the window manager without asking them.
   std::chrono::milliseconds title_read_limit{300};
   // The longest a request that awaits no reply may take to be handed over (scaled): the usual
   // request time-out.

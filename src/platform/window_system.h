@@ -175,8 +175,11 @@ class WindowSystem {
       std::span<const std::string> classes);
 
   virtual std::string ClassName(WindowHandle window) = 0;
-  // The window's text as the get-text message (13) reports it; empty when there is none, and
-  // when the window does not answer within `limit` or is reported as hung.
+  // The window's text. A window of another process: the caption the window manager keeps,
+  // read without asking that process (Win32's InternalGetWindowText), so that a busy or hung
+  // program never holds the caller. A window of this process: what the get-text message (13)
+  // reports, empty when the window does not answer within `limit` or is reported as hung.
+  // Empty when there is no text or no such window.
   virtual std::string WindowText(WindowHandle window, Clock::duration limit) = 0;
 
   virtual WindowHandle Parent(WindowHandle window) = 0;

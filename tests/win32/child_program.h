@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 #include "platform/win32/text_conversion.h"
@@ -22,8 +23,7 @@ struct Finished {
 
 // A program next to the test program.
 inline std::wstring ProgramPath(const wchar_t* name) {
-  std::wstring path = platform::win32::Utf8ToWide(SimulatorPath());
-  return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+  return platform::win32::Utf8ToWide(ProgramFolder()) + name;
 }
 
 class ChildProgram {
@@ -67,11 +67,13 @@ class ChildProgram {
     if (process_) ::TerminateProcess(process_.Get(), 1);
   }
 
-  // Waits for the program to end (ending it after `limit_ms`) and collects what it wrote.
-  Finished Wait(DWORD limit_ms = 60000) {
+  // Waits for the program to end (ending it after `limit`, stretched by the machine's time
+  // scale) and collects what it wrote.
+  Finished Wait(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
     Finished finished;
     if (!process_) return finished;
-    if (::WaitForSingleObject(process_.Get(), limit_ms) != WAIT_OBJECT_0) {
+    const auto milliseconds = static_cast<DWORD>(Scaled(limit).count());
+    if (::WaitForSingleObject(process_.Get(), milliseconds) != WAIT_OBJECT_0) {
       ::TerminateProcess(process_.Get(), 1);
       ::WaitForSingleObject(process_.Get(), 5000);
       ADD_FAILURE() << "the program did not end";

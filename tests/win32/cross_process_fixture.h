@@ -50,8 +50,9 @@ class CrossProcessTest : public LinkTest {
   platform::WindowSystem& windows() { return platform_->Windows(); }
 
   // Starts orva-sim the way any program starts another and waits until its windows exist.
-  win32_testing::SimProcess& StartSimulator(const std::string& arguments) {
-    const std::string command = "\"" + win32_testing::SimulatorPath() + "\" " + arguments;
+  win32_testing::SimProcess& StartSimulator(
+      const std::string& arguments, const std::string& program = win32_testing::SimulatorPath()) {
+    const std::string command = "\"" + program + "\" " + arguments;
     win32_testing::SimProcess& process = simulators_.emplace_back(
         platform_->System().StartProcess(command, platform::kSwShowMinNoActive));
     EXPECT_TRUE(process.valid());

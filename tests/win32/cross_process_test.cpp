@@ -59,6 +59,33 @@ TEST_F(CrossProcessTest, ARunningSimulatorIsFoundAndAnswersRequests) {
   EXPECT_EQ(win32_testing::SimulatorMainWindows(windows()).size(), 1u) << "nothing launched";
 }
 
+// The other tests may run against another build's simulator (ORVA_TEST_SIMULATOR); this one takes
+// the simulator of this very build, so that a host and an application of the same bitness meet.
+TEST_F(CrossProcessTest, TheSimulatorOfThisBuildAnswersToo) {
+  const SimProcess& simulator =
+      StartSimulator("--demo-data --logged-in demo", win32_testing::OwnSimulatorPath());
+  auto appl = AttachTo(simulator);
+  std::string id = demo::kSecondPatient, first, last;
+  EXPECT_EQ(appl->FindPatient(id, first, last), 1);
+  EXPECT_EQ(first, demo::kSecondFirstName);
+}
+
+// An application busy loading a series looks at its messages only now and then. Its title is read
+// without asking it, so it is told on the first pass and answers within that pass's wait: it is
+// attached, and the library never starts a second copy of it (the class library names the
+// simulator as the executable to start).
+TEST_F(CrossProcessTest, ABusyApplicationIsAttachedOnTheFirstPassAndNeverLaunchedAgain) {
+  // Far beyond the 300 ms a title read used to wait, within the 2 s the search waits for replies.
+  const SimProcess& busy = StartSimulator("--demo-data --look-every-ms 1200");
+  auto appl = MakeAppl(1.0);
+  std::string name, version;
+  EXPECT_EQ(appl->InitApplication(name, version), 1);
+  EXPECT_EQ(name, "Orvanta");
+  EXPECT_EQ(win32_testing::ProcessOfWindow(link::ThisThread().target_window), busy.id());
+  EXPECT_EQ(win32_testing::SimulatorMainWindows(windows()).size(), 1u)
+      << "a second copy of the imaging application was started";
+}
+
 TEST_F(CrossProcessTest, ASimulatorKilledWhileTheLibraryWaitsGivesNoTargetWindow) {
   SimProcess& simulator = StartSimulator("--demo-data --no-reply --only-for 1016");
   auto appl = AttachTo(simulator);

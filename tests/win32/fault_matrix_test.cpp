@@ -99,7 +99,8 @@ TEST_F(FaultMatrixTest, HungApplicationEndsTheCallAtItsTimeOut) {
 }
 
 TEST_F(FaultMatrixTest, HungProgramOfAnotherMakerDoesNotHoldUpAttaching) {
-  // Its main window has the imaging application's class; its title cannot be read.
+  // Its main window has the imaging application's class; it answers nothing, but its title is
+  // the window manager's and is read without asking it.
   StartSimulator("--app-key Practice --title \"Practice Manager\" --freeze-ms 20000");
   const SimProcess& imaging = StartSimulator(kDemo);
   const auto started = Clock::now();

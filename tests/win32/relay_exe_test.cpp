@@ -149,10 +149,13 @@ TEST_F(RelayExe, TheApplicationStartingAfterTheRelayGetsEveryLine) {
   const Finished impatient = win32_testing::RunProgram(L"orva-relay.exe", RelayArguments());
   EXPECT_EQ(impatient.exit_code, 3u) << impatient.err;
 
-  ChildProgram relay(L"orva-relay.exe", RelayArguments(L"--wait 60"));
+  // The relay waits for the application long enough for a slow machine to start both.
+  const auto wait = std::chrono::duration_cast<std::chrono::seconds>(
+      win32_testing::Scaled(std::chrono::seconds(60)));
+  ChildProgram relay(L"orva-relay.exe", RelayArguments(L"--wait " + std::to_wstring(wait.count())));
   ::Sleep(1500);
   StartApplication();
-  const Finished finished = relay.Wait(90000);
+  const Finished finished = relay.Wait(std::chrono::seconds(90));
   EXPECT_EQ(finished.exit_code, 0u) << finished.err;
   EXPECT_EQ(Received(channel::command::kAddPatientExtended), 1u);
   EXPECT_EQ(Received(channel::command::kShowPatient), 1u);

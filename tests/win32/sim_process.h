@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,11 +25,23 @@ namespace orvabridge::win32_testing {
 inline constexpr char kSimulatorProgram[] = "orva-sim.exe";
 inline constexpr char kSimulatorClass[] = "ThunderRT6MDIForm";
 
-// orva-sim.exe sits next to the test program (the build copies it there).
-inline std::string SimulatorPath() {
+// The test program's own folder, with its closing backslash.
+inline std::string ProgramFolder() {
   const std::string self = platform::ExecutablePath();
-  return self.substr(0, self.find_last_of('\\') + 1) + kSimulatorProgram;
+  return self.substr(0, self.find_last_of('\\') + 1);
 }
+
+// The orva-sim.exe the cross-process tests start: the one next to the test program (the build
+// copies it there), or the one ORVA_TEST_SIMULATOR names. The 32-bit tests run against the 64-bit
+// build's simulator that way where every 32-bit start is costly (an emulator): a 32-bit host
+// meets a 64-bit imaging application at many practices, and the records must not care.
+inline std::string SimulatorPath() {
+  if (const char* other = std::getenv("ORVA_TEST_SIMULATOR"); other && *other) return other;
+  return ProgramFolder() + kSimulatorProgram;
+}
+
+// The orva-sim.exe of this very build, whatever ORVA_TEST_SIMULATOR says.
+inline std::string OwnSimulatorPath() { return ProgramFolder() + kSimulatorProgram; }
 
 // The process that owns a window; 0 when there is no such window.
 inline uint32_t ProcessOfWindow(platform::WindowHandle window) {
@@ -60,8 +73,9 @@ class SimProcess {
   // Starts orva-sim.exe with `arguments` and keeps its handle from the first moment, so that even
   // a process that ends at once can be waited for and asked for its exit code.
   static SimProcess Launch(std::string_view arguments,
-                           int show_command = platform::kSwShowMinNoActive) {
-    std::wstring command = L"\"" + platform::win32::Utf8ToWide(SimulatorPath()) + L"\" " +
+                           int show_command = platform::kSwShowMinNoActive,
+                           const std::string& program = SimulatorPath()) {
+    std::wstring command = L"\"" + platform::win32::Utf8ToWide(program) + L"\" " +
                            platform::win32::Utf8ToWide(arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -84,7 +98,7 @@ class SimProcess {
   // Waits for the process to end by itself; its exit code, or nullopt when the patience ran out.
   std::optional<uint32_t> WaitForExit() {
     if (!valid() ||
-        ::WaitForSingleObject(process_.Get(), Milliseconds(kPatience)) != WAIT_OBJECT_0) {
+        ::WaitForSingleObject(process_.Get(), Milliseconds(Patience())) != WAIT_OBJECT_0) {
       return std::nullopt;
     }
     DWORD code = 0;
@@ -96,7 +110,7 @@ class SimProcess {
   void Kill() {
     if (!valid()) return;
     ::TerminateProcess(process_.Get(), 0xDEAD);
-    ::WaitForSingleObject(process_.Get(), Milliseconds(kPatience));
+    ::WaitForSingleObject(process_.Get(), Milliseconds(Patience()));
     process_.Reset();
   }
 
@@ -141,7 +155,7 @@ inline std::vector<platform::WindowHandle> SimulatorMainWindows(platform::Window
 // this looks now and then. An empty handle when the patience ran out.
 inline platform::WindowHandle WaitForMainWindow(platform::WindowSystem& windows,
                                                 uint32_t process_id) {
-  const auto deadline = Clock::now() + kPatience;
+  const auto deadline = Clock::now() + Patience();
   for (;;) {
     const auto found = SimulatorMainWindows(windows, process_id);
     if (!found.empty()) return found.front();

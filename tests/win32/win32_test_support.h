@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,8 +21,24 @@ using platform::WindowHandle;
 using platform::WindowMessage;
 using platform::WindowSystem;
 
+// How many times slower than a real processor this machine runs the test program and the programs
+// it starts: ORVA_TEST_TIME_SCALE, which the test command sets where 32-bit programs run in an
+// emulator (1 when unset). Waits for another process, or for something it does, are stretched by
+// it; the library's own time-outs are not.
+inline double TimeScale() {
+  static const double scale = [] {
+    const char* text = std::getenv("ORVA_TEST_TIME_SCALE");
+    const double value = text ? std::atof(text) : 1.0;
+    return value >= 1.0 ? value : 1.0;
+  }();
+  return scale;
+}
+inline std::chrono::milliseconds Scaled(std::chrono::milliseconds wait) {
+  return std::chrono::milliseconds(static_cast<long long>(wait.count() * TimeScale()));
+}
+
 // Long enough never to end a healthy test; it only keeps a broken one from hanging forever.
-inline constexpr std::chrono::seconds kPatience{30};
+inline std::chrono::milliseconds Patience() { return Scaled(std::chrono::seconds(30)); }
 
 inline WindowBlueprint MessageOnlyBlueprint() {
   WindowBlueprint blueprint;
@@ -43,7 +60,7 @@ inline WindowBlueprint TopLevelBlueprint(std::string class_name, std::string tit
 
 // Pumps the calling thread's messages until `done` holds or the patience runs out.
 inline bool PumpUntil(WindowSystem& windows, const std::function<bool()>& done) {
-  return testing::PumpUntil(windows, done, kPatience);
+  return testing::PumpUntil(windows, done, Patience());
 }
 
 // A window of the calling thread, destroyed when the owner goes out of scope.

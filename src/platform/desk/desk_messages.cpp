@@ -107,6 +107,21 @@ bool DeskWindows::HungLocked(const ThreadQueue& queue) const {
 
 void DeskWindows::LookedAtQueueLocked(ThreadQueue& queue) { queue.last_look = Clock::now(); }
 
+uint32_t DeskWindows::ProcessOfLocked(ThreadId thread) const {
+  const auto found = thread_process_.find(thread);
+  return found == thread_process_.end() ? 1 : found->second;
+}
+
+void DeskWindows::SetThreadProcess(ThreadId thread, uint32_t process) {
+  Lock lock(mutex_);
+  thread_process_[thread] = process;
+}
+
+uint32_t DeskWindows::NewProcess() {
+  Lock lock(mutex_);
+  return next_process_++;
+}
+
 void DeskWindows::SetHungAfter(Clock::duration quiet) {
   Lock lock(mutex_);
   hung_after_ = quiet;
@@ -259,7 +274,16 @@ bool DeskWindows::PostDestroy(WindowHandle window) {
 }
 
 std::string DeskWindows::WindowText(WindowHandle window, Clock::duration limit) {
-  if (!IsWindow(window)) return std::string();
+  {
+    Lock lock(mutex_);
+    const Window* w = FindLocked(window);
+    if (!w) return std::string();
+    // Another process's window: the caption as the window manager keeps it, without asking the
+    // window's thread (which may be busy or hung).
+    if (ProcessOfLocked(w->thread) != ProcessOfLocked(ThisThreadId())) {
+      return w->title.substr(0, std::min(w->title.size(), kGetTextCapacity - 1));
+    }
+  }
   Payload payload;
   payload.text_capacity = kGetTextCapacity;
   std::string text;

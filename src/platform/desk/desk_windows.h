@@ -84,6 +84,8 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   bool SetOwner(WindowHandle window, WindowHandle owner);
   bool InputAttached(ThreadId a, ThreadId b) const;
   void SetHungAfter(Clock::duration quiet);
+  void SetThreadProcess(ThreadId thread, uint32_t process);
+  uint32_t NewProcess();
 
   // Called when a thread that used this desktop ends: its windows go, its queue goes.
   void ThreadExited(ThreadId thread);
@@ -148,6 +150,7 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
                      const Payload& payload, std::optional<Deadline> limit,
                      std::string* text_out = nullptr);
   bool HungLocked(const ThreadQueue& queue) const;
+  uint32_t ProcessOfLocked(ThreadId thread) const;
   void LookedAtQueueLocked(ThreadQueue& queue);
   void HandleSentLocked(Lock& lock, std::shared_ptr<SentItem> item);
   void CompleteLocked(SentItem& item, intptr_t result);
@@ -171,6 +174,9 @@ class DeskWindows final : public WindowSystem, public std::enable_shared_from_th
   std::vector<WindowHandle> foreground_changes_;
   std::set<std::pair<ThreadId, ThreadId>> attachments_;  // (from, to) as AttachThreadInput got them
   Clock::duration hung_after_ = std::chrono::seconds(5);
+  // The "process" of each thread that was given one; every other thread is in process 1.
+  std::unordered_map<ThreadId, uint32_t> thread_process_;
+  uint32_t next_process_ = 2;
 };
 
 }  // namespace orvabridge::platform::desk

@@ -130,6 +130,10 @@ bool Desktop::SetOwner(WindowHandle window, WindowHandle owner) {
 bool Desktop::InputAttached(ThreadId a, ThreadId b) const { return windows_->InputAttached(a, b); }
 
 void Desktop::SetHungAfter(Clock::duration quiet) { windows_->SetHungAfter(quiet); }
+uint32_t Desktop::NewProcess() { return windows_->NewProcess(); }
+void Desktop::SetThreadProcess(ThreadId thread, uint32_t process) {
+  windows_->SetThreadProcess(thread, process);
+}
 
 std::shared_ptr<Desktop> ProcessDesktop() {
   static const std::shared_ptr<Desktop> desktop = Desktop::Create();

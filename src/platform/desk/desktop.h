@@ -29,9 +29,11 @@
 //   windows too. Windows receive no WM_CREATE/WM_DESTROY messages. PostDestroy queues the
 //   destruction among the posted messages of the window's thread, which carries it out when it
 //   next pumps.
-// - WindowText sends the get-text message (13) with a 1024-byte char buffer (wparam = capacity,
-//   lparam = the buffer's address); the default processing (handler returns nullopt) copies the
-//   title, so a window of another thread is asked on its own thread. A handler that answers 13
+// - WindowText of a window of another "process" (SetThreadProcess) is its title, read without its
+//   thread. For a window of the caller's own process it sends the get-text message (13) with a
+//   1024-byte char buffer (wparam = capacity, lparam = the buffer's address); the default
+//   processing (handler returns nullopt) copies the title, so a window of another thread is asked
+//   on its own thread. A handler that answers 13
 //   itself writes zero-terminated UTF-8 into the buffer and returns the length. A thread that
 //   does not pump blocks WindowText on its windows, as it would on Win32.
 // - A quit request stays: once PostQuitMessage ran, every PumpMessages of that thread returns
@@ -168,6 +170,11 @@ class Desktop : public Platform {
   // A thread counts as hung (sends with an abort-if-hung limit fail at once) when it has not
   // looked at its messages for this long while not waiting for them; Win32 takes 5 seconds.
   void SetHungAfter(Clock::duration quiet);
+  // Threads belong to "processes": every thread is in process 1 (the test's or tool's own) until
+  // it is put in another one. WindowText reads the caption of another process's window without
+  // asking the window's thread, as Win32 does; windows of the caller's own process are asked.
+  uint32_t NewProcess();  // a process number no thread has yet
+  void SetThreadProcess(ThreadId thread, uint32_t process);
 
  private:
   std::shared_ptr<DeskCodePage> code_page_;

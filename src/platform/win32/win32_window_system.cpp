@@ -316,10 +316,24 @@ std::string Win32WindowSystem::ClassName(WindowHandle window) {
 }
 
 std::string Win32WindowSystem::WindowText(WindowHandle window, Clock::duration limit) {
+  const HWND hwnd = ToHwnd(window);
+  DWORD process = 0;
+  CountSystemCall();
+  if (::GetWindowThreadProcessId(hwnd, &process) == 0) return {};
+  if (process != ::GetCurrentProcessId()) {
+    // Another program's window: the caption the window manager keeps for it, read without sending
+    // anything to that program, so that one that is busy (or hung) costs the caller nothing.
+    wchar_t buffer[kTextBufferSize] = {};
+    CountSystemCall();
+    const int length = ::InternalGetWindowText(hwnd, buffer, kTextBufferSize);
+    return WideToUtf8(std::wstring_view(buffer, static_cast<size_t>(std::max(length, 0))));
+  }
+  // A window of this process is asked (the get-text message), as the text may be its window
+  // procedure's own; a thread of ours that does not answer within `limit` gives no title.
   char buffer[kTextBufferSize] = {};
   // The system copies the text back into this buffer only while the send lasts, so a window that
   // answers after the limit cannot write into it any more.
-  const SendResult sent = SendWithin(ToHwnd(window), WM_GETTEXT, kTextBufferSize,
+  const SendResult sent = SendWithin(hwnd, WM_GETTEXT, kTextBufferSize,
                                      reinterpret_cast<LPARAM>(buffer), Clock::now() + limit, true);
   RethrowDispatchFailure();
   if (!sent.handled() || sent.result <= 0) return {};

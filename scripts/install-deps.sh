@@ -2,6 +2,9 @@
 # Installs everything the builds and tests need on Debian 12, as root. Safe to run again: when
 # every package is already there it does not touch apt at all.
 set -euo pipefail
+#   scripts/install-deps.sh              everything the builds and tests need on this machine
+#   scripts/install-deps.sh --emulator   also qemu-user-static where the kernel runs 32-bit
+#                                        programs itself (scripts/enable-32bit.sh --emulate)
 
 packages=(
   # native build and tests
@@ -25,6 +28,12 @@ packages=(
   # ODBC with the SQLite driver, natively and for 32-bit programs under Wine
   unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3 libodbc2:i386 libsqliteodbc:i386
 )
+
+# Wine's 32-bit loader is a 32-bit Linux program. A kernel without IA-32 emulation cannot run it;
+# there qemu-user-static runs it, registered with the kernel by scripts/enable-32bit.sh.
+if [ "${1:-}" = --emulator ] || ! bash "$(dirname "$0")/enable-32bit.sh" --check; then
+  packages+=(qemu-user-static)
+fi
 
 native_arch=$(dpkg --print-architecture)
 

@@ -46,8 +46,34 @@ stop_wineserver() { timeout 30 "${wineserver_bin}" -k >/dev/null 2>&1 || true; }
 machine_runs_32bit() {
   [ -n "${wine_bin}" ] && timeout 30 "${wine_bin}" --version >/dev/null 2>&1
 }
-no_32bit_reason="this machine's kernel does not run 32-bit programs (IA-32 emulation is off), \
-which Wine's 32-bit loader is"
+no_32bit_reason="this machine runs no 32-bit programs, which Wine's 32-bit loader is (IA-32 \
+emulation is off and no emulator is registered; scripts/enable-32bit.sh registers one)"
+
+# Whether 32-bit programs run in qemu-user here: a binfmt_misc handler that sends i386 programs to
+# it is registered and enabled (scripts/enable-32bit.sh). The kernel consults such handlers
+# before running a program itself.
+runs_32bit_emulated() {
+  local handler
+  for handler in /proc/sys/fs/binfmt_misc/*; do
+    [ -f "${handler}" ] || continue
+    if grep -qx enabled "${handler}" 2>/dev/null && grep -q '^interpreter .*qemu-i386' "${handler}"; then
+      return 0
+    fi
+  done
+  return 1
+}
+if runs_32bit_emulated; then
+  # Debian's Wine has no preloader for its 32-bit loader, which therefore reserves everything
+  # above 2 GB at start, in ever smaller pieces when it cannot have it whole. In qemu's emulated
+  # 4 GB every piece fails after a scan of the emulator's page table: some 65,000 tries, 45 to
+  # 60 s for every 32-bit process. An emulated address space of 2 GB and 32 MB (a 32-bit Windows
+  # program that is not large-address-aware gets 2 GB, and the loader's own libraries need room
+  # above) leaves almost nothing to try: a process starts in a few seconds.
+  export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0x82000000}
+  # Compute runs some four times slower in the emulator: the tests stretch their waits for other
+  # processes by this much (never the library's own time-outs).
+  export ORVA_TEST_TIME_SCALE=${ORVA_TEST_TIME_SCALE:-4}
+fi
 
 # The machine type in a PE file's header: 64, 32 or unknown.
 pe_bits() {

@@ -309,9 +309,14 @@ create_prefix "${work}/wine-prefix.log"
 
 # The script host registers its own type library the first time it runs: once before the first
 # snapshot, so that the snapshots show only what the installer does.
+# The 32-bit one registers its own as well, when it is going to run.
 echo 'WScript.Echo "ready"' >"${work}/ready.vbs"
 LC_ALL=${wine_locale} timeout --kill-after=10 60 "${wine64_bin}" 'C:\windows\system32\cscript.exe' \
   //nologo "$(windows_path "${work}/ready.vbs")" >/dev/null 2>&1
+if machine_runs_32bit; then
+  LC_ALL=${wine_locale} timeout --kill-after=10 120 "${wine_bin}" 'C:\windows\syswow64\cscript.exe' \
+    //nologo "$(windows_path "${work}/ready.vbs")" >/dev/null 2>&1
+fi
 snapshot before 64 && snapshot before 32
 if msiexec install.log /i "$(windows_path "${first_msi}")"; then
   pass "msiexec /i orvabridge-${version}.msi /qn"
@@ -357,9 +362,11 @@ fi
 run_session 64
 if machine_runs_32bit; then
   run_session 32
-  x86_version=$(LC_ALL=${wine_locale} timeout --kill-after=10 60 "${wine_bin}" \
-    "${x86_folder}\\orvactl.exe" --version 2>/dev/null | last_word)
-  check "the x86 orvactl.exe says ${version}" test "${x86_version}" = "${version}"
+  for program in orvactl orva-relay; do
+    x86_version=$(LC_ALL=${wine_locale} timeout --kill-after=10 120 "${wine_bin}" \
+      "${x86_folder}\\${program}.exe" --version 2>/dev/null | last_word)
+    check "the x86 ${program}.exe says ${version}" test "${x86_version}" = "${version}"
+  done
 else
   not_run+=("the 32-bit script host's session with the installed x86 server and simulator, and the x86 programs' --version")
   echo "NOT RUN - the 32-bit script host with the installed x86 server: ${no_32bit_reason}"

@@ -15,6 +15,8 @@ packages=(
   wixl msitools doxygen
   # the simulator's data files (header-only; the cross builds use the same headers)
   nlohmann-json3-dev
+  # line editing and history for `orvactl shell` at a terminal (the native build)
+  libedit-dev
   # fuzzing (preset "fuzz"): clang 14, its libFuzzer and sanitizer run-times, and llvm-symbolizer
   # for readable stacks in the reports
   clang-14 libclang-rt-14-dev llvm-14

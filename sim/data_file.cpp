@@ -431,19 +431,57 @@ SimModel ParseSimData(std::string_view text, std::string_view source) {
   return ReadModel(reader, document);
 }
 
-SimModel ReadSimDataFile(const std::filesystem::path& path) {
+std::string ReadDataFileText(const std::filesystem::path& path) {
   const std::u8string utf8_path = path.u8string();
   const std::string source(utf8_path.begin(), utf8_path.end());
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    throw DataFileError(source + ": is a folder, not a data file");
+  }
   std::ifstream file(path, std::ios::binary);
   if (!file) {
-    std::error_code error;
     throw DataFileError(source + ": " +
                         (std::filesystem::exists(path, error) ? "cannot be read" : "no such file"));
   }
   std::ostringstream text;
   text << file.rdbuf();
   if (file.bad()) throw DataFileError(source + ": cannot be read");
-  return ParseSimData(text.str(), source);
+  return text.str();
+}
+
+SimModel ReadSimDataFile(const std::filesystem::path& path) {
+  const std::u8string utf8_path = path.u8string();
+  return ParseSimData(ReadDataFileText(path), std::string(utf8_path.begin(), utf8_path.end()));
+}
+
+std::vector<std::string> LostCharacterWarnings(std::string_view text, std::string_view source,
+                                               platform::CodePage& code_page) {
+  std::vector<std::string> warnings;
+  const Json document = Json::parse(text.begin(), text.end(), nullptr,
+                                    /*allow_exceptions=*/false, /*ignore_comments=*/true);
+  // Every text in the document, with its JSON path; a key naming a password keeps its value's
+  // characters out of the message.
+  const auto visit = [&](const auto& self, const Json& value, const std::string& path,
+                         bool secret) -> void {
+    if (value.is_object()) {
+      for (const auto& [key, member] : value.items()) {
+        self(self, member, Member(path, key), key.find("password") != std::string::npos);
+      }
+    } else if (value.is_array()) {
+      for (size_t i = 0; i < value.size(); ++i) self(self, value[i], Element(path, i), secret);
+    } else if (value.is_string()) {
+      const platform::LostCharacters lost =
+          platform::FindLostCharacters(code_page, value.get_ref<const std::string&>());
+      if (!lost.any()) return;
+      std::string line = std::string(source) + ": " + path + ": " + std::to_string(lost.count) +
+                         (lost.count == 1 ? " character" : " characters") + " the ANSI code page " +
+                         code_page.Name() + " cannot hold";
+      if (!secret) line += " (" + lost.distinct + ")";
+      warnings.push_back(line + " reach" + (lost.count == 1 ? "es" : "") + " a host as \"?\"");
+    }
+  };
+  if (!document.is_discarded()) visit(visit, document, "", false);
+  return warnings;
 }
 
 }  // namespace orvabridge::sim

@@ -9,8 +9,11 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/code_page.h"
 #include "sim/model.h"
 
 namespace orvabridge::sim {
@@ -23,7 +26,17 @@ class DataFileError : public std::runtime_error {
 // Reads a data file's text; `source` names it in the messages (a path). Throws DataFileError.
 SimModel ParseSimData(std::string_view text, std::string_view source);
 
+// The text of the file at `path`. Throws DataFileError when it cannot be read or is a folder.
+std::string ReadDataFileText(const std::filesystem::path& path);
+
 // Reads the file at `path`. Throws DataFileError, also when the file cannot be read.
 SimModel ReadSimDataFile(const std::filesystem::path& path);
+
+// One warning for each text of a data file (already accepted by ParseSimData) that `code_page`
+// cannot hold whole: the application answers in ANSI, so a host receives those characters as
+// '?'. Each names the source, the JSON path, the characters (not those of a password) and the
+// code page.
+std::vector<std::string> LostCharacterWarnings(std::string_view text, std::string_view source,
+                                               platform::CodePage& code_page);
 
 }  // namespace orvabridge::sim

@@ -88,9 +88,10 @@ int orvabridge::sim::RunProgram(const std::vector<std::string>& ansi_arguments, 
 
   // Never a message box for a mistake: a launched simulator that waits for a click would hang
   // its host.
-  sim::Startup startup = sim::PrepareStartup(
-      platform->System().Environment(sim::kArgumentsVariable).value_or(""),
-      ProgramArguments(ansi_arguments, platform->AnsiCodePage()), std::cout, std::cerr);
+  sim::Startup startup =
+      sim::PrepareStartup(platform->System().Environment(sim::kArgumentsVariable).value_or(""),
+                          ProgramArguments(ansi_arguments, platform->AnsiCodePage()), std::cout,
+                          std::cerr, platform->AnsiCodePage());
   if (startup.exit_code) return *startup.exit_code;
   sim::SimCommandLine& line = startup.line;
 

@@ -38,7 +38,7 @@ std::string_view ProgramVersion() { return ORVABRIDGE_VERSION; }
 
 Startup PrepareStartup(std::string_view environment_arguments,
                        const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, platform::CodePage& code_page) {
   Startup startup;
   try {
     startup.line = ParseCommandLine(SplitArguments(environment_arguments), arguments);
@@ -63,7 +63,12 @@ Startup PrepareStartup(std::string_view environment_arguments,
   if (line.demo_data) startup.data = DemoModel();
   if (line.data_file) {
     try {
-      startup.data = ReadSimDataFile(PathOf(*line.data_file));
+      const std::string text = ReadDataFileText(PathOf(*line.data_file));
+      startup.data = ParseSimData(text, *line.data_file);
+      for (const std::string& warning : LostCharacterWarnings(text, *line.data_file, code_page)) {
+        err << "orva-sim: --data: warning: " << warning << '\n';
+      }
+      err << std::flush;
     } catch (const DataFileError& error) {
       err << "orva-sim: --data: " << error.what() << std::endl;
       return Ending(kExitUsage);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "sim/command_line.h"
 #include "sim/model.h"
 
@@ -29,10 +30,11 @@ struct Startup {
 
 // `environment_arguments`: the text of ORVA_SIM_ARGS; `arguments`: the command line after the
 // program name, in UTF-8. Help, version and template go to `out`, every mistake to `err`.
-// "--trace -" traces to `out`, which must then outlive the run.
+// "--trace -" traces to `out`, which must then outlive the run. `code_page`: the one the
+// application answers in; a data file's texts that it cannot hold whole are warned of on `err`.
 Startup PrepareStartup(std::string_view environment_arguments,
                        const std::vector<std::string>& arguments, std::ostream& out,
-                       std::ostream& err);
+                       std::ostream& err, platform::CodePage& code_page);
 
 // orva-sim's own version: the project's.
 std::string_view ProgramVersion();

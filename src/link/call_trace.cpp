@@ -28,6 +28,10 @@ std::string TraceArguments(const api::Member& member, const std::vector<std::str
   return joined;
 }
 
+size_t LostToCodePage(platform::CodePage& code_page, const std::string& text) {
+  return platform::FindLostCharacters(code_page, text).count;
+}
+
 CallTrace::CallTrace(environment::TraceLog& trace, const api::Member& member) noexcept
     : trace_(trace), member_(member) {
   trace_.Begin();
@@ -37,6 +41,18 @@ CallTrace::~CallTrace() { trace_.End(); }
 
 void CallTrace::Called(const std::vector<std::string>& arguments) {
   trace_.Line("call " + std::string(member_.name) + "(" + TraceArguments(member_, arguments) + ")");
+}
+
+void CallTrace::LostCharacters(platform::CodePage& code_page,
+                               const std::vector<size_t>& lost_per_argument) {
+  for (size_t i = 0; i < lost_per_argument.size() && i < member_.parameters.size(); ++i) {
+    const api::Parameter& parameter = member_.parameters[i];
+    const size_t lost = lost_per_argument[i];
+    if (lost == 0 || !parameter.TakesValue()) continue;
+    trace_.Line("text " + std::string(parameter.name) + ": " + std::to_string(lost) +
+                (lost == 1 ? " character" : " characters") + " the ANSI code page " +
+                code_page.Name() + " cannot hold arrived replaced");
+  }
 }
 
 void CallTrace::Returned(const std::string& result, const std::vector<std::string>& arguments) {

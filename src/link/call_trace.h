@@ -13,6 +13,7 @@
 #include "interface/members.h"
 #include "link/appl_core.h"
 #include "orvabridge/types.h"
+#include "platform/code_page.h"
 
 namespace orvabridge::link {
 
@@ -32,6 +33,18 @@ std::string TraceValue(const T* value) {
   return value == nullptr ? "(omitted)" : TraceValue(*value);
 }
 
+// How many characters of a text argument the ANSI code page cannot hold (they arrive replaced);
+// 0 for a left-out optional and for values that are no text.
+size_t LostToCodePage(platform::CodePage& code_page, const std::string& text);
+template <typename T>
+size_t LostToCodePage(platform::CodePage& code_page, const T* value) {
+  return value == nullptr ? 0 : LostToCodePage(code_page, *value);
+}
+template <typename T>
+size_t LostToCodePage(platform::CodePage&, const T&) {
+  return 0;
+}
+
 // "Name=value, ..." with the parameter names of `member`, secrets masked.
 std::string TraceArguments(const api::Member& member, const std::vector<std::string>& values);
 
@@ -44,6 +57,8 @@ class CallTrace {
   CallTrace& operator=(const CallTrace&) = delete;
 
   void Called(const std::vector<std::string>& arguments);
+  // One line for each input whose text lost characters to the code page: how many, never which.
+  void LostCharacters(platform::CodePage& code_page, const std::vector<size_t>& lost_per_argument);
   void Returned(const std::string& result, const std::vector<std::string>& arguments);
   void Raised(const AutomationError& error);
   void Escaped();
@@ -61,6 +76,8 @@ auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arg
   const auto values = [&] { return std::vector<std::string>{TraceValue(arguments)...}; };
   CallTrace call(*trace, member);
   call.Called(values());
+  platform::CodePage& code_page = core.platform().AnsiCodePage();
+  call.LostCharacters(code_page, {LostToCodePage(code_page, arguments)...});
   try {
     if constexpr (std::is_void_v<decltype(body())>) {
       body();

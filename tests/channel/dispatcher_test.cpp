@@ -14,6 +14,7 @@ class AsciiCodePage : public platform::CodePage {
  public:
   std::string ToAnsi(std::string_view utf8) override { return std::string(utf8); }
   std::string FromAnsi(std::string_view ansi) override { return std::string(ansi); }
+  std::string Name() override { return "ASCII"; }
 };
 
 class DispatcherTest : public ::testing::Test {

@@ -96,6 +96,23 @@ TEST_F(TraceTest, PasswordsNeverReachTheTraceAndRaisedErrorsAreTraced) {
   EXPECT_THAT(trace, HasSubstr("error ShowPatient: -100"));
 }
 
+TEST_F(TraceTest, TextsTheCodePageCannotHoldAreCountedPerArgumentNeverShown) {
+  const std::string path = TraceTo("code-page.log");
+  Start();
+  std::string id = "山田-1", first = "Łukasz", last;  // FName is an output: not counted
+  appl_->FindPatient(id, first, last);
+  std::string name = "Zoë", password = "пароль";
+  appl_->UserLogin(name, password);
+
+  const std::string trace = Read(path);
+  EXPECT_THAT(trace, HasSubstr("text PatID: 2 characters the ANSI code page 1252 cannot hold "
+                               "arrived replaced"));
+  EXPECT_THAT(trace, Not(HasSubstr("text FName")));
+  EXPECT_THAT(trace, Not(HasSubstr("text LoginName"))) << "ë is in code page 1252";
+  EXPECT_THAT(trace, HasSubstr("text Password: 6 characters"));
+  EXPECT_THAT(trace, Not(HasSubstr("пароль")));
+}
+
 TEST_F(TraceTest, TheEnvironmentWinsEvenWhenEmptyAndOffMeansNoFile) {
   const std::string from_registry = TraceTo("registry.log");
   const std::string from_environment = folder_ + "\\environment.log";

@@ -36,7 +36,8 @@ TEST(OrvactlDoctorReport, JsonCarriesTheSameLinesWithANullRemedyForOkLines) {
   std::ostringstream out;
   PrintDoctorJson(Lines(), out);
   EXPECT_EQ(out.str(),
-            "{\"summary\":{\"ok\":1,\"warn\":1,\"fail\":1},\"checks\":["
+            "{\"summary\":{\"ok\":1,\"warn\":1,\"fail\":1,\"not_applicable\":0},"
+            "\"simulated_desktop\":false,\"checks\":["
             "{\"number\":1,\"check\":\"process\",\"status\":\"OK\",\"finding\":\"64-bit process\","
             "\"remedy\":null,\"details\":[\"process 64-bit\"]},"
             "{\"number\":2,\"check\":\"settings\",\"status\":\"WARN\",\"finding\":\"text-out mode "

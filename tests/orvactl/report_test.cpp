@@ -44,7 +44,8 @@ TEST(OrvactlReport, TableAndJsonShowTheResultOutputsAndAutomationErrors) {
 
   std::ostringstream json;
   PrintJson(failed, json);
-  EXPECT_NE(json.str().find("\"error\":{\"number\":-100,\"source\":\"Orvabridge.Appl.AddPatientEx\""
+  EXPECT_NE(json.str().find("\"error\":{\"number\":-100,\"hex\":\"0xFFFFFF9C\","
+                            "\"source\":\"Orvabridge.Appl.AddPatientEx\""
                             ",\"description\":\"Orvabridge.Appl.AddPatientEx error 5\\r\\nInvalid "
                             "call\"}"),
             std::string::npos)

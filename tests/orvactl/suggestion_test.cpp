@@ -32,9 +32,21 @@ TEST(OrvactlSuggestion, TheNearestNearEnoughWordIsSuggestedAndItsOwnSuggestionGi
   // Short words allow one slip, long ones up to three; further off is no slip.
   EXPECT_EQ(Nearest("xyz", known), std::nullopt);
   EXPECT_EQ(Nearest("ini", known), "init");
-  EXPECT_EQ(Nearest("in", known), std::nullopt);
+  EXPECT_EQ(Nearest("ex", known), std::nullopt);
   EXPECT_EQ(Nearest("shutdown-everything", known), std::nullopt);
   EXPECT_EQ(Nearest("anything", {}), std::nullopt);
+}
+
+TEST(OrvactlSuggestion, AShorteningSuggestsTheShortestWordItShortens) {
+  const std::vector<KnownWord> options = {{"--patient-id", "--patient-id"},
+                                          {"--picture-id", "--picture-id"},
+                                          {"--help", "--help"},
+                                          {"--version", "--version"}};
+  EXPECT_EQ(Nearest("--pat-id", options), "--patient-id");  // find-patient's, to find-images
+  EXPECT_EQ(Nearest("-v", options), "--version");
+  EXPECT_EQ(Nearest("--pic", options), "--picture-id");
+  EXPECT_EQ(Nearest("--vh", options), std::nullopt) << "letters out of order";
+  EXPECT_EQ(Nearest("--atient", options), std::nullopt) << "the first letter must match";
 }
 
 }  // namespace

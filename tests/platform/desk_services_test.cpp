@@ -112,6 +112,20 @@ TEST_F(DeskServices, CodePageRoundTripsWindows1252AndReplacesWhatItCannotConvert
   EXPECT_EQ(cp.ToAnsi("\xED\xA0\x80"), "???");  // encoded surrogate
 }
 
+TEST_F(DeskServices, LostCharactersAreCountedEachTimeAndNamedOnceInOrder) {
+  auto& cp = desktop_->AnsiCodePage();
+  EXPECT_EQ(cp.Name(), "1252");
+  EXPECT_FALSE(platform::FindLostCharacters(cp, "Zoë Ørsted € \xC2\x81").any());
+  const auto lost = platform::FindLostCharacters(cp, "Łukasz 山田山 ?");
+  EXPECT_EQ(lost.count, 4u);
+  EXPECT_EQ(lost.distinct, "Ł山田") << "a ? that was there is no loss";
+  // A byte that is no UTF-8 cannot arrive as it was either.
+  EXPECT_EQ(platform::FindLostCharacters(cp, "a\xE2\x82").distinct, "\xEF\xBF\xBD");
+  desktop_->SetCodePage("WINDOWS-1251");
+  EXPECT_EQ(cp.Name(), "1251");
+  EXPECT_EQ(platform::FindLostCharacters(cp, "Жук Łukasz").distinct, "Ł");
+}
+
 TEST_F(DeskServices, CodePageCanBeChangedButNotToAnUnknownOne) {
   desktop_->SetCodePage("WINDOWS-1251");
   EXPECT_EQ(desktop_->AnsiCodePage().ToAnsi("\xD0\x96"), "\xC6");  // Cyrillic Zhe

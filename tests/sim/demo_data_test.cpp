@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "scratch_folder.h"
+#include "support/latin1_code_page.h"
 #include "sim/startup.h"
 
 namespace orvabridge::testing {
@@ -19,7 +20,8 @@ using Args = std::vector<std::string>;
 
 sim::Startup Start(const Args& arguments, std::ostream& out) {
   std::ostringstream err;
-  sim::Startup startup = sim::PrepareStartup("", arguments, out, err);
+  Latin1CodePage code_page;
+  sim::Startup startup = sim::PrepareStartup("", arguments, out, err, code_page);
   EXPECT_EQ(err.str(), "");
   return startup;
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "scratch_folder.h"
+#include "support/latin1_code_page.h"
 #include "sim_test_support.h"
 
 namespace orvabridge::testing {
@@ -24,7 +25,8 @@ struct Outcome {
 // Not for "--trace -", whose trace would outlive the output stream.
 Outcome Start(const Args& arguments, const std::string& environment = "") {
   std::ostringstream out, err;
-  sim::Startup startup = sim::PrepareStartup(environment, arguments, out, err);
+  Latin1CodePage code_page;
+  sim::Startup startup = sim::PrepareStartup(environment, arguments, out, err, code_page);
   return {std::move(startup), out.str(), err.str()};
 }
 
@@ -105,10 +107,38 @@ TEST(SimStartupTest, TheTraceGoesToItsFileOrToStandardOutput) {
 
   auto out = std::make_shared<std::ostringstream>();
   std::ostringstream err;
-  const sim::Startup to_stdout = sim::PrepareStartup("", {"--trace", "-"}, *out, err);
+  Latin1CodePage code_page;
+  const sim::Startup to_stdout = sim::PrepareStartup("", {"--trace", "-"}, *out, err, code_page);
   ASSERT_TRUE(to_stdout.trace);
   *to_stdout.trace << "block";
   EXPECT_EQ(out->str(), "block");
+}
+
+TEST(SimStartupTest, DataFileTextsTheCodePageCannotHoldAreWarnedOfAndStillLoaded) {
+  ScratchFolder folder;
+  const std::string file = folder.Write("practice.jsonc", R"({
+    "users": [{"id": 1, "login": "łukasz", "password": "пароль"}],
+    "patients": [{"id": "P1", "first_name": "Zoë", "last_name": "山田山"}]
+  })");
+  const Outcome outcome = Start({"--data", file});
+  ASSERT_FALSE(outcome.startup.exit_code) << outcome.err;
+  ASSERT_TRUE(outcome.startup.data);
+  EXPECT_THAT(outcome.err, HasSubstr("orva-sim: --data: warning: " + file +
+                                     ": patients[0].last_name: 3 characters the ANSI code page "
+                                     "28591 cannot hold (山田) reach a host as \"?\""));
+  EXPECT_THAT(outcome.err, HasSubstr(": users[0].login: 1 character the ANSI code page 28591 "
+                                     "cannot hold (ł) reaches a host as \"?\""));
+  EXPECT_THAT(outcome.err, HasSubstr(": users[0].password: 6 characters the ANSI code page 28591 "
+                                     "cannot hold reach"));
+  EXPECT_THAT(outcome.err, ::testing::Not(HasSubstr("first_name"))) << "ë is in the code page";
+  EXPECT_THAT(outcome.err, ::testing::Not(HasSubstr("пароль")));
+}
+
+TEST(SimStartupTest, AFolderGivenAsTheDataFileIsNamedAsOne) {
+  ScratchFolder folder;
+  const Outcome outcome = Start({"--data", folder.path().string()});
+  EXPECT_EQ(outcome.startup.exit_code, sim::kExitUsage);
+  EXPECT_THAT(outcome.err, HasSubstr("is a folder, not a data file"));
 }
 
 }  // namespace

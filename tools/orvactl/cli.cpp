@@ -1,6 +1,8 @@
 #include "appl/appl_access.h"
 #include "cli.h"
 
+#include <algorithm>
+
 #include "appcontrol/locate.h"
 #include "call.h"
 #include "demo.h"
@@ -9,8 +11,10 @@
 #include "help.h"
 #include "invocation.h"
 #include "json.h"
+#include "lost_characters.h"
 #include "report.h"
 #include "result_codes.h"
+#include "shell.h"
 #include "status_line.h"
 
 namespace orvabridge::orvactl {
@@ -42,8 +46,9 @@ class MessageBoxesToStream {
 // standard output, where a script reads the answer.
 class ErrorReport {
  public:
-  ErrorReport(bool json, std::ostream& out, std::ostream& err)
-      : json_(json), out_(out), err_(err) {}
+  // `prefix`: put before each message line ("line 3: " in the shell).
+  ErrorReport(bool json, std::ostream& out, std::ostream& err, std::string prefix = {})
+      : json_(json), out_(out), err_(err), prefix_(std::move(prefix)) {}
 
   int Usage(const UsageError& error) {
     if (json_) {
@@ -51,18 +56,19 @@ class ErrorReport {
       if (!error.suggestion().empty()) out_ << ",\"suggestion\":" << JsonString(error.suggestion());
       out_ << "}}\n";
     } else {
-      err_ << "orvactl: " << error.what() << '\n';
+      err_ << "orvactl: " << prefix_ << error.what() << '\n';
     }
     return exit_status::kUsage;
   }
   int Automation(const AutomationError& error) {
     if (json_) {
       out_ << "{\"error\":{\"kind\":\"automation\",\"number\":" << error.number()
+           << ",\"hex\":" << JsonString(HexNumber(error.number()))
            << ",\"source\":" << JsonString(error.source())
            << ",\"description\":" << JsonString(error.description()) << "}}\n";
     } else {
-      err_ << "orvactl: automation error " << error.number() << " (" << error.source()
-           << "): " << error.description() << '\n';
+      err_ << "orvactl: automation error " << ErrorNumberText(error.number()) << " from "
+           << error.source() << ": " << error.description() << '\n';
     }
     return exit_status::kAutomationError;
   }
@@ -79,6 +85,7 @@ class ErrorReport {
   bool json_;
   std::ostream& out_;
   std::ostream& err_;
+  std::string prefix_;
 };
 
 // A host attaches before anything else; "NoLaunch" only looks for a running application.
@@ -99,28 +106,40 @@ void Attach(Appl& appl, StatusLine& status) {
   }
 }
 
-int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& out,
-              StatusLine& status) {
-  const CommandEntry& command = *invocation.found;
-  const bool attaches_itself = command.member == "InitApplication";
-  if (!attaches_itself) workbench.StartApplication(!invocation.logged_out);
+int PrintHelp(const Invocation& invocation, Workbench& workbench, std::ostream& out);
 
-  const auto made = ApplAccess::Make(workbench.Platform());
-  Appl& appl = *made;
+// One member call through `appl`, printed as a table or one JSON object. An automation error
+// the member raised goes to standard error (under --json into the object). `attach`: attach
+// first, as a host does before anything else.
+int RunCall(const Invocation& invocation, Workbench& workbench, Appl& appl, bool attach,
+            std::ostream& out, std::ostream& err, StatusLine& status) {
+  const CommandEntry& command = *invocation.found;
   std::vector<std::string> warnings;
-  for (const CutText& cut :
-       CutTexts(command, invocation.values, workbench.Platform()->AnsiCodePage())) {
-    warnings.push_back(Describe(cut));
-    if (!invocation.json) status.Message("orvactl: warning: " + warnings.back());
+  platform::CodePage& code_page = workbench.Platform()->AnsiCodePage();
+  for (const LostText& lost : LostTexts(command, invocation.values, code_page)) {
+    warnings.push_back(Describe(lost));
   }
-  if (!attaches_itself) Attach(appl, status);
+  for (const CutText& cut : CutTexts(command, invocation.values, code_page)) {
+    warnings.push_back(Describe(cut));
+  }
+  if (!invocation.json) {
+    for (const std::string& warning : warnings) status.Message("orvactl: warning: " + warning);
+  }
+  if (attach) Attach(appl, status);
   CallOutcome outcome;
   {
     WaitProgress progress(status, std::string(command.member));
     outcome = Call(appl, command, invocation.values);
   }
   outcome.warnings = std::move(warnings);
-  if (attaches_itself) {
+  if (command.member == "GetComputerOrClientName" && !outcome.failure) {
+    // The member returns nothing; what it read is what a user runs it for.
+    const link::ApplCore& core = ApplAccess::Core(appl);
+    outcome.outputs.emplace_back("computer", core.computer_name);
+    outcome.outputs.emplace_back("workstation", core.workstation_name);
+    outcome.outputs.emplace_back("text-out folder", core.text_out_setting);
+  }
+  if (command.member == "InitApplication") {
     outcome.stub_mode =
         outcome.ResultCode() == result::kSuccess && ApplAccess::Core(appl).thread().stub_mode;
     workbench.SeedLaunchedApplication(!invocation.logged_out);
@@ -128,6 +147,11 @@ int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& 
 
   if (invocation.json) {
     PrintJson(outcome, out);
+  } else if (outcome.failure) {
+    const CallFailure& failure = *outcome.failure;
+    out.flush();
+    err << "orvactl: " << command.member << ": automation error " << ErrorNumberText(failure.number)
+        << " from " << failure.source << ": " << failure.description << std::endl;
   } else {
     PrintTable(outcome, out);
   }
@@ -136,13 +160,70 @@ int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& 
   return outcome.Succeeded() ? exit_status::kSuccess : exit_status::kOtherResult;
 }
 
+// A single command: the application runs already (natively: is started), and one Appl attaches
+// and calls.
+int RunMember(const Invocation& invocation, Workbench& workbench, std::ostream& out,
+              std::ostream& err, StatusLine& status) {
+  const bool attaches_itself = invocation.found->member == "InitApplication";
+  if (!attaches_itself) workbench.StartApplication(!invocation.logged_out);
+  const auto made = ApplAccess::Make(workbench.Platform());
+  return RunCall(invocation, workbench, *made, !attaches_itself, out, err, status);
+}
+
+// `orvactl shell`: one Appl object for every line. Each line is read as a command line of its
+// own, by the same parser; the shell's --json and --logged-out hold for every line.
+int RunShell(const Invocation& shell, Workbench& workbench, const LineReader& read_line,
+             std::ostream& out, std::ostream& err, StatusLine& status) {
+  workbench.StartApplication(!shell.logged_out);
+  const auto made = ApplAccess::Make(workbench.Platform());
+  bool attached = false;
+  int worst = exit_status::kSuccess;
+  size_t number = 0;
+  while (const std::optional<std::string> line =
+             read_line ? read_line("orvactl> ") : std::nullopt) {
+    ++number;
+    int line_status = exit_status::kSuccess;
+    ErrorReport report(shell.json, out, err, "line " + std::to_string(number) + ": ");
+    try {
+      std::vector<std::string> words = SplitShellLine(*line);
+      if (words.empty()) continue;
+      if (words.size() == 1 && (words[0] == "exit" || words[0] == "quit")) break;
+      Invocation invocation = ParseInvocation(words);
+      invocation.json = invocation.json || shell.json;
+      invocation.logged_out = shell.logged_out;
+      if (invocation.version) {
+        out << "orvactl " << OrvactlVersion() << '\n';
+      } else if (invocation.help) {
+        PrintHelp(invocation, workbench, out);
+      } else if (!invocation.found) {
+        throw UsageError(invocation.command.empty()
+                             ? "no command on the line"
+                             : invocation.command + " does not run inside the shell");
+      } else {
+        const bool init = invocation.found->member == "InitApplication";
+        line_status = RunCall(invocation, workbench, *made, !attached && !init, out, err, status);
+        attached = true;
+      }
+    } catch (const UsageError& error) {
+      line_status = report.Usage(error);
+    }
+    out.flush();
+    if (!out) return exit_status::kOutputFailed;
+    worst = std::max(worst, line_status);
+    if (shell.stop_on_error && line_status != exit_status::kSuccess) break;
+  }
+  return worst;
+}
+
 int RunDoctorCommand(const Invocation& invocation, Workbench& workbench, std::ostream& out) {
   workbench.StartApplication(!invocation.logged_out);
-  const std::vector<CheckLine> lines = RunDoctor(workbench.Platform(), workbench.Survey());
+  DoctorOptions options;
+  options.simulated_desktop = workbench.Simulated();
+  const std::vector<CheckLine> lines = RunDoctor(workbench.Platform(), workbench.Survey(), options);
   if (invocation.json) {
-    PrintDoctorJson(lines, out);
+    PrintDoctorJson(lines, out, options.simulated_desktop);
   } else {
-    PrintDoctorText(lines, out);
+    PrintDoctorText(lines, out, options.simulated_desktop);
   }
   return AnyFailed(lines) ? exit_status::kOtherResult : exit_status::kSuccess;
 }
@@ -154,6 +235,8 @@ int PrintHelp(const Invocation& invocation, Workbench& workbench, std::ostream& 
     PrintDoctorHelp(out);
   } else if (invocation.command == kDemoCommand) {
     PrintDemoHelp(out, workbench.Description());
+  } else if (invocation.command == kShellCommand) {
+    PrintShellHelp(out, workbench.Description());
   } else {
     PrintOverview(out, workbench.Description());
   }
@@ -161,7 +244,8 @@ int PrintHelp(const Invocation& invocation, Workbench& workbench, std::ostream& 
 }
 
 int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-             const WorkbenchFactory& make_workbench, bool err_is_terminal) {
+             const WorkbenchFactory& make_workbench, bool err_is_terminal,
+             const LineReader& read_line) {
   ErrorReport report(AsksForJson(args), out, err);
   Invocation invocation;
   try {
@@ -187,10 +271,18 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
       return exit_status::kUsage;
     }
     if (invocation.command == kDoctorCommand) return RunDoctorCommand(invocation, *workbench, out);
+    if (invocation.command == kDemoCommand && invocation.json) {
+      return report.Usage(UsageError(
+          "demo is a guided session to read and has no JSON form; for JSON lines, run the calls "
+          "with orvactl --json shell"));
+    }
     StatusLine status(err, err_is_terminal);
     MessageBoxesToStream boxes(*workbench->Platform(), status);
+    if (invocation.command == kShellCommand) {
+      return RunShell(invocation, *workbench, read_line, out, err, status);
+    }
     if (!invocation.found) return RunDemo(*workbench, out, err, &status);
-    return RunMember(invocation, *workbench, out, status);
+    return RunMember(invocation, *workbench, out, err, status);
   } catch (const AutomationError& error) {
     return report.Automation(error);  // making the Appl object itself failed
   } catch (const std::exception& error) {
@@ -209,8 +301,9 @@ std::string OrvactlVersion() {
 }
 
 int RunOrvactl(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-               const WorkbenchFactory& make_workbench, bool err_is_terminal) {
-  const int status = Dispatch(args, out, err, make_workbench, err_is_terminal);
+               const WorkbenchFactory& make_workbench, bool err_is_terminal,
+               const LineReader& read_line) {
+  const int status = Dispatch(args, out, err, make_workbench, err_is_terminal, read_line);
   // Whatever was shown must have arrived: a full disk or a closed pipe is a failure too.
   out.flush();
   if (!out) {

@@ -262,7 +262,8 @@ std::vector<CommandEntry> BuildCommands() {
                         : parameter.flow == api::Flow::kOut ? Flow::kOut
                                                             : Flow::kInOut;
       command.params.push_back({parameter.name, parameter.option, ValueTypeOf(parameter.type), flow,
-                                parameter.optional, parameter.help, AliasesOf(member, i)});
+                                parameter.optional, parameter.help, AliasesOf(member, i),
+                                parameter.secret});
     }
     for (const MemberCall& call : kCalls) {
       if (call.member == member.name) command.invoke = call.invoke;

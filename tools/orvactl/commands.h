@@ -26,6 +26,7 @@ struct ParamEntry {
   bool optional = false;  // a pointer parameter: omitted means nullptr
   std::string_view help;
   std::span<const EnumAlias> aliases = {};
+  bool secret = false;  // a password: its value is never shown
 
   bool TakesOption() const { return flow != Flow::kOut; }
   bool IsOutput() const { return flow != Flow::kIn; }

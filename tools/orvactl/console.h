@@ -5,8 +5,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvabridge::orvactl {
@@ -26,6 +28,10 @@ class StandardStreams {
   std::ostream& err();
   // Whether standard error is a terminal (a console window), where progress may be shown.
   bool ErrIsTerminal() const;
+  // The next line of standard input as UTF-8, without its line end; nothing at its end. From a
+  // terminal the line is edited there, with the lines before it as history, after `prompt`;
+  // from a file or a pipe it is read as it is (UTF-8) and the prompt is not shown.
+  std::optional<std::string> ReadLine(std::string_view prompt);
 
  private:
   struct Impl;

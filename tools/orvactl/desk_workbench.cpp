@@ -1,11 +1,13 @@
 #include "desk_workbench.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <set>
 #include <system_error>
 
 #include "demo_data.h"
+#include "environment/trace_log.h"
 #include "platform/desk/desk_survey.h"
 #include "sim/desk_install.h"
 
@@ -29,6 +31,22 @@ std::optional<std::filesystem::path> SimulatorDatabase() {
   return std::nullopt;
 }
 
+// The trace a user asks for with ORVABRIDGE_TRACE is written where that user looks: the path is
+// this machine's, relative to its current folder. The desktop reaches the file's folder as its
+// drive T:, and the library reads the variable from the desktop's environment.
+void PassTraceThrough(platform::desk::Desktop& desktop) {
+  const char* asked = std::getenv(environment::kTraceVariable);
+  if (asked == nullptr) return;
+  if (*asked == '\0') {
+    desktop.SetEnvironment(environment::kTraceVariable, "");  // set and empty: off
+    return;
+  }
+  std::error_code ec;
+  const std::filesystem::path file = std::filesystem::absolute(asked, ec);
+  desktop.MapDrive('T', file.parent_path());
+  desktop.SetEnvironment(environment::kTraceVariable, "T:\\" + file.filename().string());
+}
+
 class DeskWorkbench final : public Workbench {
  public:
   explicit DeskWorkbench(std::shared_ptr<platform::desk::Desktop> desktop)
@@ -46,6 +64,8 @@ class DeskWorkbench final : public Workbench {
 
   std::shared_ptr<platform::Platform> Platform() override { return desktop_; }
   platform::MachineSurvey& Survey() override { return survey_; }
+
+  bool Simulated() const override { return true; }
 
   std::string Description() const override {
     return std::string(
@@ -115,7 +135,9 @@ std::unique_ptr<Workbench> MakeDeskWorkbench(std::shared_ptr<platform::desk::Des
 }
 
 std::unique_ptr<Workbench> MakeWorkbench() {
-  return MakeDeskWorkbench(platform::desk::ProcessDesktop());
+  const auto desktop = platform::desk::ProcessDesktop();
+  PassTraceThrough(*desktop);
+  return MakeDeskWorkbench(desktop);
 }
 
 }  // namespace orvabridge::orvactl

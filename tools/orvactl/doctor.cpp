@@ -23,6 +23,10 @@ size_t Count(const std::vector<CheckLine>& lines, CheckStatus status) {
       lines.begin(), lines.end(), [&](const CheckLine& line) { return line.status == status; }));
 }
 
+bool NeedsRemedy(CheckStatus status) {
+  return status == CheckStatus::kWarn || status == CheckStatus::kFail;
+}
+
 }  // namespace
 
 void Findings::Add(CheckStatus status, std::string finding, std::string remedy) {
@@ -88,38 +92,49 @@ std::string_view StatusWord(CheckStatus status) {
       return "WARN";
     case CheckStatus::kFail:
       return "FAIL";
+    case CheckStatus::kNotApplicable:
+      return "N/A";
   }
   return "FAIL";
 }
 
 bool AnyFailed(const std::vector<CheckLine>& lines) { return Count(lines, CheckStatus::kFail) > 0; }
 
-void PrintDoctorText(const std::vector<CheckLine>& lines, std::ostream& out) {
+void PrintDoctorText(const std::vector<CheckLine>& lines, std::ostream& out,
+                     bool simulated_desktop) {
+  if (simulated_desktop) out << kSimulatedDesktopNote << "\n\n";
   for (const CheckLine& line : lines) {
     const std::string number = std::to_string(line.number);
     out << std::string(number.size() < 2 ? 2 - number.size() : 0, ' ') << number << "  "
         << Padded(StatusWord(line.status), 6) << Padded(line.topic, kTopicWidth) << line.finding
         << '\n';
-    if (line.status != CheckStatus::kOk) {
+    if (NeedsRemedy(line.status)) {
       out << std::string(10 + kTopicWidth, ' ') << "remedy: " << line.remedy << '\n';
     }
   }
   out << '\n'
       << Count(lines, CheckStatus::kOk) << " OK, " << Count(lines, CheckStatus::kWarn) << " WARN, "
-      << Count(lines, CheckStatus::kFail) << " FAIL\n";
+      << Count(lines, CheckStatus::kFail) << " FAIL";
+  if (const size_t not_applicable = Count(lines, CheckStatus::kNotApplicable)) {
+    out << ", " << not_applicable << " N/A";
+  }
+  out << '\n';
 }
 
-void PrintDoctorJson(const std::vector<CheckLine>& lines, std::ostream& out) {
+void PrintDoctorJson(const std::vector<CheckLine>& lines, std::ostream& out,
+                     bool simulated_desktop) {
   out << "{\"summary\":{\"ok\":" << Count(lines, CheckStatus::kOk)
       << ",\"warn\":" << Count(lines, CheckStatus::kWarn)
-      << ",\"fail\":" << Count(lines, CheckStatus::kFail) << "},\"checks\":[";
+      << ",\"fail\":" << Count(lines, CheckStatus::kFail)
+      << ",\"not_applicable\":" << Count(lines, CheckStatus::kNotApplicable)
+      << "},\"simulated_desktop\":" << (simulated_desktop ? "true" : "false") << ",\"checks\":[";
   for (size_t i = 0; i < lines.size(); ++i) {
     const CheckLine& line = lines[i];
     out << (i == 0 ? "" : ",") << "{\"number\":" << line.number
         << ",\"check\":" << JsonString(line.topic)
         << ",\"status\":" << JsonString(StatusWord(line.status))
         << ",\"finding\":" << JsonString(line.finding)
-        << ",\"remedy\":" << (line.status == CheckStatus::kOk ? "null" : JsonString(line.remedy))
+        << ",\"remedy\":" << (NeedsRemedy(line.status) ? JsonString(line.remedy) : "null")
         << ",\"details\":[";
     for (size_t d = 0; d < line.details.size(); ++d) {
       out << (d == 0 ? "" : ",") << JsonString(line.details[d]);

@@ -117,6 +117,15 @@ ViewRegistration ReadRegistration(platform::MachineSurvey& survey, RegistryView 
 }  // namespace
 
 CheckLine CheckComRegistration(DoctorContext& context) {
+  if (context.options.simulated_desktop) {
+    CheckLine line;
+    line.topic = "com";
+    line.status = CheckStatus::kNotApplicable;
+    line.finding =
+        "Orvabridge.Appl is registered on Windows only; natively orvactl calls the library "
+        "directly";
+    return line;
+  }
   Findings findings;
   const std::vector<RegistryView> views = Views(context);
   const bool two_views = views.size() == 2;

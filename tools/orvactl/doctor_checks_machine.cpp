@@ -79,6 +79,15 @@ CheckLine CheckProcess(DoctorContext& context) {
   } else {
     line += "reads the 32-bit registry view (HKLM\\Software\\WOW6432Node), as 32-bit hosts do";
   }
+  if (context.options.simulated_desktop) {
+    CheckLine simulated = std::move(findings).Line(
+        "process",
+        "no Windows process here: orvactl runs natively on the in-process desktop, "
+        "whose registry it reads in the " +
+            ViewName(context.process_view));
+    simulated.status = CheckStatus::kNotApplicable;
+    return simulated;
+  }
   return std::move(findings).Line("process", line);
 }
 

@@ -75,6 +75,20 @@ CheckLine CheckSettings(DoctorContext& context) {
                         context.workstation + ")");
   }
   if (!context.text_out_on) {
+    // Here is where a relay replays what the terminal server wrote: its folder must be readable.
+    const std::string own_folder = WithoutTrailingBackslash(setting);
+    if (context.survey.FolderAccessOf(own_folder) == platform::FolderAccess::kMissing) {
+      findings.Add(CheckStatus::kWarn,
+                   "OrvabridgeTXTOUT is \"" + setting + "\" and workstation " +
+                       context.workstation + " is listed in TxtOutExceptions, but the folder " +
+                       own_folder +
+                       " does not exist or cannot be read from here: a relay (orva-relay) on "
+                       "this workstation has nothing to read",
+                   "connect the share " + own_folder +
+                       " on this workstation, or correct "
+                       "OrvabridgeTXTOUT under " +
+                       key);
+    }
     return std::move(findings).Line("settings",
                                     "OrvabridgeTXTOUT is \"" + setting + "\", but workstation " +
                                         context.workstation +

@@ -54,6 +54,7 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
          "Usage: orvactl [--json] <command> [--option value ...]\n"
          "       orvactl help <command>      (or: orvactl <command> --help)\n"
          "       orvactl doctor              what keeps the imaging application from answering\n"
+         "       orvactl shell [--stop-on-error]  many commands through one Appl object\n"
          "       orvactl demo\n\n";
   Wrapped(out, workbench, 0);
   out << "\nCommands (one per member of Appl):\n";
@@ -65,6 +66,8 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
   }
   out << "  " << Padded("doctor", width) << Padded("", 23)
       << "check this machine's set-up, one line per check (changes nothing)\n";
+  out << "  " << Padded("shell", width) << Padded("", 23)
+      << "read commands from the terminal, a file or a pipe, all through one Appl object\n";
   out << "  " << Padded("demo", width) << Padded("", 23)
       << "a guided session: every kind of call, then text-out mode\n\n";
   out << "Global options (anywhere before \"--\"):\n"
@@ -76,7 +79,8 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
          "                required parameters, in order, even when they begin with \"-\"\n\n";
   out << "Result codes: 1 success, 0 nothing found, -1 hidden form not loaded, -2 no reply "
          "window,\n"
-         "  -3 attach message not registered, -4 no target window, -5 required argument empty,\n"
+         "  -3 attach message not registered (init: no imaging application answered), -4 no\n"
+         "  target window, -5 required argument empty,\n"
          "  -6 no reply in time, -7 unexpected reply (or none in time), -10 image operation\n"
          "  failed, -12 nobody logged in. Some commands use a code their own way; see their "
          "--help.\n\n";
@@ -207,6 +211,31 @@ void PrintDemoHelp(std::ostream& out, const std::string& workbench) {
           "demo's own (vendor \"OrvactlDemo\"), held in memory: the registry is never written, "
           "so the workstation's own text-out setting stays as it is, whenever and however the "
           "demo ends.",
+          0);
+  out << '\n';
+  Wrapped(out, workbench, 0);
+}
+
+void PrintShellHelp(std::ostream& out, const std::string& workbench) {
+  out << "orvactl shell - many commands through one Appl object\n\n"
+         "Usage: orvactl [--json] [--logged-out] shell [--stop-on-error]\n"
+         "       orvactl shell < calls.txt\n\n";
+  Wrapped(out,
+          "Reads one command a line, written as on the command line without \"orvactl\" "
+          "(find-patient --pat-id 1001), and runs each through the same Appl object, so that a "
+          "login, a find and a show happen in one session, as in a host. From a terminal the "
+          "line can be edited and earlier lines come back with the arrow keys; from a file or "
+          "a pipe (UTF-8) the lines are read as they are. Words are separated by blanks; \"...\" "
+          "or '...' keeps blanks in a word; a line whose first word begins with # is a "
+          "comment; exit or quit ends the shell, as does the end of the input. The first call "
+          "attaches without launching, unless it is init.",
+          0);
+  out << '\n';
+  Wrapped(out,
+          "Each result is printed as the single command prints it; with --json one JSON object "
+          "a line. A line that fails (wrong usage, an automation error, another result) is "
+          "reported with its line number and the shell goes on, unless --stop-on-error is "
+          "given. Exit status: the worst of the lines (0 when every line succeeded).",
           0);
   out << '\n';
   Wrapped(out, workbench, 0);

@@ -13,5 +13,6 @@ void PrintOverview(std::ostream& out, const std::string& workbench);
 void PrintCommandHelp(std::ostream& out, const CommandEntry& command);
 void PrintDoctorHelp(std::ostream& out);
 void PrintDemoHelp(std::ostream& out, const std::string& workbench);
+void PrintShellHelp(std::ostream& out, const std::string& workbench);
 
 }  // namespace orvabridge::orvactl

@@ -37,7 +37,7 @@ std::optional<std::string> NearestCommand(std::string_view word) {
     known.push_back({command.name, command.name});
     known.push_back({command.member, command.name});
   }
-  for (std::string_view own : {kDemoCommand, kDoctorCommand, kHelpCommand}) {
+  for (std::string_view own : {kDemoCommand, kDoctorCommand, kHelpCommand, kShellCommand}) {
     known.push_back({own, own});
   }
   return Nearest(word, known);
@@ -60,7 +60,13 @@ std::optional<std::string> NearestOption(std::string_view option, const CommandE
 void SetCommand(const std::string& word, Invocation& invocation) {
   invocation.command = word;
   invocation.found = FindCommand(word);
-  if (invocation.found || word == kDemoCommand || word == kDoctorCommand) return;
+  if (invocation.found || word == kDemoCommand || word == kDoctorCommand || word == kShellCommand) {
+    return;
+  }
+  if (word.size() > 1 && word[0] == '-') {
+    throw UsageError("unknown option " + word + " (orvactl --help lists them)",
+                     NearestOption(word, nullptr).value_or(""));
+  }
   throw UsageError("unknown command \"" + word + "\" (orvactl --help lists them)",
                    NearestCommand(word).value_or(""));
 }
@@ -161,7 +167,6 @@ Invocation ParseInvocation(std::span<const std::string> args) {
   }
 
   bool after_end_of_options = false;
-  bool help_word = false;
   for (size_t at = 0; at < args.size(); ++at) {
     const std::string& word = args[at];
     if (!after_end_of_options && word == kEndOfOptions) {
@@ -174,15 +179,18 @@ Invocation ParseInvocation(std::span<const std::string> args) {
         if (invocation.help || invocation.version) continue;
         TakeOption(args, at, invocation);  // throws: no command to take it
       }
-      if (word == kHelpCommand && !help_word) {
-        help_word = true;
-        invocation.help = true;
+      if (word == kHelpCommand && !after_end_of_options) {
+        invocation.help = true;  // "help help" asks for the overview too
         continue;
       }
       SetCommand(word, invocation);
       continue;
     }
     if (invocation.help || invocation.version) continue;
+    if (!after_end_of_options && invocation.command == kShellCommand && word == kStopOnError) {
+      invocation.stop_on_error = true;
+      continue;
+    }
     if (!after_end_of_options && IsOption(word)) {
       TakeOption(args, at, invocation);
     } else {

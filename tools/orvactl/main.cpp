@@ -6,5 +6,6 @@ int main(int argc, char** argv) {
   using namespace orvabridge::orvactl;
   const std::vector<std::string> args = ProgramArguments(argc, argv);
   StandardStreams streams;
-  return RunOrvactl(args, streams.out(), streams.err(), MakeWorkbench, streams.ErrIsTerminal());
+  return RunOrvactl(args, streams.out(), streams.err(), MakeWorkbench, streams.ErrIsTerminal(),
+                    [&streams](std::string_view prompt) { return streams.ReadLine(prompt); });
 }

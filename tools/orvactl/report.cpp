@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "json.h"
 #include "result_codes.h"
@@ -50,6 +51,16 @@ std::string CodeCell(const CallOutcome& outcome, int32_t code) {
 
 }  // namespace
 
+std::string HexNumber(int32_t number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(static_cast<uint32_t>(number)));
+  return text;
+}
+
+std::string ErrorNumberText(int32_t number) {
+  return std::to_string(number) + " (" + HexNumber(number) + ")";
+}
+
 void PrintTable(const CallOutcome& outcome, std::ostream& out) {
   size_t width = std::string_view("description").size();
   for (const auto& [name, value] : outcome.outputs) width = std::max(width, name.size());
@@ -57,7 +68,7 @@ void PrintTable(const CallOutcome& outcome, std::ostream& out) {
 
   if (outcome.failure) {
     out << outcome.command->member << ": automation error\n";
-    Row(out, "number", std::to_string(outcome.failure->number), width);
+    Row(out, "number", ErrorNumberText(outcome.failure->number), width);
     Row(out, "source", outcome.failure->source, width);
     Row(out, "description", outcome.failure->description, width);
     return;
@@ -94,6 +105,7 @@ void PrintJson(const CallOutcome& outcome, std::ostream& out) {
       << ",\"success\":" << (outcome.Succeeded() ? "true" : "false");
   if (outcome.failure) {
     out << ",\"error\":{\"number\":" << outcome.failure->number
+        << ",\"hex\":" << JsonString(HexNumber(outcome.failure->number))
         << ",\"source\":" << JsonString(outcome.failure->source)
         << ",\"description\":" << JsonString(outcome.failure->description) << '}';
     PrintWarnings(outcome, out);

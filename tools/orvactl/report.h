@@ -2,6 +2,7 @@
 // demo row.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,11 @@
 #include "call.h"
 
 namespace orvabridge::orvactl {
+
+// An automation error's number as Windows shows it beside the decimal: "0x80004005".
+std::string HexNumber(int32_t number);
+// "-2147467259 (0x80004005)".
+std::string ErrorNumberText(int32_t number);
 
 void PrintTable(const CallOutcome& outcome, std::ostream& out);
 void PrintJson(const CallOutcome& outcome, std::ostream& out);

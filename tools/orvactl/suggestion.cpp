@@ -15,6 +15,27 @@ size_t Tolerance(std::string_view word) {
   return 3;
 }
 
+// The letters and digits of a word, folded: "--pat-id" is "patid".
+std::string Letters(std::string_view word) {
+  std::string letters;
+  for (char c : word) {
+    if (std::isalnum(static_cast<unsigned char>(c))) letters += Folded(c);
+  }
+  return letters;
+}
+
+// Whether `word` is a shortening of `candidate`: the same first letter, then its other letters
+// in the same order ("pat-id" of "patient-id", "-v" of "--version").
+bool Shortens(std::string_view word, std::string_view candidate) {
+  const std::string short_form = Letters(word), long_form = Letters(candidate);
+  if (short_form.empty() || long_form.empty() || short_form[0] != long_form[0]) return false;
+  size_t at = 0;
+  for (char c : long_form) {
+    if (at < short_form.size() && short_form[at] == c) ++at;
+  }
+  return at == short_form.size();
+}
+
 }  // namespace
 
 size_t EditDistance(std::string_view a, std::string_view b) {
@@ -42,6 +63,14 @@ std::optional<std::string> Nearest(std::string_view word, std::span<const KnownW
     if (distance < best_distance) {
       best = &candidate;
       best_distance = distance;
+    }
+  }
+  if (best != nullptr) return std::string(best->suggestion);
+  // No slip of the keyboard: perhaps a shortening, of the shortest known word it shortens.
+  for (const KnownWord& candidate : known) {
+    if (Shortens(word, candidate.spelling) &&
+        (best == nullptr || candidate.spelling.size() < best->spelling.size())) {
+      best = &candidate;
     }
   }
   if (best == nullptr) return std::nullopt;

@@ -21,7 +21,9 @@ size_t EditDistance(std::string_view a, std::string_view b);
 
 // The suggestion of the known word nearest to `word`, when it is near enough to be a slip of the
 // keyboard: one edit for words of up to four letters, two up to eight, three beyond. The first
-// of equally near words wins.
+// of equally near words wins. Failing that, a shortening: the word's letters, the first one
+// first, in the order a known word has them ("--pat-id" of "--patient-id", "-v" of "--version");
+// the shortest such word wins.
 std::optional<std::string> Nearest(std::string_view word, std::span<const KnownWord> known);
 
 }  // namespace orvabridge::orvactl

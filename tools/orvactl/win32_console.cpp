@@ -132,4 +132,43 @@ std::ostream& StandardStreams::out() { return impl_->out; }
 std::ostream& StandardStreams::err() { return impl_->err; }
 bool StandardStreams::ErrIsTerminal() const { return impl_->err_buffer.console(); }
 
+std::optional<std::string> StandardStreams::ReadLine(std::string_view prompt) {
+  const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  if (IsConsole(input)) {
+    // The console edits the line itself (arrows, F7 for the history) and hands it over in UTF-16.
+    impl_->out.flush();
+    impl_->err << prompt;
+    impl_->err.flush();
+    std::wstring line;
+    wchar_t buffer[512];
+    for (;;) {
+      DWORD read = 0;
+      if (!::ReadConsoleW(input, buffer, static_cast<DWORD>(std::size(buffer)), &read, nullptr) ||
+          read == 0) {
+        if (line.empty()) return std::nullopt;
+        break;
+      }
+      line.append(buffer, read);
+      if (line.back() == L'\n') break;
+    }
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
+    // Ctrl-Z on a line of its own ends the input, as it does for other console programs.
+    if (line == L"\x1A") return std::nullopt;
+    return platform::win32::WideToUtf8(line);
+  }
+  std::string line;
+  for (;;) {
+    char c = 0;
+    DWORD read = 0;
+    if (!::ReadFile(input, &c, 1, &read, nullptr) || read == 0) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    if (c == '\n') break;
+    line += c;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
 }  // namespace orvabridge::orvactl

@@ -19,6 +19,7 @@ class Win32Workbench final : public Workbench {
            "application's own.";
   }
 
+  bool Simulated() const override { return false; }
   void StartApplication(bool) override {}
   void SeedLaunchedApplication(bool) override {}
   bool LogInFromApplication(const std::string&) override { return false; }

@@ -22,6 +22,8 @@ class Workbench {
   virtual platform::MachineSurvey& Survey() = 0;
   // A paragraph for --help: what the calls reach.
   virtual std::string Description() const = 0;
+  // Whether this is the native build's in-process desktop (a simulation) rather than Windows.
+  virtual bool Simulated() const = 0;
   // Before a one-shot command: make sure an imaging application runs, so that attaching needs
   // no launch. `logged_in`: whether the demo user starts logged in.
   virtual void StartApplication(bool logged_in) = 0;

@@ -126,6 +126,22 @@ std::string DeskCodePage::ToAnsi(std::string_view utf8_text) {
   return out;
 }
 
+std::string DeskCodePage::Name() {
+  std::lock_guard lock(mutex_);
+  for (std::string_view prefix : {"WINDOWS-", "CP"}) {
+    if (name_.size() <= prefix.size()) continue;
+    std::string_view rest = std::string_view(name_).substr(prefix.size());
+    bool same_prefix = true;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+      same_prefix = same_prefix && std::toupper(static_cast<unsigned char>(name_[i])) == prefix[i];
+    }
+    bool digits = true;
+    for (char c : rest) digits = digits && std::isdigit(static_cast<unsigned char>(c));
+    if (same_prefix && digits) return std::string(rest);
+  }
+  return name_;
+}
+
 std::string DeskCodePage::FromAnsi(std::string_view ansi) {
   std::lock_guard lock(mutex_);
   // iconv's own UTF-8 reader takes the old five- and six-byte forms and values beyond U+10FFFF,

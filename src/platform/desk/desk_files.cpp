@@ -65,8 +65,9 @@ WindowsPath Parse(std::string_view path) {
   return result;
 }
 
-fs::path Resolve(const fs::path& root, const WindowsPath& path) {
-  fs::path host = root / path.top;
+// `top`: the host folder of the path's drive (or UNC top).
+fs::path Resolve(fs::path top, const WindowsPath& path) {
+  fs::path host = std::move(top);
   for (const auto& part : path.parts) {
     std::error_code ec;
     if (fs::exists(host / part, ec)) {
@@ -124,6 +125,18 @@ class DeskAppendStream final : public AppendStream {
   std::function<void()> on_close_;
 };
 
+// Every temporary root a DeskFiles made and has not removed yet, for the clean-up of a program
+// that a signal ends (RemoveTemporaryFoldersOnSignals).
+struct TemporaryRoots {
+  std::mutex mutex;
+  std::set<fs::path> roots;
+};
+
+TemporaryRoots& LiveTemporaryRoots() {
+  static TemporaryRoots* const roots = new TemporaryRoots;  // outlives every static destructor
+  return *roots;
+}
+
 fs::path MakeTemporaryRoot() {
   std::error_code ec;
   fs::path base = fs::temp_directory_path(ec);
@@ -132,14 +145,31 @@ fs::path MakeTemporaryRoot() {
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("the desktop cannot make its file root below " + base.string());
   }
+  TemporaryRoots& live = LiveTemporaryRoots();
+  std::lock_guard lock(live.mutex);
+  live.roots.insert(pattern);
   return pattern;
 }
 
 }  // namespace
 
 DeskFiles::~DeskFiles() {
+  if (own_root_.empty()) return;
+  TemporaryRoots& live = LiveTemporaryRoots();
+  std::lock_guard lock(live.mutex);
   std::error_code ec;
-  if (!own_root_.empty()) fs::remove_all(own_root_, ec);
+  fs::remove_all(own_root_, ec);
+  live.roots.erase(own_root_);
+}
+
+void RemoveLiveTemporaryRoots() {
+  TemporaryRoots& live = LiveTemporaryRoots();
+  std::lock_guard lock(live.mutex);
+  for (const fs::path& root : live.roots) {
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+  live.roots.clear();
 }
 
 void DeskFiles::SetRoot(fs::path root) {
@@ -161,8 +191,21 @@ fs::path DeskFiles::Root() const {
   return root_;
 }
 
+void DeskFiles::MapDrive(char letter, fs::path folder) {
+  std::lock_guard lock(mutex_);
+  drives_[std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(letter))))] =
+      std::move(folder);
+}
+
 fs::path DeskFiles::HostPath(std::string_view windows_path) const {
-  return Resolve(Root(), Parse(windows_path));
+  const WindowsPath path = Parse(windows_path);
+  {
+    std::lock_guard lock(mutex_);
+    if (const auto mapped = drives_.find(path.top); mapped != drives_.end()) {
+      return Resolve(mapped->second, path);
+    }
+  }
+  return Resolve(Root() / path.top, path);
 }
 
 void DeskFiles::Lock(std::string_view windows_path, bool locked) {
@@ -290,7 +333,7 @@ std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path, bool 
   // open lets others write too, and is not counted against them.
   const WindowsPath parsed = Parse(path);
   const std::string key = parsed.Canonical();
-  const fs::path host = Resolve(Root(), parsed);
+  const fs::path host = HostPath(path);
   std::error_code ec;
   if (parsed.parts.empty() || fs::is_directory(host, ec)) PermissionDenied();
   if (!fs::is_directory(host.parent_path(), ec)) PathNotFound();

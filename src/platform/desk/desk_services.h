@@ -39,6 +39,8 @@ class DeskCodePage final : public CodePage {
   void SetName(std::string iconv_name);
   std::string ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
+  // "WINDOWS-1252" and "CP1252" are "1252", as Windows numbers its code pages; other names as set.
+  std::string Name() override;
 
  private:
   void CloseLocked();
@@ -82,6 +84,9 @@ class DeskRegistry final : public Registry {
 
 // ---- files ----
 
+// Removes the temporary folder of every DeskFiles that still has one (at an end by a signal).
+void RemoveLiveTemporaryRoots();
+
 class DeskFiles final : public FileSystem {
  public:
   // The root is made on first use: a fresh temporary folder, removed again by the destructor.
@@ -102,6 +107,8 @@ class DeskFiles final : public FileSystem {
 
   void SetRoot(std::filesystem::path root);
   std::filesystem::path Root() const;
+  // Drive `letter` ("H") becomes the host folder `folder` instead of a folder below the root.
+  void MapDrive(char letter, std::filesystem::path folder);
   std::filesystem::path HostPath(std::string_view windows_path) const;
   void Lock(std::string_view windows_path, bool locked);
 
@@ -117,6 +124,7 @@ class DeskFiles final : public FileSystem {
   mutable std::filesystem::path root_;      // empty until first used
   mutable std::filesystem::path own_root_;  // the temporary folder this object made, if any
   std::set<std::string> locked_;            // canonical lower-case Windows paths
+  std::map<std::string, std::filesystem::path> drives_;  // "H" -> a host folder
 
   // Throws as Windows would for a file that is locked, or held open by a writer who does not
   // share it for removal.

@@ -91,6 +91,9 @@ void Desktop::SetEnvironment(std::string name, std::optional<std::string> value)
 void Desktop::SetFileRoot(std::filesystem::path root) { files_->SetRoot(std::move(root)); }
 std::filesystem::path Desktop::FileRoot() const { return files_->Root(); }
 
+void Desktop::MapDrive(char letter, std::filesystem::path folder) {
+  files_->MapDrive(letter, std::move(folder));
+}
 std::filesystem::path Desktop::HostPath(std::string_view windows_path) const {
   return files_->HostPath(windows_path);
 }

@@ -83,6 +83,13 @@ inline constexpr uint32_t kWsMaximize = 0x01000000;
 // their children; IsWindow says true, ClassName "#32769".
 inline constexpr WindowHandle kDesktopWindow{0x10010};
 
+// For a program that runs on desktops (orvactl): their temporary folders (the file roots, with
+// the simulated program and its files) are removed also when SIGINT, SIGTERM or SIGHUP ends the
+// program, which then ends by that signal as before; and a closed pipe (SIGPIPE) becomes a
+// failed write that the program reports, instead of an end without clean-up. Call it first in
+// main, before any thread starts: the signals are taken by a thread of their own.
+void RemoveTemporaryFoldersOnSignals();
+
 class Desktop : public Platform {
   struct Token {};
 
@@ -138,6 +145,9 @@ class Desktop : public Platform {
   void SetFileRoot(std::filesystem::path root);
   std::filesystem::path FileRoot() const;
   // The host path of a Windows path; existing components are matched case-insensitively.
+  // Drive `letter` ("H") of the desktop becomes the host folder `folder`: "H:\a.txt" is
+  // folder/a.txt. For a file that a user names on this machine, such as a trace.
+  void MapDrive(char letter, std::filesystem::path folder);
   std::filesystem::path HostPath(std::string_view windows_path) const;
   // Desk-only: while locked, the file counts as held open exclusively by another program, and
   // OpenAppend throws RuntimeFailure 70 "Permission denied" (as it does for a file that an

@@ -9,6 +9,7 @@ class Win32CodePage final : public CodePage {
  public:
   std::string ToAnsi(std::string_view utf8) override;
   std::string FromAnsi(std::string_view ansi) override;
+  std::string Name() override;  // the number GetACP gives
 };
 
 }  // namespace orvabridge::platform::win32

@@ -34,6 +34,7 @@ class KeepingWorkbench final : public Workbench {
   std::shared_ptr<platform::Platform> Platform() override { return inner_->Platform(); }
   platform::MachineSurvey& Survey() override { return inner_->Survey(); }
   std::string Description() const override { return inner_->Description(); }
+  bool Simulated() const override { return true; }
   void StartApplication(bool logged_in) override {
     inner_->StartApplication(logged_in);
     kept_ = sim::InstalledSimulators().back();
@@ -78,6 +79,32 @@ TEST_F(OrvactlCli, ASlipOfTheKeyboardGetsTheNearestCommandOrOption) {
   EXPECT_EQ(Run({"find-patient", "--pat-di", "1001"}), exit_status::kUsage);
   EXPECT_NE(err_.str().find("has no option --pat-di"), std::string::npos) << err_.str();
   EXPECT_NE(err_.str().find("did you mean --pat-id?"), std::string::npos) << err_.str();
+  // The option of another command, shortened; a switch with one dash.
+  EXPECT_EQ(Run({"find-images", "--pat-id", "1001"}), exit_status::kUsage);
+  EXPECT_NE(err_.str().find("did you mean --patient-id?"), std::string::npos) << err_.str();
+  EXPECT_EQ(Run({"-v"}), exit_status::kUsage);
+  EXPECT_EQ(err_.str(),
+            "orvactl: unknown option -v (orvactl --help lists them); did you mean --version?\n");
+}
+
+TEST_F(OrvactlCli, HelpForHelpIsTheOverviewAndTheDemoHasNoJsonForm) {
+  EXPECT_EQ(Run({"help", "help"}), exit_status::kSuccess) << err_.str();
+  EXPECT_EQ(out_.str().rfind("orvactl - drive", 0), 0u) << out_.str();
+  EXPECT_NE(out_.str().find("-3 attach message not registered (init: no imaging application "
+                            "answered)"),
+            std::string::npos);
+  EXPECT_EQ(Run({"help", "shell"}), exit_status::kSuccess);
+  EXPECT_NE(out_.str().find("--stop-on-error"), std::string::npos) << out_.str();
+  EXPECT_EQ(Run({"--json", "demo"}), exit_status::kUsage);
+  EXPECT_EQ(out_.str().rfind("{\"error\":{\"kind\":\"usage\",\"message\":\"demo is a guided", 0),
+            0u)
+      << out_.str();
+}
+
+TEST_F(OrvactlCli, WorkstationShowsTheNamesItRead) {
+  EXPECT_EQ(Run({"workstation"}), exit_status::kSuccess) << err_.str();
+  EXPECT_NE(out_.str().find("workstation      DESKPC"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("computer "), std::string::npos) << out_.str();
 }
 
 TEST_F(OrvactlCli, UnderJsonAnErrorIsAJsonObjectOnStandardOutput) {
@@ -162,6 +189,34 @@ TEST_F(OrvactlCli, ATextLongerThanItsFieldIsReportedAsCutAndArrivesCut) {
   EXPECT_TRUE(err_.str().empty()) << err_.str();
   EXPECT_EQ(Run({"find-patient", "--pat-id", std::string(64, '4')}), exit_status::kOtherResult);
   EXPECT_TRUE(err_.str().empty()) << "a text that fills its field exactly is not cut";
+}
+
+TEST_F(OrvactlCli, CharactersTheCodePageCannotHoldAreWarnedOfNamingOptionCharactersAndCodePage) {
+  EXPECT_EQ(
+      Run({"add-patient", "--pat-id", "7001", "--first-name", "山田", "--last-name", "Ørsted😀"}),
+      exit_status::kSuccess);
+  EXPECT_NE(err_.str().find("orvactl: warning: --first-name: 2 characters the ANSI code page 1252 "
+                            "cannot hold (山田) arrive as \"?\""),
+            std::string::npos)
+      << err_.str();
+  EXPECT_NE(err_.str().find("--last-name: 1 character the ANSI code page 1252 cannot hold (😀) "
+                            "arrives as \"?\""),
+            std::string::npos)
+      << "Ø is in the code page; the emoji is not: " << err_.str();
+
+  // Replaced and cut: both are said. A password's characters are never shown.
+  std::string hundred;
+  for (int i = 0; i < 100; ++i) hundred += "山";
+  EXPECT_EQ(Run({"--json", "find-patient", "--pat-id", hundred}), exit_status::kOtherResult);
+  EXPECT_NE(out_.str().find("\"--pat-id: 100 characters the ANSI code page 1252 cannot hold (山)"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_NE(out_.str().find("--pat-id is cut: 100 bytes"), std::string::npos) << out_.str();
+  Run({"login", "--login", "doc", "--password", "пароль"});
+  EXPECT_NE(err_.str().find("--password: 6 characters the ANSI code page 1252 cannot hold arrive"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_EQ(err_.str().find("пароль"), std::string::npos) << err_.str();
 }
 
 TEST_F(OrvactlCli, AFailedWriteToStandardOutputIsAFailure) {

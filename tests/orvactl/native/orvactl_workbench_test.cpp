@@ -1,6 +1,8 @@
 // The native workbench and the demo's use of the machine's settings, on a fresh desktop.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <sstream>
 
 #include "cli.h"
@@ -112,6 +114,18 @@ TEST_F(OrvactlWorkbench, AnAutomationErrorIsPrintedWithNumberSourceAndDescriptio
   EXPECT_EQ(RunOrvactl(args, out, err, unreachable_database), exit_status::kAutomationError);
   EXPECT_NE(out.str().find("\"success\":false,\"error\":{\"number\":"), std::string::npos)
       << out.str();
+  EXPECT_NE(out.str().find(",\"hex\":\"0x"), std::string::npos) << out.str();
+
+  // Without --json the error is no result: it goes to standard error, its number also in hex
+  // as Windows shows it.
+  out.str("");
+  err.str("");
+  const std::vector<std::string> plain{"general-info", "--type", "lic-name"};
+  EXPECT_EQ(RunOrvactl(plain, out, err, unreachable_database), exit_status::kAutomationError);
+  EXPECT_TRUE(out.str().empty()) << out.str();
+  const std::regex line(
+      "orvactl: GetGeneralInfo: automation error -?[0-9]+ \\(0x[0-9A-F]{8}\\) from [^:]+: .+\n");
+  EXPECT_TRUE(std::regex_match(err.str(), line)) << err.str();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "platform/win32/text_conversion.h"
@@ -29,8 +30,10 @@ inline std::wstring ProgramPath(const wchar_t* name) {
 class ChildProgram {
  public:
   // Starts `program` with `arguments` (a wide command line, as a console passes it); with
-  // `close_out` the reading end of standard output is closed before the program writes.
-  ChildProgram(const wchar_t* program, const std::wstring& arguments, bool close_out = false) {
+  // `close_out` the reading end of standard output is closed before the program writes. `input`,
+  // when given, is the whole of standard input (a pipe, closed after it); else there is none.
+  ChildProgram(const wchar_t* program, const std::wstring& arguments, bool close_out = false,
+               const std::optional<std::string>& input = std::nullopt) {
     using platform::win32::UniqueHandle;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     UniqueHandle out_write, err_write;
@@ -43,12 +46,28 @@ class ChildProgram {
     ::SetHandleInformation(out_read_.Get(), HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(err_read_.Get(), HANDLE_FLAG_INHERIT, 0);
     if (close_out) out_read_.Reset();
+    UniqueHandle in_read, in_write;
+    if (input) {
+      if (!::CreatePipe(in_read.Receive(), in_write.Receive(), &inherit, kPipeSize)) {
+        ADD_FAILURE() << "no input pipe";
+        return;
+      }
+      ::SetHandleInformation(in_write.Get(), HANDLE_FLAG_INHERIT, 0);
+      DWORD written = 0;  // the pipe holds it all: written before the program starts
+      if (!::WriteFile(in_write.Get(), input->data(), static_cast<DWORD>(input->size()), &written,
+                       nullptr) ||
+          written != input->size()) {
+        ADD_FAILURE() << "the input was not written";
+        return;
+      }
+      in_write.Reset();  // the program reads to the end of the input
+    }
 
     std::wstring command = L"\"" + ProgramPath(program) + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
+    startup.hStdInput = in_read.Get();
     startup.hStdOutput = out_write.Get();
     startup.hStdError = err_write.Get();
     PROCESS_INFORMATION started = {};
@@ -101,8 +120,9 @@ class ChildProgram {
 };
 
 inline Finished RunProgram(const wchar_t* program, const std::wstring& arguments,
-                           bool close_out = false) {
-  return ChildProgram(program, arguments, close_out).Wait();
+                           bool close_out = false,
+                           const std::optional<std::string>& input = std::nullopt) {
+  return ChildProgram(program, arguments, close_out, input).Wait();
 }
 
 }  // namespace orvabridge::win32_testing

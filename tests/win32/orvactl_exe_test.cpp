@@ -14,8 +14,9 @@ namespace {
 
 using win32_testing::Finished;
 
-Finished RunOrvactlExe(const std::wstring& arguments, bool close_out = false) {
-  return win32_testing::RunProgram(L"orvactl.exe", arguments, close_out);
+Finished RunOrvactlExe(const std::wstring& arguments, bool close_out = false,
+                       const std::optional<std::string>& input = std::nullopt) {
+  return win32_testing::RunProgram(L"orvactl.exe", arguments, close_out, input);
 }
 
 TEST(OrvactlExe, ArgumentsBeyondTheAnsiCodePageArriveWholeAndComeBackAsUtf8) {
@@ -51,6 +52,43 @@ TEST_F(OrvactlExeWithSimulator, ANameTravelsToTheApplicationAndBackUnchanged) {
   EXPECT_NE(found.out.find("\"FName\":\"Zo\xC3\xAB\",\"LName\":\"\xC3\x98rsted\""),
             std::string::npos)
       << found.out;
+}
+
+TEST_F(OrvactlExeWithSimulator,
+       CharactersTheCodePageLacksAreWarnedOfBeforeTheyArriveAsQuestionMarks) {
+  StartSimulator("--demo-data --logged-in demo");
+  const Finished added =
+      RunOrvactlExe(L"add-patient --pat-id 3002 --first-name \x0141ukasz --last-name Holm");
+  EXPECT_EQ(added.exit_code, 0u) << added.out << added.err;
+  EXPECT_NE(added.err.find("orvactl: warning: --first-name: 1 character the ANSI code page 1252 "
+                           "cannot hold (\xC5\x81) arrives as \"?\""),
+            std::string::npos)
+      << added.err;
+  const Finished found = RunOrvactlExe(L"--json find-patient --pat-id 3002");
+  EXPECT_NE(found.out.find("\"FName\":\"?ukasz\""), std::string::npos) << found.out;
+}
+
+TEST_F(OrvactlExeWithSimulator, AShellLogsInFindsShowsAndLogsOutThroughOneObject) {
+  StartSimulator("--demo-data");
+  const Finished session = RunOrvactlExe(L"--json shell", false,
+                                         "# one object for the whole sequence\r\n"
+                                         "login --login demo --password demo\r\n"
+                                         "find-patient --pat-id 1001\r\n"
+                                         "show-patient --pat-id 1001\r\n"
+                                         "session\r\n"
+                                         "logout\r\n");
+  EXPECT_EQ(session.exit_code, 0u) << session.out << session.err;
+  const std::string& out = session.out;
+  EXPECT_NE(out.find("{\"command\":\"login\",\"member\":\"UserLogin\",\"success\":true"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("\"FName\":\"Ines\""), std::string::npos) << out;
+  EXPECT_NE(out.find("{\"command\":\"show-patient\",\"member\":\"ShowPatient\",\"success\":true"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("\"UserLogin\":\"demo\""), std::string::npos)
+      << "the login of the first line holds for the later ones: " << out;
+  EXPECT_NE(out.find("{\"command\":\"logout\""), std::string::npos) << out;
 }
 
 }  // namespace

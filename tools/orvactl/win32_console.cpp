@@ -134,7 +134,9 @@ bool StandardStreams::ErrIsTerminal() const { return impl_->err_buffer.console()
 
 std::optional<std::string> StandardStreams::ReadLine(std::string_view prompt) {
   const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-  if (IsConsole(input)) {
+  // A console is a character device; a pipe or file never is (Wine answers GetConsoleMode for
+  // some of them too).
+  if (::GetFileType(input) == FILE_TYPE_CHAR && IsConsole(input)) {
     // The console edits the line itself (arrows, F7 for the history) and hands it over in UTF-16.
     impl_->out.flush();
     impl_->err << prompt;

@@ -14,9 +14,8 @@ class Latin1CodePage final : public platform::CodePage {
  public:
   std::string ToAnsi(std::string_view utf8) override {
     std::string ansi;
-    platform::utf8::ForEachCharacter(utf8, U'?', [&](char32_t c) {
-      ansi += c < 0x100 ? static_cast<char>(c) : '?';
-    });
+    platform::utf8::ForEachCharacter(
+        utf8, U'?', [&](char32_t c) { ansi += c < 0x100 ? static_cast<char>(c) : '?'; });
     return ansi;
   }
   std::string FromAnsi(std::string_view ansi) override {

@@ -24,7 +24,8 @@ class OrvactlShell : public ::testing::Test {
     prompts_ = 0;
     return RunOrvactl(
         args, out_, err_, [] { return MakeDeskWorkbench(platform::desk::Desktop::Create()); },
-        false, [&](std::string_view) -> std::optional<std::string> {
+        false,
+        [&](std::string_view) -> std::optional<std::string> {
           ++prompts_;
           std::string line;
           if (!std::getline(lines, line)) return std::nullopt;
@@ -59,8 +60,7 @@ TEST_F(OrvactlShell, AFailingLineIsReportedWithItsNumberAndTheWorstResultIsTheEx
       "find-patient --pat-id 9999\n"
       "session\n";
   EXPECT_EQ(Shell(input), exit_status::kUsage);
-  EXPECT_NE(err_.str().find("orvactl: line 2: unknown command \"fnd-patient\""),
-            std::string::npos)
+  EXPECT_NE(err_.str().find("orvactl: line 2: unknown command \"fnd-patient\""), std::string::npos)
       << err_.str();
   EXPECT_NE(out_.str().find("GetSessionInfo"), std::string::npos) << "the shell went on";
 

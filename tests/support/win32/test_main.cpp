@@ -8,7 +8,8 @@
 // exception; the emulator hands the waiting new thread a fault Wine cannot place ("Got unexpected
 // trap -1"), which ends the whole program before the result is written. The same program is fine
 // on a real processor, and tests/win32/probe/emulator_fault_probe.cpp (debug-string) shows the
-// fault without any code of ours. Nobody reads debugger output in these runs, so leaving it out loses nothing.
+// fault without any code of ours. Nobody reads debugger output in these runs, so leaving it out
+// loses nothing.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -25,10 +26,10 @@ class PrinterWithoutDebuggerOutput final : public ::testing::TestEventListener {
   void OnTestPartResult(const ::testing::TestPartResult& result) override {
     if (result.type() == ::testing::TestPartResult::kSuccess) return;
     const char* kind = result.skipped() ? "Skipped\n" : "Failure\n";
-    std::printf("%s %s%s\n",
-                ::testing::internal::FormatFileLocation(result.file_name(), result.line_number())
-                    .c_str(),
-                kind, result.message());
+    std::printf(
+        "%s %s%s\n",
+        ::testing::internal::FormatFileLocation(result.file_name(), result.line_number()).c_str(),
+        kind, result.message());
     std::fflush(stdout);
   }
 

@@ -37,8 +37,8 @@ DWORD WINAPI WakeEveryMillisecond(void*) {
 }
 
 int DebugString() {
-  const HWND window = ::CreateWindowExA(0, "STATIC", "probe", 0, 0, 0, 1, 1, HWND_MESSAGE,
-                                        nullptr, nullptr, nullptr);
+  const HWND window = ::CreateWindowExA(0, "STATIC", "probe", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                                        nullptr, nullptr);
   HANDLE main_thread =
       ::OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, ::GetCurrentThreadId());
   DWORD id = 0;

@@ -18,4 +18,20 @@ void FileSystem::WriteFileDurably(std::string_view, std::string_view) { NotAvail
 bool FileSystem::RemoveFile(std::string_view) { NotAvailable(); }
 std::vector<std::string> FileSystem::FilesInFolder(std::string_view) { NotAvailable(); }
 
+FolderCheck FileSystem::CheckFolder(std::string_view folder) {
+  // From the calls every file system has; a backend that can tell more (a share that cannot be
+  // reached) answers for itself.
+  if (!FolderExists(folder)) {
+    return {FileSize(folder) ? FolderState::kNotAFolder : FolderState::kMissing, {}};
+  }
+  try {
+    FilesInFolder(folder);
+    return {};
+  } catch (const RuntimeFailure& failure) {
+    if (failure.number() == failure::kPermissionDenied) return {FolderState::kDenied, {}};
+    if (failure.number() == failure::kPathNotFound) return {FolderState::kMissing, {}};
+    return {FolderState::kUnreadable, failure.description()};
+  }
+}
+
 }  // namespace orvabridge::platform

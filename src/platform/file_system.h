@@ -18,6 +18,21 @@ class AppendStream {
   virtual void Write(std::span<const std::byte> bytes) = 0;
 };
 
+// Whether the names in a folder can be listed, and if not, why.
+enum class FolderState {
+  kReadable,
+  kMissing,      // there is no such folder (nor, perhaps, its parent)
+  kUnreachable,  // the server or share of a network path does not answer or does not exist
+  kNotAFolder,   // the path names a file
+  kDenied,       // the folder is there, but this user may not read it
+  kUnreadable,   // any other failure; `detail` holds the system's words for it
+};
+
+struct FolderCheck {
+  FolderState state = FolderState::kReadable;
+  std::string detail;  // kUnreadable only
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -46,6 +61,8 @@ class FileSystem {
   // The names (not paths) of the plain files in a folder, in no particular order. Throws
   // RuntimeFailure when the folder cannot be read.
   virtual std::vector<std::string> FilesInFolder(std::string_view folder);
+  // Whether FilesInFolder can read the folder now, and if not, why; never throws.
+  virtual FolderCheck CheckFolder(std::string_view folder);
 };
 
 }  // namespace orvabridge::platform

@@ -57,6 +57,23 @@ TEST_F(DeskServices, OpenAppendNeverTruncatesAndItsFailuresCarryTheRunTimeNumber
   EXPECT_NE(files.OpenAppend("C:\\Temp\\WS.TXT"), nullptr);
 }
 
+// Desk-only: a locked folder stands for one this user may not read, and a share below \\ that
+// has no folder below the root's UNC folder for one that cannot be reached.
+TEST_F(DeskServices, AFolderCanBeDeniedAndAShareUnreachable) {
+  auto& files = desktop_->Files();
+  desktop_->LockFile("C:\\Temp", true);
+  EXPECT_EQ(files.CheckFolder("c:\\temp\\").state, FolderState::kDenied);
+  EXPECT_EQ(FailureNumber([&] { files.FilesInFolder("C:\\Temp"); }), failure::kPermissionDenied);
+  desktop_->LockFile("C:\\Temp", false);
+  EXPECT_EQ(files.CheckFolder("C:\\Temp").state, FolderState::kReadable);
+
+  EXPECT_EQ(files.CheckFolder("\\\\server\\txtout").state, FolderState::kUnreachable);
+  EXPECT_EQ(files.CheckFolder("\\\\server").state, FolderState::kUnreachable);
+  fs::create_directories(desktop_->HostPath("\\\\server\\txtout"));
+  EXPECT_EQ(files.CheckFolder("\\\\SERVER\\TxtOut").state, FolderState::kReadable);
+  EXPECT_EQ(files.CheckFolder("\\\\server\\txtout\\WS07").state, FolderState::kMissing);
+}
+
 TEST_F(DeskServices, DateOrderAndEnvironmentAreTheDesktopsOwn) {
   auto& system = desktop_->System();
   EXPECT_TRUE(system.IsDate("31/12/2024"));

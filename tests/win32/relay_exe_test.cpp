@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "platform/win32/text_conversion.h"
@@ -220,11 +221,70 @@ TEST_F(RelayExe, LinesThatCannotBeReplayedAreSetAsideAndALockedFileWaits) {
   EXPECT_EQ(rejected.find("hunter2"), std::string::npos) << rejected;
 }
 
+// A text-out folder that is not there (a local one, a share of a server nobody has) ends a run
+// with --once at once, naming the folder and why; nothing claims "0 replayed" as a success.
+TEST_F(RelayExe, AFolderThatCannotBeReadEndsARunOnceNamingIt) {
+  const std::string missing = folder_ + "\\missing";
+  const Finished local = win32_testing::RunProgram(
+      L"orva-relay.exe", L"--once --folder \"" + Utf8ToWide(missing) + L"\" --workstation WS07");
+  EXPECT_EQ(local.exit_code, 1u) << local.err;
+  EXPECT_NE(local.err.find("cannot read the text-out folder " + missing + ": it does not exist"),
+            std::string::npos)
+      << local.err;
+
+  const std::string share = "\\\\orvabridge-no-such-server\\txtout";
+  const Finished remote = win32_testing::RunProgram(
+      L"orva-relay.exe", L"--once --folder " + Utf8ToWide(share) + L" --workstation WS07");
+  EXPECT_EQ(remote.exit_code, 1u) << remote.err;
+  EXPECT_NE(remote.err.find("cannot read the text-out folder " + share +
+                            ": its server or share cannot be reached"),
+            std::string::npos)
+      << remote.err;
+}
+
+// A relay that runs on, started before its share is there: it says so in its log, and once the
+// folder is there it says that too and replays what was written.
+TEST_F(RelayExe, ARelayThatRunsOnWaitsForItsFolderAndSaysSo) {
+  StartApplication();
+  const std::string later = folder_ + "\\later", log = folder_ + "\\relay.log";
+  auto logged = [&] {
+    std::ifstream in(log.c_str(), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+  };
+  auto wait_for = [&](const std::function<bool()>& done) {
+    for (int waited = 0; waited < 600 && !done(); ++waited) ::Sleep(100);
+    return done();
+  };
+  ChildProgram relay(L"orva-relay.exe", L"--folder \"" + Utf8ToWide(later) + L"\" --workstation " +
+                                            Utf8ToWide(workstation_) + L" --log \"" +
+                                            Utf8ToWide(log) + L"\"");
+  const std::string missing = "cannot read the text-out folder " + later + ": it does not exist";
+  ASSERT_TRUE(wait_for([&] { return logged().find(missing) != std::string::npos; })) << logged();
+
+  ::CreateDirectoryW(Utf8ToWide(later).c_str(), nullptr);
+  ::CreateDirectoryW(Utf8ToWide(later + "\\" + workstation_).c_str(), nullptr);
+  {
+    std::ofstream out((later + "\\" + workstation_ + "\\" + workstation_ + ".TXT").c_str(),
+                      std::ios::binary);
+    out << "ShowPatientEx ; 1001 ; 0\r\n";
+  }
+  EXPECT_TRUE(wait_for([&] { return Received(channel::command::kShowPatient) == 1; })) << logged();
+  EXPECT_NE(logged().find("can read the text-out folder " + later + " now"), std::string::npos)
+      << logged();
+  EXPECT_EQ(logged().find(missing), logged().rfind(missing)) << logged();  // said once
+}
+
 TEST_F(RelayExe, VersionAndUsage) {
   const Finished version = win32_testing::RunProgram(L"orva-relay.exe", L"--version");
   EXPECT_EQ(version.exit_code, 0u);
   EXPECT_EQ(version.out.rfind("orva-relay ", 0), 0u) << version.out;
   EXPECT_EQ(win32_testing::RunProgram(L"orva-relay.exe", L"--frobnicate").exit_code, 2u);
+  const Finished mistyped = win32_testing::RunProgram(L"orva-relay.exe", L"--onec");
+  EXPECT_EQ(mistyped.exit_code, 2u);
+  EXPECT_NE(mistyped.err.find("did you mean --once?"), std::string::npos) << mistyped.err;
+  const Finished wait = win32_testing::RunProgram(L"orva-relay.exe", L"--wait 5 --folder C:\\");
+  EXPECT_EQ(wait.exit_code, 2u);
+  EXPECT_NE(wait.err.find("--wait applies only with --once"), std::string::npos) << wait.err;
 }
 
 }  // namespace

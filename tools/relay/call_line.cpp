@@ -22,13 +22,6 @@ const api::Member* LoggingMember(std::string_view name) {
   return nullptr;
 }
 
-const orvactl::CommandEntry* CommandOf(const api::Member& member) {
-  for (const orvactl::CommandEntry& command : orvactl::Commands()) {
-    if (command.member == member.name) return &command;
-  }
-  return nullptr;
-}
-
 // The member's name: everything before the first separator, or the whole line.
 std::string_view NameOf(std::string_view line) {
   return line.substr(0, std::min(line.find(kCallLogSeparator), line.size()));
@@ -85,6 +78,13 @@ Split SplitFields(std::string_view line, size_t name_length, size_t count) {
 }
 
 }  // namespace
+
+const orvactl::CommandEntry* CommandOf(const api::Member& member) {
+  for (const orvactl::CommandEntry& command : orvactl::Commands()) {
+    if (command.member == member.name) return &command;
+  }
+  return nullptr;
+}
 
 std::variant<ReplayCall, Rejection> ParseCallLine(std::string_view line) {
   if (line.empty()) return Rejection{"empty line"};

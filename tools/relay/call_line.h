@@ -28,6 +28,9 @@ struct Rejection {
 
 std::variant<ReplayCall, Rejection> ParseCallLine(std::string_view line);
 
+// The command that calls `member`; nullptr for a member that has none.
+const orvactl::CommandEntry* CommandOf(const api::Member& member);
+
 // The line as the relay may write it into its own files: the values of secret parameters (the
 // passwords) become "***". When such a member's line cannot be split into its fields, nothing
 // after the member's name is kept, since any field might be the password.

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kClaimedSuffix = ".claimed";
 constexpr std::string_view kJournalHeader = "Orvabridge relay journal 1";
+constexpr std::string_view kInFlight = "in-flight=";  // the number of the line whose call went out
 constexpr int kSequenceDigits = 8;
 
 // The sequence number of a claimed file's name, or nullopt for any other name.
@@ -115,6 +116,7 @@ std::optional<JournalEntry> Inbox::LoadJournal() {
   // not written by this program and is not trusted.
   JournalEntry entry;
   bool header = false, file = false, done = false;
+  std::optional<size_t> in_flight;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
@@ -130,19 +132,32 @@ std::optional<JournalEntry> Inbox::LoadJournal() {
       const std::string_view digits = line.substr(5);
       done = std::from_chars(digits.data(), digits.data() + digits.size(), entry.done).ec ==
              std::errc();
+    } else if (line.substr(0, kInFlight.size()) == kInFlight) {
+      const std::string_view digits = line.substr(kInFlight.size());
+      size_t number = 0;
+      const auto [stop, error] =
+          std::from_chars(digits.data(), digits.data() + digits.size(), number);
+      // A number that is not whole makes the record one that this program did not write.
+      in_flight = error == std::errc() && stop == digits.data() + digits.size() ? number : 0;
     }
     start = end + 1;
   }
-  if (!header || !file || !done) {
+  // The line in flight is always the one after those done.
+  if (!header || !file || !done || (in_flight && *in_flight != entry.done + 1)) {
     throw RuntimeFailure(failure::kPathFileAccessError,
                          "the journal " + JournalPath() + " is damaged; move it away to go on");
   }
+  entry.in_flight = in_flight.has_value();
   return entry;
 }
 
 void Inbox::RecordJournal(const JournalEntry& entry) {
-  files_.WriteFileDurably(JournalPath(), std::string(kJournalHeader) + "\r\nfile=" + entry.file +
-                                             "\r\ndone=" + std::to_string(entry.done) + "\r\n");
+  std::string text = std::string(kJournalHeader) + "\r\nfile=" + entry.file +
+                     "\r\ndone=" + std::to_string(entry.done) + "\r\n";
+  // A line of its own that a relay of the first version passes over: it sends the line again,
+  // as it always did.
+  if (entry.in_flight) text += std::string(kInFlight) + std::to_string(entry.done + 1) + "\r\n";
+  files_.WriteFileDurably(JournalPath(), text);
 }
 
 void Inbox::SetAside(const std::string& reason, const std::string& masked_line) {

@@ -2,7 +2,8 @@
 //   <workstation>.TXT                  the library appends call-log lines here
 //   <workstation>.TXT.<n>.claimed      a file the relay took over by renaming it; replayed in
 //                                      the order of n, removed when every line is dealt with
-//   <workstation>.relay-journal        how many lines of which claimed file are dealt with
+//   <workstation>.relay-journal        how many lines of which claimed file are dealt with, and
+//                                      whether the next one's call may have gone out
 //   <workstation>.rejected             lines set aside, each after a comment with the reason
 //   <workstation>.relay-lock           held open by the relay at work, so that a second relay
 //                                      (an autostart and one started by hand) stays out
@@ -20,9 +21,12 @@
 namespace orvabridge::relay {
 
 // How far the relay got: `done` lines of the claimed file `file` are replayed or set aside.
+// `in_flight`: the call of the next line, line done + 1, is about to go out or went out, and
+// nobody knows yet whether the imaging application carried it out.
 struct JournalEntry {
   std::string file;
   size_t done = 0;
+  bool in_flight = false;
 };
 
 // The lines of a claimed file, in UTF-8. A last line without its line end was cut off by a
@@ -53,7 +57,9 @@ class Inbox {
   // crash between the two leaves a journal that names no file, which is ignored.
   void Finish(const std::string& claimed);
 
+  // A journal written before the in-flight record existed reads as nothing in flight.
   std::optional<JournalEntry> LoadJournal();
+  // Replaces the journal as a whole: written, flushed to the disk, renamed into place.
   void RecordJournal(const JournalEntry& entry);
 
   // Appends a set-aside line, already masked, to the rejected file.

@@ -1,11 +1,10 @@
 // orva-relay: replays a workstation's text-out call logs against its imaging application.
 #include "console.h"
-#include "platform/platform.h"
 #include "relay_cli.h"
 
 int main(int argc, char** argv) {
   using namespace orvabridge;
   const std::vector<std::string> args = orvactl::ProgramArguments(argc, argv);
   orvactl::StandardStreams streams;
-  return relay::RunRelay(args, streams.out(), streams.err(), platform::DefaultPlatform);
+  return relay::RunRelay(args, streams.out(), streams.err(), relay::MachinePlatform());
 }

@@ -10,6 +10,7 @@
 #include "platform/program_control.h"
 #include "platform/runtime_failure.h"
 #include "relay.h"
+#include "suggestion.h"
 
 namespace orvabridge::relay {
 namespace {
@@ -23,8 +24,8 @@ once, in order. Results are written to the log; nobody waits for them.
   --folder F           the text-out folder (default: the OrvabridgeTXTOUT setting)
   --workstation W      whose file to replay (default: this computer's name)
   --once               replay what is there, then end
-  --wait SECONDS       with --once: how long to wait for the imaging application or for a
-                       file in use before ending with status 3 (default 0)
+  --wait SECONDS       only with --once: how long to wait for the imaging application or
+                       for a file in use before ending with status 3 (default 0)
   --retry-max SECONDS  longest wait between two tries of a line while the imaging
                        application does not answer (default 30; the first wait is 1 second)
   --log FILE           also append the log to FILE
@@ -32,19 +33,35 @@ once, in order. Results are written to the log; nobody waits for them.
   --uninstall          remove that autostart entry
   --version, --help
 
+A folder that cannot be read ends a run with --once (status 1); a relay that runs on says so,
+looks again every 5 seconds and says it again every 5 minutes until it can read it.
+
 Lines that cannot be replayed as they stand (unknown member, wrong number of fields, a value
 that holds " ; ") are set aside in <workstation>.rejected with the reason. Passwords are never
 written to the relay's files or log. Ctrl-C ends the relay after the current line.
 
-Exit status: 0 done, 1 the relay cannot work, 2 wrong command line, 3 (--once) lines remain.
+Exit status: 0 done, 1 the relay cannot work (its folder or files, text-out mode here, or a
+build that runs only on the in-process desktop), 2 wrong command line, 3 (--once) lines remain.
 )";
+
+// The options as people type them, for "did you mean". The option for tests is left out.
+constexpr orvactl::KnownWord kOptions[] = {
+    {"--folder", "--folder"},   {"--workstation", "--workstation"}, {"--once", "--once"},
+    {"--wait", "--wait"},       {"--retry-max", "--retry-max"},     {"--log", "--log"},
+    {"--install", "--install"}, {"--uninstall", "--uninstall"},     {"--version", "--version"},
+    {"--help", "--help"}};
+
+// What a native build says instead of working: its in-process desktop is not this machine.
+constexpr const char* kNoMachine =
+    "a Windows program: this build runs only on the in-process desktop, which has none of this "
+    "machine's folders, registry or imaging application, so it does nothing here";
 
 struct CommandLine {
   RelayOptions options;
   std::optional<std::string> log_file;
   std::optional<size_t> end_abruptly_after;
   bool install = false, uninstall = false, help = false, version = false;
-  bool folder_given = false, workstation_given = false;
+  bool folder_given = false, workstation_given = false, wait_given = false;
   std::vector<std::string> autostart_arguments;  // what --install writes after the program
 };
 
@@ -87,6 +104,7 @@ CommandLine Parse(const std::vector<std::string>& args) {
       line.options.once = true;
     } else if (word == "--wait") {
       line.options.give_up_after = std::chrono::seconds(Number(word, value(), 86400));
+      line.wait_given = true;
     } else if (word == "--retry-max") {
       const std::string& given = value();
       line.options.longest_retry = std::chrono::seconds(std::max(1LL, Number(word, given, 3600)));
@@ -105,8 +123,15 @@ CommandLine Parse(const std::vector<std::string>& args) {
     } else if (word == "--version") {
       line.version = true;
     } else {
-      throw UsageProblem("unknown option " + word);
+      const std::optional<std::string> meant = orvactl::Nearest(word, kOptions);
+      throw UsageProblem("unknown option " + word +
+                         (meant ? "; did you mean " + *meant + "?" : ""));
     }
+  }
+  if (line.wait_given && !line.options.once) {
+    throw UsageProblem(
+        "--wait applies only with --once: a relay that runs on waits for the imaging "
+        "application and for files in use as long as it runs");
   }
   if (line.install && line.uninstall)
     throw UsageProblem("--install and --uninstall exclude each other");
@@ -202,6 +227,10 @@ int RunRelay(const std::vector<std::string>& args, std::ostream& out, std::ostre
     out << "orva-relay " << ORVABRIDGE_VERSION << "\n";
     return relay_exit::kDone;
   }
+  if (!make_platform) {
+    err << "orva-relay: " << kNoMachine << "\n";
+    return relay_exit::kCannotWork;
+  }
   const std::shared_ptr<platform::Platform> platform = make_platform();
   if (line.install || line.uninstall) return Autostart(line, *platform, out, err);
 
@@ -263,16 +292,19 @@ int RunRelay(const std::vector<std::string>& args, std::ostream& out, std::ostre
                           line.options.workstation)
                         .LivePath());
   const RelayEnd end = relay.Run();
-  log("ended: " + std::to_string(relay.replayed()) + " replayed, " +
-      std::to_string(relay.set_aside()) + " set aside");
+  const std::string counts = std::to_string(relay.replayed()) + " replayed, " +
+                             std::to_string(relay.set_aside()) + " set aside";
   switch (end) {
     case RelayEnd::kDone:
+      log("ended: " + counts);
       return relay_exit::kDone;
     case RelayEnd::kWaiting:
+      log("ended with lines left for a later run: " + counts);
       return relay_exit::kWaiting;
     case RelayEnd::kCannotWork:
-      return relay_exit::kCannotWork;
+      break;
   }
+  log("ended, unable to work: " + counts);
   return relay_exit::kCannotWork;
 }
 

@@ -315,16 +315,45 @@ bool DeskFiles::RemoveFile(std::string_view path) {
   return true;
 }
 
+bool DeskFiles::IsLocked(std::string_view path) const {
+  const std::string key = Parse(path).Canonical();
+  std::lock_guard lock(mutex_);
+  return locked_.count(key) != 0;
+}
+
 std::vector<std::string> DeskFiles::FilesInFolder(std::string_view folder) {
   const fs::path host = HostPath(folder);
   std::error_code ec;
   if (!fs::is_directory(host, ec)) PathNotFound();
+  if (IsLocked(folder)) PermissionDenied();  // a folder this user may not read
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(host, ec)) {
     if (entry.is_regular_file(ec)) names.push_back(entry.path().filename().string());
   }
   if (ec) AccessError();
   return names;
+}
+
+FolderCheck DeskFiles::CheckFolder(std::string_view folder) {
+  const WindowsPath parsed = Parse(folder);
+  std::error_code ec;
+  // \\server\share is a folder below the root's UNC folder: a share that is not there is one
+  // that cannot be reached, as on Windows, where the two cannot be told apart.
+  if (parsed.top == "UNC") {
+    WindowsPath share{parsed.top, {}};
+    for (size_t k = 0; k < parsed.parts.size() && k < 2; ++k)
+      share.parts.push_back(parsed.parts[k]);
+    if (share.parts.size() < 2 || !fs::is_directory(Resolve(Root(), share), ec)) {
+      return {FolderState::kUnreachable, {}};
+    }
+  }
+  const fs::path host = Resolve(Root(), parsed);
+  if (!fs::exists(host, ec)) return {FolderState::kMissing, {}};
+  if (!fs::is_directory(host, ec)) return {FolderState::kNotAFolder, {}};
+  if (IsLocked(folder)) return {FolderState::kDenied, {}};
+  fs::directory_iterator listing(host, ec);
+  if (ec) return {FolderState::kUnreadable, ec.message()};
+  return {};
 }
 
 std::unique_ptr<AppendStream> DeskFiles::OpenAppend(std::string_view path, bool shared) {

@@ -104,6 +104,7 @@ class DeskFiles final : public FileSystem {
   void WriteFileDurably(std::string_view path, std::string_view content) override;
   bool RemoveFile(std::string_view path) override;
   std::vector<std::string> FilesInFolder(std::string_view folder) override;
+  FolderCheck CheckFolder(std::string_view folder) override;
 
   void SetRoot(std::filesystem::path root);
   std::filesystem::path Root() const;
@@ -113,6 +114,8 @@ class DeskFiles final : public FileSystem {
   void Lock(std::string_view windows_path, bool locked);
 
  private:
+  bool IsLocked(std::string_view windows_path) const;
+
   // Files open for appending; shared with the streams, which may outlive this object.
   struct OpenFiles {
     std::mutex mutex;

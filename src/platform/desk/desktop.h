@@ -151,7 +151,8 @@ class Desktop : public Platform {
   std::filesystem::path HostPath(std::string_view windows_path) const;
   // Desk-only: while locked, the file counts as held open exclusively by another program, and
   // OpenAppend throws RuntimeFailure 70 "Permission denied" (as it does for a file that an
-  // append stream of the desktop itself still holds open).
+  // append stream of the desktop itself still holds open). A locked folder is one this user may
+  // not read: FilesInFolder throws the same, CheckFolder answers kDenied.
   void LockFile(std::string_view windows_path, bool locked);
 
   // Returns false when the start failed (StartProcess then returns 0).

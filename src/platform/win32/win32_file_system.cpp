@@ -35,6 +35,42 @@ class Win32AppendStream final : public AppendStream {
   UniqueFile file_;
 };
 
+// What a failure to look at or into a folder says about it.
+FolderCheck FolderFailure(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_INVALID_NAME:
+      return {FolderState::kMissing, {}};
+    // A server or share that is not there or serves no folders (Wine, without a network
+    // redirector, answers every \\server\share with ERROR_BAD_DEV_TYPE).
+    case ERROR_REM_NOT_LIST:
+    case ERROR_BAD_NETPATH:
+    case ERROR_NETWORK_BUSY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_NET_RESP:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_DEV_TYPE:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_HOST_UNREACHABLE:
+    case ERROR_NO_NET_OR_BAD_PATH:
+      return {FolderState::kUnreachable, {}};
+    case ERROR_DIRECTORY:
+      return {FolderState::kNotAFolder, {}};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_NETWORK_ACCESS_DENIED:
+      return {FolderState::kDenied, {}};
+    default: {
+      std::string text = SystemErrorText(error);
+      if (text.empty()) text = "system error " + std::to_string(error);
+      return {FolderState::kUnreadable, text};
+    }
+  }
+}
+
 }  // namespace
 
 bool Win32FileSystem::FolderExists(std::string_view path) {
@@ -138,6 +174,23 @@ std::vector<std::string> Win32FileSystem::FilesInFolder(std::string_view folder)
     }
   } while (::FindNextFileA(search.Get(), &found));
   return names;
+}
+
+FolderCheck Win32FileSystem::CheckFolder(std::string_view folder) {
+  std::string path = Utf8ToAnsi(folder);
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FolderFailure(::GetLastError());
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return {FolderState::kNotAFolder, {}};
+  // A folder may be seen and still not be listed (its permissions, a share's).
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+  path += '*';
+  WIN32_FIND_DATAA found = {};
+  UniqueFind search(::FindFirstFileA(path.c_str(), &found));
+  if (!search) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return FolderFailure(error);  // not found: empty
+  }
+  return {};
 }
 
 }  // namespace orvabridge::platform::win32

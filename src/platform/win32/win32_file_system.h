@@ -17,6 +17,7 @@ class Win32FileSystem final : public FileSystem {
   void WriteFileDurably(std::string_view path, std::string_view content) override;
   bool RemoveFile(std::string_view path) override;
   std::vector<std::string> FilesInFolder(std::string_view folder) override;
+  FolderCheck CheckFolder(std::string_view folder) override;
 };
 
 }  // namespace orvabridge::platform::win32

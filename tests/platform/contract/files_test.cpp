@@ -105,6 +105,24 @@ TEST_F(PlatformFiles, WholeFilesAreReadReplacedListedAndRemoved) {
             failure::kPathNotFound);
 }
 
+// What a program that waits for a folder (a share not there yet) tells its user.
+TEST_F(PlatformFiles, AFolderCheckSaysWhyAFolderCannotBeListed) {
+  EXPECT_EQ(files_.CheckFolder(root_).state, FolderState::kReadable);  // empty
+  files_.OpenAppend(root_ + "\\WS.TXT")->Write(Bytes("x"));
+  EXPECT_EQ(files_.CheckFolder(root_ + "\\").state, FolderState::kReadable);
+  EXPECT_EQ(files_.CheckFolder(root_ + "\\missing").state, FolderState::kMissing);
+  EXPECT_EQ(files_.CheckFolder(root_ + "\\missing\\deeper").state, FolderState::kMissing);
+  EXPECT_EQ(files_.CheckFolder(root_ + "\\WS.TXT").state, FolderState::kNotAFolder);
+  // Below a file: Windows answers "path not found" or "the directory name is invalid".
+  const FolderCheck below_file = files_.CheckFolder(root_ + "\\WS.TXT\\WS");
+  EXPECT_TRUE(below_file.state == FolderState::kMissing ||
+              below_file.state == FolderState::kNotAFolder)
+      << static_cast<int>(below_file.state);
+  // A share of a server that nobody has.
+  EXPECT_EQ(files_.CheckFolder("\\\\orvabridge-no-such-server\\txtout").state,
+            FolderState::kUnreachable);
+}
+
 TEST_F(PlatformFiles, AFileInAMissingFolderIsAMissingPath) {
   EXPECT_EQ(FailureNumber([&] { files_.OpenAppend(root_ + "\\missing\\WS.TXT"); }),
             failure::kPathNotFound);

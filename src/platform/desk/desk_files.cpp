@@ -340,14 +340,12 @@ FolderCheck DeskFiles::CheckFolder(std::string_view folder) {
   // \\server\share is a folder below the root's UNC folder: a share that is not there is one
   // that cannot be reached, as on Windows, where the two cannot be told apart.
   if (parsed.top == "UNC") {
-    WindowsPath share{parsed.top, {}};
-    for (size_t k = 0; k < parsed.parts.size() && k < 2; ++k)
-      share.parts.push_back(parsed.parts[k]);
-    if (share.parts.size() < 2 || !fs::is_directory(Resolve(Root(), share), ec)) {
+    if (parsed.parts.size() < 2 ||
+        !fs::is_directory(HostPath("\\\\" + parsed.parts[0] + "\\" + parsed.parts[1]), ec)) {
       return {FolderState::kUnreachable, {}};
     }
   }
-  const fs::path host = Resolve(Root(), parsed);
+  const fs::path host = HostPath(folder);
   if (!fs::exists(host, ec)) return {FolderState::kMissing, {}};
   if (!fs::is_directory(host, ec)) return {FolderState::kNotAFolder, {}};
   if (IsLocked(folder)) return {FolderState::kDenied, {}};

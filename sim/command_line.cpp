@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <span>
+#include <vector>
+
+#include "platform/nearest_word.h"
 
 namespace orvabridge::sim {
 namespace {
@@ -176,7 +180,13 @@ void Apply(std::span<const std::string> arguments, SimCommandLine& line) {
     const size_t equals = argument.find('=');
     const std::string_view name = std::string_view(argument).substr(0, equals);
     const Option* option = FindOption(name);
-    if (option == nullptr) throw CommandLineError("unknown option '" + std::string(name) + "'");
+    if (option == nullptr) {
+      std::vector<platform::KnownWord> known;
+      for (const Option& candidate : Options()) known.push_back({candidate.name, candidate.name});
+      const std::optional<std::string> meant = platform::Nearest(name, known);
+      throw CommandLineError("unknown option '" + std::string(name) + "'" +
+                             (meant ? "; did you mean " + *meant + "?" : ""));
+    }
 
     if (option->value_name.empty()) {
       if (equals != std::string::npos) Fail(name, "takes no value");

@@ -77,6 +77,8 @@ TEST(SimCommandLineTest, TheEnvironmentComesFirstAndTheCommandLineWins) {
 
 TEST(SimCommandLineTest, MistakesAreReportedWithTheArgumentAndItsOrigin) {
   EXPECT_THAT(ErrorOf({"--no-such-option"}), HasSubstr("unknown option '--no-such-option'"));
+  EXPECT_THAT(ErrorOf({"--demo-dat"}),
+              HasSubstr("unknown option '--demo-dat'; did you mean --demo-data?"));
   EXPECT_THAT(ErrorOf({"NOFP"}), HasSubstr("unexpected argument 'NOFP'"));
   EXPECT_THAT(ErrorOf({"/"}), HasSubstr("unexpected argument '/'"));
   EXPECT_THAT(ErrorOf({"--reply-code"}), HasSubstr("--reply-code: needs a value (N)"));

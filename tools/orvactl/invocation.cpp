@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "suggestion.h"
+#include "platform/nearest_word.h"
 
 namespace orvabridge::orvactl {
 namespace {
@@ -32,7 +32,7 @@ bool TakeGlobal(std::string_view word, Invocation& invocation) {
 }
 
 std::optional<std::string> NearestCommand(std::string_view word) {
-  std::vector<KnownWord> known;
+  std::vector<platform::KnownWord> known;
   for (const CommandEntry& command : Commands()) {
     known.push_back({command.name, command.name});
     known.push_back({command.member, command.name});
@@ -40,7 +40,7 @@ std::optional<std::string> NearestCommand(std::string_view word) {
   for (std::string_view own : {kDemoCommand, kDoctorCommand, kHelpCommand, kShellCommand}) {
     known.push_back({own, own});
   }
-  return Nearest(word, known);
+  return platform::Nearest(word, known);
 }
 
 // The options that may follow the command: its own and the global switches.
@@ -52,9 +52,9 @@ std::optional<std::string> NearestOption(std::string_view option, const CommandE
     }
   }
   for (std::string_view global : kGlobalOptions) spellings.emplace_back(global);
-  std::vector<KnownWord> known;
+  std::vector<platform::KnownWord> known;
   for (const std::string& spelling : spellings) known.push_back({spelling, spelling});
-  return Nearest(option, known);
+  return platform::Nearest(option, known);
 }
 
 void SetCommand(const std::string& word, Invocation& invocation) {

@@ -10,7 +10,7 @@
 #include "platform/program_control.h"
 #include "platform/runtime_failure.h"
 #include "relay.h"
-#include "suggestion.h"
+#include "platform/nearest_word.h"
 
 namespace orvabridge::relay {
 namespace {
@@ -45,7 +45,7 @@ build that runs only on the in-process desktop), 2 wrong command line, 3 (--once
 )";
 
 // The options as people type them, for "did you mean". The option for tests is left out.
-constexpr orvactl::KnownWord kOptions[] = {
+constexpr platform::KnownWord kOptions[] = {
     {"--folder", "--folder"},   {"--workstation", "--workstation"}, {"--once", "--once"},
     {"--wait", "--wait"},       {"--retry-max", "--retry-max"},     {"--log", "--log"},
     {"--install", "--install"}, {"--uninstall", "--uninstall"},     {"--version", "--version"},
@@ -123,7 +123,7 @@ CommandLine Parse(const std::vector<std::string>& args) {
     } else if (word == "--version") {
       line.version = true;
     } else {
-      const std::optional<std::string> meant = orvactl::Nearest(word, kOptions);
+      const std::optional<std::string> meant = platform::Nearest(word, kOptions);
       throw UsageProblem("unknown option " + word +
                          (meant ? "; did you mean " + *meant + "?" : ""));
     }

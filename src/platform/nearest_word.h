@@ -1,4 +1,5 @@
-// "Did you mean ...?": the known word nearest to a mistyped one.
+// "Did you mean ...?": the known word nearest to a mistyped one, for the command lines of the
+// programs (orvactl, orva-relay, orva-sim).
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace orvabridge::orvactl {
+namespace orvabridge::platform {
 
 // A word the user might have meant, and what to suggest for it (a member name suggests its
 // command).
@@ -26,4 +27,4 @@ size_t EditDistance(std::string_view a, std::string_view b);
 // the shortest such word wins.
 std::optional<std::string> Nearest(std::string_view word, std::span<const KnownWord> known);
 
-}  // namespace orvabridge::orvactl
+}  // namespace orvabridge::platform

@@ -1,10 +1,10 @@
-#include "suggestion.h"
+#include "platform/nearest_word.h"
 
 #include <algorithm>
 #include <cctype>
 #include <vector>
 
-namespace orvabridge::orvactl {
+namespace orvabridge::platform {
 namespace {
 
 char Folded(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
@@ -77,4 +77,4 @@ std::optional<std::string> Nearest(std::string_view word, std::span<const KnownW
   return std::string(best->suggestion);
 }
 
-}  // namespace orvabridge::orvactl
+}  // namespace orvabridge::platform

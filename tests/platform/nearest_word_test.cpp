@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "suggestion.h"
+#include "platform/nearest_word.h"
 
-namespace orvabridge::orvactl {
+namespace orvabridge::platform {
 namespace {
 
-TEST(OrvactlSuggestion, DistanceCountsInsertionsDeletionsAndSubstitutionsWhateverTheCase) {
+TEST(NearestWord, DistanceCountsInsertionsDeletionsAndSubstitutionsWhateverTheCase) {
   EXPECT_EQ(EditDistance("find-patient", "find-patient"), 0u);
   EXPECT_EQ(EditDistance("fnd-patient", "find-patient"), 1u);    // a letter left out
   EXPECT_EQ(EditDistance("findd-patient", "find-patient"), 1u);  // one too many
@@ -19,7 +19,7 @@ TEST(OrvactlSuggestion, DistanceCountsInsertionsDeletionsAndSubstitutionsWhateve
   EXPECT_EQ(EditDistance("session", ""), 7u);
 }
 
-TEST(OrvactlSuggestion, TheNearestNearEnoughWordIsSuggestedAndItsOwnSuggestionGiven) {
+TEST(NearestWord, TheNearestNearEnoughWordIsSuggestedAndItsOwnSuggestionGiven) {
   const std::vector<KnownWord> known = {{"find-patient", "find-patient"},
                                         {"find-images", "find-images"},
                                         {"FindPatient", "find-patient"},
@@ -37,7 +37,7 @@ TEST(OrvactlSuggestion, TheNearestNearEnoughWordIsSuggestedAndItsOwnSuggestionGi
   EXPECT_EQ(Nearest("anything", {}), std::nullopt);
 }
 
-TEST(OrvactlSuggestion, AShorteningSuggestsTheShortestWordItShortens) {
+TEST(NearestWord, AShorteningSuggestsTheShortestWordItShortens) {
   const std::vector<KnownWord> options = {{"--patient-id", "--patient-id"},
                                           {"--picture-id", "--picture-id"},
                                           {"--help", "--help"},
@@ -50,4 +50,4 @@ TEST(OrvactlSuggestion, AShorteningSuggestsTheShortestWordItShortens) {
 }
 
 }  // namespace
-}  // namespace orvabridge::orvactl
+}  // namespace orvabridge::platform

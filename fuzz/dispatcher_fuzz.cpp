@@ -4,7 +4,8 @@
 // - a reply that replaces a record of the holding area covers its start and leaves the rest of
 //   that record as it was; one that is read through a record of its own changes no record;
 // - an image reply counts only at its record's exact size and then never touches ReplyCode;
-// - each reply text is its field's text read from what the record holds, never anything beyond;
+// - the decoded reply holds each field as read from what the record holds (texts up to their
+//   first zero byte, never anything beyond), and every text is UTF-8;
 // - ReplyCode is left alone or becomes the code of the reply just unpacked (an accepted one).
 //
 // Script: code page (u8), then per reply: code (u8 picks one of kCodes, 0 = any code from a u32),
@@ -12,12 +13,15 @@
 // payload is filled (u8: from the input, from the input without zero bytes, or one repeated
 // byte), the filling bytes, and whether a waiting operation takes ReplyCode back to 0 first.
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "channel/dispatcher.h"
+#include "channel/protocol.h"
 #include "code_pages.h"
 #include "fuzz_support.h"
 
@@ -50,101 +54,43 @@ constexpr uint32_t kCodes[] = {0,
 
 constexpr size_t kMaxExtra = 64 * 1024;
 
-// What each accepted code does, as the design describes it.
-struct ReplyRule {
-  uint32_t code;
-  size_t record_size;
-  // Which holding record the reply replaces the start of; -1: read through a record of its own.
-  enum Target { kOwnRecord, kImageFile, kImageRecord, kImageCard, kLogin, kGeneric } target;
-  bool exact_size_only;      // the image replies
-  std::vector<Field> texts;  // reply_text[first_text + i] = text of texts[i]
-  size_t first_text;
-};
+// Which holding record a reply replaces the start of; kOwnRecord: read through a record of its
+// own. What record and size a reply has comes from the protocol table.
+enum class Target { kOwnRecord, kImageFile, kImageRecord, kImageCard, kLogin, kGeneric };
 
-const std::vector<ReplyRule>& Rules() {
-  namespace p = channel::patient;
-  namespace im = channel::image;
-  namespace ic = channel::image_card;
-  namespace lg = channel::login;
-  static const std::vector<ReplyRule> rules = {
-      {command::kAttach,
-       channel::attach_reply::kSize,
-       ReplyRule::kOwnRecord,
-       false,
-       {channel::attach_reply::kName},
-       0},
-      {command::kFindPatient,
-       channel::find_patient::kSize,
-       ReplyRule::kOwnRecord,
-       false,
-       {channel::find_patient::kFirstName, channel::find_patient::kLastName},
-       1},
-      {command::kGetImage, channel::image_query::kSize, ReplyRule::kImageFile, true, {}, 0},
-      {command::kSearchImage, im::kSize, ReplyRule::kImageRecord, true, {}, 0},
-      {command::kIgnoredReply, 0, ReplyRule::kOwnRecord, false, {}, 0},
-      {command::kCurrentPatient,
-       p::kShortSize,
-       ReplyRule::kOwnRecord,
-       false,
-       {p::kId, p::kFirstName, p::kLastName, p::kBirthdate, p::kSex, p::kAddress, p::kTelOne,
-        p::kTelTwo, p::kMobile, p::kEmail, p::kComments},
-       1},
-      {command::kSelectedImage,
-       im::kSize,
-       ReplyRule::kImageRecord,
-       false,
-       {im::kPictureId, im::kPatientId, im::kImageDate, im::kImageType, im::kOriginalPath,
-        im::kToothGroupName, im::kComment, im::kToothGroups, im::kXrayData},
-       1},
-      {command::kSelectedImageCard,
-       ic::kSize,
-       ReplyRule::kImageCard,
-       false,
-       {ic::kPatientId, ic::kImagePath, ic::kContent},
-       1},
-      {command::kUserLogin,
-       lg::kSize,
-       ReplyRule::kLogin,
-       false,
-       {lg::kUserPrefix, lg::kUserFirstname, lg::kUserLastname},
-       1},
-      {command::kUserLogout, lg::kSize, ReplyRule::kLogin, false, {}, 1},
-      {command::kUserGroupLogin,
-       lg::kSize,
-       ReplyRule::kLogin,
-       false,
-       {lg::kUserPrefix, lg::kUserFirstname, lg::kUserLastname},
-       1},
-      {command::kGeneric,
-       channel::generic::kSize,
-       ReplyRule::kGeneric,
-       false,
-       {channel::generic::kText.begin(), channel::generic::kText.end()},
-       0},
-  };
-  return rules;
-}
-
-const ReplyRule* RuleOf(uint32_t code) {
-  for (const auto& rule : Rules()) {
-    if (rule.code == code) return &rule;
+Target TargetOf(uint32_t code) {
+  switch (code) {
+    case command::kGetImage:
+      return Target::kImageFile;
+    case command::kSearchImage:
+    case command::kSelectedImage:
+      return Target::kImageRecord;
+    case command::kSelectedImageCard:
+      return Target::kImageCard;
+    case command::kUserLogin:
+    case command::kUserLogout:
+    case command::kUserGroupLogin:
+      return Target::kLogin;
+    case command::kGeneric:
+      return Target::kGeneric;
+    default:
+      return Target::kOwnRecord;
   }
-  return nullptr;
 }
 
-std::span<std::byte> TargetRecord(channel::ReplyHolding& holding, ReplyRule::Target target) {
+std::span<std::byte> TargetRecord(channel::ReplyHolding& holding, Target target) {
   switch (target) {
-    case ReplyRule::kImageFile:
+    case Target::kImageFile:
       return holding.image_file_reply;
-    case ReplyRule::kImageRecord:
+    case Target::kImageRecord:
       return holding.image_record;
-    case ReplyRule::kImageCard:
+    case Target::kImageCard:
       return holding.image_card_reply;
-    case ReplyRule::kLogin:
+    case Target::kLogin:
       return holding.login_record;
-    case ReplyRule::kGeneric:
+    case Target::kGeneric:
       return holding.generic_record;
-    case ReplyRule::kOwnRecord:
+    case Target::kOwnRecord:
       break;
   }
   return {};
@@ -159,62 +105,121 @@ std::string FieldText(platform::CodePage& code_page, std::span<const std::byte> 
   return code_page.FromAnsi(bytes.substr(0, bytes.find('\0')));
 }
 
-std::string Marker(bool has_record) {
-  return has_record ? channel::kRecordMarker : channel::kNoneMarker;
+// The reply of `code` as the record now holds it, read field by field without the codec.
+channel::Reply Decoded(platform::CodePage& page, uint32_t code, std::span<const std::byte> r) {
+  namespace p = channel::patient;
+  namespace im = channel::image;
+  namespace ic = channel::image_card;
+  namespace lg = channel::login;
+  namespace gn = channel::generic;
+  const auto text = [&](Field field) { return FieldText(page, r, field); };
+  switch (code) {
+    case command::kAttach:
+      return channel::AttachReply{
+          platform::WindowHandle(channel::ReadU32(r, channel::attach_reply::kControlWindow)),
+          text(channel::attach_reply::kName),
+          channel::ReadI32(r, channel::attach_reply::kVersionMajor),
+          channel::ReadI32(r, channel::attach_reply::kVersionMinor),
+          channel::ReadI32(r, channel::attach_reply::kVersionBuild)};
+    case command::kFindPatient:
+      return channel::FoundPatientReply{channel::ReadI32(r, channel::find_patient::kFound) != 0,
+                                        text(channel::find_patient::kFirstName),
+                                        text(channel::find_patient::kLastName)};
+    case command::kCurrentPatient:
+      return channel::CurrentPatientReply{
+          text(p::kId),     text(p::kFirstName), text(p::kLastName), text(p::kBirthdate),
+          text(p::kSex),    text(p::kAddress),   text(p::kTelOne),   text(p::kTelTwo),
+          text(p::kMobile), text(p::kEmail),     text(p::kComments)};
+    case command::kSelectedImage:
+      return channel::SelectedImageReply{
+          text(im::kPictureId), text(im::kPatientId),    text(im::kImageDate),
+          text(im::kImageType), text(im::kOriginalPath), text(im::kToothGroupName),
+          text(im::kComment),   text(im::kToothGroups),  text(im::kXrayData)};
+    case command::kSelectedImageCard:
+      return channel::ImageCardReply{channel::ReadI32(r, ic::kCardId), text(ic::kPatientId),
+                                     text(ic::kImagePath), text(ic::kContent)};
+    case command::kUserLogin:
+    case command::kUserLogout:
+    case command::kUserGroupLogin:
+      return channel::LoginReply{channel::ReadI32(r, lg::kChangeRightsOrResult),
+                                 text(lg::kUserPrefix), text(lg::kUserFirstname),
+                                 text(lg::kUserLastname)};
+    case command::kGeneric: {
+      channel::GenericReply generic;
+      generic.number = {channel::ReadI32(r, gn::kNumber0), channel::ReadI32(r, gn::kNumber1),
+                        channel::ReadI32(r, gn::kNumber2), channel::ReadI32(r, gn::kNumber3)};
+      generic.real = channel::ReadF64(r, gn::kDouble);
+      for (size_t n = 0; n < gn::kText.size(); ++n) generic.text[n] = text(gn::kText[n]);
+      return generic;
+    }
+    default:
+      return {};
+  }
+}
+
+// The texts of a decoded reply, to check that each is UTF-8.
+std::vector<std::string> TextsOf(const channel::Reply& reply) {
+  struct {
+    std::vector<std::string> operator()(std::monostate) const { return {}; }
+    std::vector<std::string> operator()(const channel::AttachReply& a) const { return {a.name}; }
+    std::vector<std::string> operator()(const channel::FoundPatientReply& f) const {
+      return {f.first_name, f.last_name};
+    }
+    std::vector<std::string> operator()(const channel::CurrentPatientReply& c) const {
+      return {c.id,      c.first_name, c.last_name, c.birthdate, c.sex,     c.address,
+              c.tel_one, c.tel_two,    c.mobile,    c.email,     c.comments};
+    }
+    std::vector<std::string> operator()(const channel::SelectedImageReply& i) const {
+      return {i.picture_id,       i.patient_id, i.image_date,   i.image_type, i.original_path,
+              i.tooth_group_name, i.comment,    i.tooth_groups, i.xray_data};
+    }
+    std::vector<std::string> operator()(const channel::ImageCardReply& c) const {
+      return {c.patient_id, c.image_path, c.content};
+    }
+    std::vector<std::string> operator()(const channel::LoginReply& l) const {
+      return {l.prefix, l.first_name, l.last_name};
+    }
+    std::vector<std::string> operator()(const channel::GenericReply& g) const {
+      return {g.text.begin(), g.text.end()};
+    }
+  } texts;
+  return std::visit(texts, reply);
+}
+
+// Whether two decoded replies agree, a real number by its bits (a reply may carry a NaN).
+bool SameNumbers(const channel::Reply& a, const channel::Reply& b) {
+  const auto* x = std::get_if<channel::GenericReply>(&a);
+  const auto* y = std::get_if<channel::GenericReply>(&b);
+  if (x == nullptr || y == nullptr) return a == b;
+  return x->number == y->number && x->text == y->text &&
+         std::bit_cast<uint64_t>(x->real) == std::bit_cast<uint64_t>(y->real);
 }
 
 // The model: what the holding area and the control window must be after `payload` of `code`.
 void Apply(channel::ReplyHolding& model, platform::WindowHandle& target,
            platform::CodePage& code_page, uint32_t code, std::span<const std::byte> payload) {
-  const ReplyRule* rule = RuleOf(code);
-  if (rule == nullptr || code == command::kIgnoredReply) return;
-  if (rule->exact_size_only) {
-    if (payload.size() != rule->record_size) return;
-    auto record = TargetRecord(model, rule->target);
+  const channel::CommandInfo* info = channel::FindCommandInfo(code);
+  if (info == nullptr || !info->reply || code == command::kIgnoredReply) return;
+  const size_t record_size = channel::RecordSize(*info->reply);
+  if (info->reply_counts_at_exact_size) {
+    if (payload.size() != record_size) return;
+    auto record = TargetRecord(model, TargetOf(code));
     std::memcpy(record.data(), payload.data(), record.size());
     model.image_reply_flag = true;
     return;
   }
   std::vector<std::byte> own;
-  std::span<std::byte> record = TargetRecord(model, rule->target);
+  std::span<std::byte> record = TargetRecord(model, TargetOf(code));
   if (record.empty()) {
-    own.assign(rule->record_size, std::byte{0});
+    own.assign(record_size, std::byte{0});
     record = own;
   }
   if (!payload.empty()) {
     std::memcpy(record.data(), payload.data(), std::min(payload.size(), record.size()));
   }
-  for (size_t i = 0; i < rule->texts.size(); ++i) {
-    model.reply_text[rule->first_text + i] = FieldText(code_page, record, rule->texts[i]);
-  }
-  switch (code) {
-    case command::kAttach:
-      target =
-          platform::WindowHandle(channel::ReadU32(record, channel::attach_reply::kControlWindow));
-      model.reply_text[1] =
-          std::to_string(channel::ReadI32(record, channel::attach_reply::kVersionMajor)) + "." +
-          std::to_string(channel::ReadI32(record, channel::attach_reply::kVersionMinor)) + "." +
-          std::to_string(channel::ReadI32(record, channel::attach_reply::kVersionBuild));
-      break;
-    case command::kFindPatient:
-      model.reply_text[0] = Marker(channel::ReadI32(record, channel::find_patient::kFound) != 0);
-      break;
-    case command::kSelectedImageCard:
-      model.reply_text[4] = std::to_string(channel::ReadI32(record, channel::image_card::kCardId));
-      model.reply_text[0] = Marker(!model.reply_text[1].empty());
-      break;
-    case command::kCurrentPatient:
-    case command::kSelectedImage:
-      model.reply_text[0] = Marker(!model.reply_text[1].empty());
-      break;
-    case command::kUserLogin:
-    case command::kUserLogout:
-    case command::kUserGroupLogin:
-      model.reply_text[0] =
-          std::to_string(channel::ReadI32(record, channel::login::kChangeRightsOrResult));
-      break;
-    default:
-      break;
+  model.last_reply = Decoded(code_page, code, record);
+  if (code == command::kAttach) {
+    target = model.Last<channel::AttachReply>().control_window;
   }
   model.reply_code = code;
 }
@@ -226,14 +231,19 @@ void CheckSame(const channel::ReplyHolding& actual, const channel::ReplyHolding&
   FUZZ_CHECK(actual.reply_code == model.reply_code,
              reply + "ReplyCode " + std::to_string(actual.reply_code) + ", expected " +
                  std::to_string(model.reply_code));
-  for (size_t i = 0; i < actual.reply_text.size(); ++i) {
-    FUZZ_CHECK(actual.reply_text[i] == model.reply_text[i],
-               reply + "text " + std::to_string(i) + " \"" + Escaped(actual.reply_text[i]) +
-                   "\", expected \"" + Escaped(model.reply_text[i]) + "\"");
-    FUZZ_CHECK(
-        IsValidUtf8(actual.reply_text[i]),
-        reply + "text " + std::to_string(i) + " is no UTF-8: " + Escaped(actual.reply_text[i]));
+  FUZZ_CHECK(actual.last_reply.index() == model.last_reply.index(),
+             reply + "decoded as reply type " + std::to_string(actual.last_reply.index()) +
+                 ", expected " + std::to_string(model.last_reply.index()));
+  const std::vector<std::string> texts = TextsOf(actual.last_reply);
+  const std::vector<std::string> expected = TextsOf(model.last_reply);
+  for (size_t i = 0; i < texts.size() && i < expected.size(); ++i) {
+    FUZZ_CHECK(texts[i] == expected[i], reply + "text " + std::to_string(i) + " \"" +
+                                            Escaped(texts[i]) + "\", expected \"" +
+                                            Escaped(expected[i]) + "\"");
+    FUZZ_CHECK(IsValidUtf8(texts[i]),
+               reply + "text " + std::to_string(i) + " is no UTF-8: " + Escaped(texts[i]));
   }
+  FUZZ_CHECK(SameNumbers(actual.last_reply, model.last_reply), reply + "a decoded number differs");
   FUZZ_CHECK(actual.image_reply_flag == model.image_reply_flag, reply + "image reply flag");
   FUZZ_CHECK(actual.image_file_reply == model.image_file_reply, reply + "image file reply changed");
   FUZZ_CHECK(actual.image_record == model.image_record, reply + "image record changed");
@@ -261,8 +271,7 @@ std::vector<std::byte> Payload(ScriptReader& script, size_t size) {
 }
 
 size_t PayloadSize(ScriptReader& script, uint32_t code) {
-  const ReplyRule* rule = RuleOf(code);
-  const size_t record = rule ? rule->record_size : 64;
+  const size_t record = channel::ReplySize(code).value_or(64);
   switch (script.U8() % 5) {
     case 0:
       return record;
@@ -299,7 +308,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (script.Flag()) holding->reply_code = model->reply_code = 0;  // a new wait begins
 
     const bool accepted = dispatcher.Dispatch(platform::CopyData{code, payload});
-    FUZZ_CHECK(accepted == (RuleOf(code) != nullptr),
+    FUZZ_CHECK(accepted == channel::ReplySize(code).has_value(),
                "Dispatch said " + std::to_string(accepted) + " for code " + std::to_string(code));
     Apply(*model, model_target, page.code_page(), code, payload);
     CheckSame(*holding, *model, code, payload.size());

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "channel/protocol.h"
 #include "channel/codec.h"
 #include "channel/records.h"
 #include "code_pages.h"
@@ -62,30 +63,10 @@ bool Tracing() {
   return tracing;
 }
 
+// The record size of a reply of `code`; 64 bytes for codes without one (1013 and strangers).
 size_t ReplySize(uint32_t code) {
-  switch (code) {
-    case command::kAttach:
-      return channel::attach_reply::kSize;
-    case command::kFindPatient:
-      return channel::find_patient::kSize;
-    case command::kGetImage:
-      return channel::image_query::kSize;
-    case command::kSearchImage:
-    case command::kSelectedImage:
-      return channel::image::kSize;
-    case command::kCurrentPatient:
-      return channel::patient::kShortSize;
-    case command::kSelectedImageCard:
-      return channel::image_card::kSize;
-    case command::kUserLogin:
-    case command::kUserLogout:
-    case command::kUserGroupLogin:
-      return channel::login::kSize;
-    case command::kGeneric:
-      return channel::generic::kSize;
-    default:
-      return 64;
-  }
+  const size_t size = channel::ReplySize(code).value_or(0);
+  return size == 0 ? 64 : size;
 }
 
 class HostileApplication {

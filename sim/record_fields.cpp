@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "channel/protocol.h"
+
 namespace orvabridge::sim {
 
 namespace {
@@ -153,49 +155,40 @@ constexpr RecordLayout kLogin{"login record", lg::kSize, kLoginFields};
 constexpr RecordLayout kNoRecord{"no record", 0, {}};
 constexpr RecordLayout kGeneric{"generic record", gn::kSize, kGenericFields};
 
+// The named fields of a record of the protocol table; nullptr for an answer without a record
+// (1013), which is no answer the simulator gives.
+const RecordLayout* LayoutOf(channel::RecordKind kind) {
+  using channel::RecordKind;
+  switch (kind) {
+    case RecordKind::kNone:
+      return nullptr;
+    case RecordKind::kAttachReply:
+      return &kAttachReply;
+    case RecordKind::kFindPatient:
+      return &kFindPatient;
+    case RecordKind::kShortPatient:
+      return &kShortPatient;
+    case RecordKind::kExtendedPatient:
+      return &kExtendedPatient;
+    case RecordKind::kImageQuery:
+      return &kImageQuery;
+    case RecordKind::kImage:
+      return &kImage;
+    case RecordKind::kImageCard:
+      return &kImageCard;
+    case RecordKind::kLogin:
+      return &kLogin;
+    case RecordKind::kGeneric:
+      return &kGeneric;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string_view CommandName(uint32_t code) {
-  switch (code) {
-    case cmd::kAttach:
-      return "Attach";
-    case cmd::kFindPatient:
-      return "FindPatient";
-    case cmd::kShowPatient:
-      return "ShowPatient";
-    case cmd::kAddPatientShort:
-      return "AddPatientShort";
-    case cmd::kChangePatientShort:
-      return "ChangePatientShort";
-    case cmd::kAddPatientExtended:
-      return "AddPatientExtended";
-    case cmd::kChangePatientExtended:
-      return "ChangePatientExtended";
-    case cmd::kGetImage:
-      return "GetImage";
-    case cmd::kSearchImage:
-      return "SearchImage";
-    case cmd::kIgnoredReply:
-      return "IgnoredReply";
-    case cmd::kFindImages:
-      return "FindImages";
-    case cmd::kCurrentPatient:
-      return "CurrentPatient";
-    case cmd::kSelectedImage:
-      return "SelectedImage";
-    case cmd::kSelectedImageCard:
-      return "SelectedImageCard";
-    case cmd::kUserLogin:
-      return "UserLogin";
-    case cmd::kUserLogout:
-      return "UserLogout";
-    case cmd::kUserGroupLogin:
-      return "UserGroupLogin";
-    case cmd::kGeneric:
-      return "Generic";
-    default:
-      return {};
-  }
+  const channel::CommandInfo* info = channel::FindCommandInfo(code);
+  return info == nullptr ? std::string_view() : info->name;
 }
 
 std::string_view GenericSubCommandName(int32_t sub_command) {
@@ -214,62 +207,18 @@ std::string_view GenericSubCommandName(int32_t sub_command) {
 }
 
 const RecordLayout* RequestLayout(uint32_t code) {
-  switch (code) {
-    case cmd::kFindPatient:
-      return &kFindPatient;
-    case cmd::kShowPatient:
-      return &kShowPatient;
-    case cmd::kAddPatientShort:
-    case cmd::kChangePatientShort:
-    case cmd::kCurrentPatient:
-      return &kShortPatient;
-    case cmd::kAddPatientExtended:
-    case cmd::kChangePatientExtended:
-      return &kExtendedPatient;
-    case cmd::kGetImage:
-    case cmd::kSearchImage:
-      return &kImageQuery;
-    case cmd::kFindImages:
-    case cmd::kSelectedImage:
-      return &kImage;
-    case cmd::kSelectedImageCard:
-      return &kImageCard;
-    case cmd::kUserLogin:
-    case cmd::kUserGroupLogin:
-      return &kLogin;
-    case cmd::kUserLogout:
-      return &kNoRecord;
-    case cmd::kGeneric:
-      return &kGeneric;
-    default:
-      return nullptr;
-  }
+  const channel::CommandInfo* info = channel::FindCommandInfo(code);
+  if (info == nullptr || !info->request) return nullptr;
+  // 1004 carries the find-patient record with the options where 1003 answers the names.
+  if (code == cmd::kShowPatient) return &kShowPatient;
+  if (*info->request == channel::RecordKind::kNone) return &kNoRecord;  // the logout request
+  return LayoutOf(*info->request);
 }
 
 const RecordLayout* ReplyLayout(uint32_t code) {
-  switch (code) {
-    case cmd::kAttach:
-      return &kAttachReply;
-    case cmd::kFindPatient:
-      return &kFindPatient;
-    case cmd::kGetImage:
-      return &kImageQuery;
-    case cmd::kSearchImage:
-    case cmd::kSelectedImage:
-      return &kImage;
-    case cmd::kCurrentPatient:
-      return &kShortPatient;
-    case cmd::kSelectedImageCard:
-      return &kImageCard;
-    case cmd::kUserLogin:
-    case cmd::kUserLogout:
-    case cmd::kUserGroupLogin:
-      return &kLogin;
-    case cmd::kGeneric:
-      return &kGeneric;
-    default:
-      return nullptr;
-  }
+  const channel::CommandInfo* info = channel::FindCommandInfo(code);
+  if (info == nullptr || !info->reply) return nullptr;
+  return LayoutOf(*info->reply);
 }
 
 }  // namespace orvabridge::sim

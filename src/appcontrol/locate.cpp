@@ -64,7 +64,7 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
           AppName = thread.installation.application_key;
           AppVersion = thread.installation.installed_version;
           outcome = result::kSuccess;
-          core.application_version = AppVersion;
+          core.application_version = link::ApplicationVersion(AppVersion);
         }
 
         auto& windows = core.windows();
@@ -91,9 +91,11 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
           if (waited.outcome == channel::Outcome::kReply &&
               waited.reply_code == channel::command::kAttach) {
             outcome = result::kSuccess;
-            AppName = holding.reply_text[channel::slot::attach::kName];
-            AppVersion = holding.reply_text[channel::slot::attach::kVersion];
-            core.application_version = AppVersion;
+            const auto& attach = holding.Last<channel::AttachReply>();
+            AppName = attach.name;
+            AppVersion = attach.VersionText();
+            core.application_version = link::ApplicationVersion(
+                attach.version_major, attach.version_minor, attach.version_build);
           }
 
           if (AppName.empty() && !launch_attempted) {
@@ -103,7 +105,7 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
               AppName = kStubName;
               AppVersion = kStubVersion;
               outcome = result::kSuccess;
-              core.application_version = kStubVersion;
+              core.application_version = link::ApplicationVersion(kStubVersion);
             }
           }
           if (no_launch) break;

@@ -1,13 +1,11 @@
 #include "channel/dispatcher.h"
 
 #include <string>
+#include <utility>
+
+#include "channel/protocol.h"
 
 namespace orvabridge::channel {
-namespace {
-
-std::string Marker(bool has_record) { return has_record ? kRecordMarker : kNoneMarker; }
-
-}  // namespace
 
 bool ReplyDispatcher::Dispatch(const platform::CopyData& message) {
   const bool accepted = Unpack(message);
@@ -16,140 +14,149 @@ bool ReplyDispatcher::Dispatch(const platform::CopyData& message) {
 }
 
 bool ReplyDispatcher::Unpack(const platform::CopyData& message) {
+  const CommandInfo* info = FindCommandInfo(message.code);
+  if (info == nullptr || !info->reply) return false;  // no reply has this code
   const auto payload = message.bytes;
+  if (info->reply_counts_at_exact_size) {
+    // Only a reply of exactly the record's size is taken; anything else is dropped and the
+    // waiting operation runs into its time-out.
+    if (payload.size() == RecordSize(*info->reply)) TakeImageReply(message.code, payload);
+    return true;
+  }
   switch (message.code) {
     case command::kAttach:
       UnpackAttach(payload);
-      return true;
+      break;
     case command::kFindPatient:
       UnpackFindPatient(payload);
-      return true;
-    case command::kGetImage:
-      // Only a reply of exactly the record's size is taken; anything else is dropped and the
-      // waiting operation runs into its time-out.
-      if (payload.size() == image_query::kSize) {
-        CopyPayload(holding_.image_file_reply, payload);
-        holding_.image_reply_flag = true;
-      }
-      return true;
-    case command::kSearchImage:
-      if (payload.size() == image::kSize) {
-        CopyPayload(holding_.image_record, payload);
-        holding_.image_reply_flag = true;
-      }
-      return true;
-    case command::kIgnoredReply:
-      return true;
+      break;
     case command::kCurrentPatient:
       UnpackCurrentPatient(payload);
-      return true;
+      break;
     case command::kSelectedImage:
       UnpackSelectedImage(payload);
-      return true;
+      break;
     case command::kSelectedImageCard:
       UnpackSelectedImageCard(payload);
-      return true;
+      break;
     case command::kUserLogin:
     case command::kUserLogout:
     case command::kUserGroupLogin:
       UnpackLogin(message.code, payload);
-      return true;
+      break;
     case command::kGeneric:
       UnpackGeneric(payload);
-      return true;
+      break;
     default:
-      return false;
+      break;  // accepted and dropped (1013)
   }
+  return true;
+}
+
+void ReplyDispatcher::TakeImageReply(uint32_t code, std::span<const std::byte> payload) {
+  if (code == command::kGetImage) {
+    CopyPayload(holding_.image_file_reply, payload);
+  } else {
+    CopyPayload(holding_.image_record, payload);
+  }
+  holding_.image_reply_flag = true;  // ReplyCode stays as it is: the image waits watch the flag
+}
+
+void ReplyDispatcher::Finish(uint32_t code, Reply reply) {
+  holding_.last_reply = std::move(reply);
+  holding_.reply_code = code;  // last: a waiting operation never sees half a reply
 }
 
 void ReplyDispatcher::UnpackAttach(std::span<const std::byte> payload) {
   Record<attach_reply::kSize> record{};
   CopyPayload(record, payload);
-  target_window_ = platform::WindowHandle(ReadU32(record, attach_reply::kControlWindow));
-  holding_.reply_text[slot::attach::kName] = codec_.ReadText(record, attach_reply::kName);
-  holding_.reply_text[slot::attach::kVersion] =
-      std::to_string(ReadI32(record, attach_reply::kVersionMajor)) + "." +
-      std::to_string(ReadI32(record, attach_reply::kVersionMinor)) + "." +
-      std::to_string(ReadI32(record, attach_reply::kVersionBuild));
-  holding_.reply_code = command::kAttach;
+  AttachReply reply;
+  reply.control_window = platform::WindowHandle(ReadU32(record, attach_reply::kControlWindow));
+  reply.name = codec_.ReadText(record, attach_reply::kName);
+  reply.version_major = ReadI32(record, attach_reply::kVersionMajor);
+  reply.version_minor = ReadI32(record, attach_reply::kVersionMinor);
+  reply.version_build = ReadI32(record, attach_reply::kVersionBuild);
+  target_window_ = reply.control_window;
+  Finish(command::kAttach, std::move(reply));
 }
 
 void ReplyDispatcher::UnpackFindPatient(std::span<const std::byte> payload) {
   Record<find_patient::kSize> record{};
   CopyPayload(record, payload);
-  holding_.reply_text[slot::find::kFirstName] = codec_.ReadText(record, find_patient::kFirstName);
-  holding_.reply_text[slot::find::kLastName] = codec_.ReadText(record, find_patient::kLastName);
-  holding_.reply_text[slot::kMarker] = Marker(ReadI32(record, find_patient::kFound) != 0);
-  holding_.reply_code = command::kFindPatient;
+  FoundPatientReply reply;
+  reply.first_name = codec_.ReadText(record, find_patient::kFirstName);
+  reply.last_name = codec_.ReadText(record, find_patient::kLastName);
+  reply.found = ReadI32(record, find_patient::kFound) != 0;
+  Finish(command::kFindPatient, std::move(reply));
 }
 
 void ReplyDispatcher::UnpackCurrentPatient(std::span<const std::byte> payload) {
   Record<patient::kShortSize> record{};
   CopyPayload(record, payload);
-  static constexpr Field kOrder[] = {
-      patient::kId,     patient::kFirstName, patient::kLastName, patient::kBirthdate,
-      patient::kSex,    patient::kAddress,   patient::kTelOne,   patient::kTelTwo,
-      patient::kMobile, patient::kEmail,     patient::kComments,
-  };
-  static_assert(std::size(kOrder) == slot::current_patient::kComments);
-  for (size_t i = 0; i < std::size(kOrder); ++i) {
-    holding_.reply_text[slot::current_patient::kId + i] = codec_.ReadText(record, kOrder[i]);
-  }
-  holding_.reply_text[slot::kMarker] =
-      Marker(!holding_.reply_text[slot::current_patient::kId].empty());
-  holding_.reply_code = command::kCurrentPatient;
+  CurrentPatientReply reply;
+  reply.id = codec_.ReadText(record, patient::kId);
+  reply.first_name = codec_.ReadText(record, patient::kFirstName);
+  reply.last_name = codec_.ReadText(record, patient::kLastName);
+  reply.birthdate = codec_.ReadText(record, patient::kBirthdate);
+  reply.sex = codec_.ReadText(record, patient::kSex);
+  reply.address = codec_.ReadText(record, patient::kAddress);
+  reply.tel_one = codec_.ReadText(record, patient::kTelOne);
+  reply.tel_two = codec_.ReadText(record, patient::kTelTwo);
+  reply.mobile = codec_.ReadText(record, patient::kMobile);
+  reply.email = codec_.ReadText(record, patient::kEmail);
+  reply.comments = codec_.ReadText(record, patient::kComments);
+  Finish(command::kCurrentPatient, std::move(reply));
 }
 
 void ReplyDispatcher::UnpackSelectedImage(std::span<const std::byte> payload) {
   auto& record = holding_.image_record;
   CopyPayload(record, payload);
-  static constexpr Field kOrder[] = {
-      image::kPictureId, image::kPatientId,    image::kImageDate,
-      image::kImageType, image::kOriginalPath, image::kToothGroupName,
-      image::kComment,   image::kToothGroups,  image::kXrayData,
-  };
-  static_assert(std::size(kOrder) == slot::selected_image::kXrayData);
-  for (size_t i = 0; i < std::size(kOrder); ++i) {
-    holding_.reply_text[slot::selected_image::kPictureId + i] = codec_.ReadText(record, kOrder[i]);
-  }
-  holding_.reply_text[slot::kMarker] =
-      Marker(!holding_.reply_text[slot::selected_image::kPictureId].empty());
-  holding_.reply_code = command::kSelectedImage;
+  SelectedImageReply reply;
+  reply.picture_id = codec_.ReadText(record, image::kPictureId);
+  reply.patient_id = codec_.ReadText(record, image::kPatientId);
+  reply.image_date = codec_.ReadText(record, image::kImageDate);
+  reply.image_type = codec_.ReadText(record, image::kImageType);
+  reply.original_path = codec_.ReadText(record, image::kOriginalPath);
+  reply.tooth_group_name = codec_.ReadText(record, image::kToothGroupName);
+  reply.comment = codec_.ReadText(record, image::kComment);
+  reply.tooth_groups = codec_.ReadText(record, image::kToothGroups);
+  reply.xray_data = codec_.ReadText(record, image::kXrayData);
+  Finish(command::kSelectedImage, std::move(reply));
 }
 
 void ReplyDispatcher::UnpackSelectedImageCard(std::span<const std::byte> payload) {
   auto& record = holding_.image_card_reply;
   CopyPayload(record, payload);
-  auto& text = holding_.reply_text;
-  text[slot::image_card::kPatientId] = codec_.ReadText(record, image_card::kPatientId);
-  text[slot::image_card::kImagePath] = codec_.ReadText(record, image_card::kImagePath);
-  text[slot::image_card::kContent] = codec_.ReadText(record, image_card::kContent);
-  text[slot::image_card::kCardId] = std::to_string(ReadI32(record, image_card::kCardId));
-  text[slot::kMarker] = Marker(!text[slot::image_card::kPatientId].empty());
-  holding_.reply_code = command::kSelectedImageCard;
+  ImageCardReply reply;
+  reply.card_id = ReadI32(record, image_card::kCardId);
+  reply.patient_id = codec_.ReadText(record, image_card::kPatientId);
+  reply.image_path = codec_.ReadText(record, image_card::kImagePath);
+  reply.content = codec_.ReadText(record, image_card::kContent);
+  Finish(command::kSelectedImageCard, std::move(reply));
 }
 
 void ReplyDispatcher::UnpackLogin(uint32_t code, std::span<const std::byte> payload) {
   auto& record = holding_.login_record;
   CopyPayload(record, payload);
-  // A logout reply carries only the result.
-  if (code != command::kUserLogout) {
-    holding_.reply_text[slot::login::kPrefix] = codec_.ReadText(record, login::kUserPrefix);
-    holding_.reply_text[slot::login::kFirstName] = codec_.ReadText(record, login::kUserFirstname);
-    holding_.reply_text[slot::login::kLastName] = codec_.ReadText(record, login::kUserLastname);
-  }
-  holding_.reply_text[slot::login::kResult] =
-      std::to_string(ReadI32(record, login::kChangeRightsOrResult));
-  holding_.reply_code = code;
+  LoginReply reply;
+  reply.result = ReadI32(record, login::kChangeRightsOrResult);
+  reply.prefix = codec_.ReadText(record, login::kUserPrefix);
+  reply.first_name = codec_.ReadText(record, login::kUserFirstname);
+  reply.last_name = codec_.ReadText(record, login::kUserLastname);
+  Finish(code, std::move(reply));
 }
 
 void ReplyDispatcher::UnpackGeneric(std::span<const std::byte> payload) {
   auto& record = holding_.generic_record;
   CopyPayload(record, payload);
+  GenericReply reply;
+  reply.number = {ReadI32(record, generic::kNumber0), ReadI32(record, generic::kNumber1),
+                  ReadI32(record, generic::kNumber2), ReadI32(record, generic::kNumber3)};
+  reply.real = ReadF64(record, generic::kDouble);
   for (size_t n = 0; n < generic::kText.size(); ++n) {
-    holding_.reply_text[n] = codec_.ReadText(record, generic::kText[n]);
+    reply.text[n] = codec_.ReadText(record, generic::kText[n]);
   }
-  holding_.reply_code = command::kGeneric;
+  Finish(command::kGeneric, std::move(reply));
 }
 
 }  // namespace orvabridge::channel

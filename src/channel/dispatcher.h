@@ -1,4 +1,5 @@
-// Receives copy-data replies on the reply window and unpacks them into the holding area.
+// Receives copy-data replies on the reply window and decodes them into the holding area: the
+// reply of each code into its own type (channel/replies.h), once.
 #pragma once
 
 #include "channel/codec.h"
@@ -21,6 +22,8 @@ class ReplyDispatcher {
  private:
   // Hands the message to the unpacker of its code; false for a code that is not a reply.
   bool Unpack(const platform::CopyData& message);
+  // 1010 and 1012 of their record's exact size: copied and flagged, not decoded.
+  void TakeImageReply(uint32_t code, std::span<const std::byte> payload);
   void UnpackAttach(std::span<const std::byte> payload);
   void UnpackFindPatient(std::span<const std::byte> payload);
   void UnpackCurrentPatient(std::span<const std::byte> payload);
@@ -28,6 +31,8 @@ class ReplyDispatcher {
   void UnpackSelectedImageCard(std::span<const std::byte> payload);
   void UnpackLogin(uint32_t code, std::span<const std::byte> payload);
   void UnpackGeneric(std::span<const std::byte> payload);
+  // Stores the decoded reply, then its code.
+  void Finish(uint32_t code, Reply reply);
 
   ReplyHolding& holding_;
   const FieldCodec& codec_;

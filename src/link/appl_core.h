@@ -12,6 +12,7 @@
 #include "channel/dispatcher.h"
 #include "channel/exchange.h"
 #include "channel/reply_holding.h"
+#include "link/application_version.h"
 #include "environment/trace_log.h"
 #include "link/thread_state.h"
 #include "link/traced_system.h"
@@ -112,7 +113,7 @@ class ApplCore {
   platform::WindowHandle reply_window;
   int32_t msg_response = 0;
   bool form_loaded = false;
-  std::string application_version;
+  ApplicationVersion application_version;
 
   // ISubclass_MsgResponse: reading answers 0 and clears the stored value.
   int32_t ReadMsgResponse();

@@ -30,7 +30,7 @@ void ForceTargetToFront(link::ApplCore& core) {
 }
 
 void MaximizeOldVersion(link::ApplCore& core) {
-  if (core.application_version.starts_with(kMaximizeVersion)) {
+  if (core.application_version.text().starts_with(kMaximizeVersion)) {
     core.windows().ShowWindowAsync(core.thread().target_window, platform::kSwMaximize);
   }
 }
@@ -99,7 +99,7 @@ int32_t ShowOnGenericPath(link::ApplCore& core, soObjectTypes ObjectType, int32_
   if (reply.outcome == channel::Outcome::kWindowGone) return result::kNoTargetWindow;
   if (reply.outcome == channel::Outcome::kTimeout) return result::kTimeout;
   const int32_t shown = reply.reply_code == command::kGeneric
-                            ? channel::ReadI32(record, generic::kNumber0)
+                            ? core.holding().Last<channel::GenericReply>().number[0]
                             : result::kUnexpectedReply;
   if (to_front) {
     ForceTargetToFront(core);

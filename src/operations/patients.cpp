@@ -34,14 +34,19 @@ int32_t GetCurrentPatient(link::ApplCore& core, std::string& PatID, std::string&
       core.exchanger().Exchange(command::kCurrentPatient, request, kCurrentPatientTimeoutSeconds);
   if (auto failed = MapReadOutcome(reply, command::kCurrentPatient)) return *failed;
 
-  namespace slot = channel::slot;
-  const auto& text = core.holding().reply_text;
-  if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
-  std::string* outputs[] = {&PatID,  &FName,  &LName,  &Birthdate, &Sex,     &Adress,
-                            &TelOne, &TelTwo, &Mobile, &Email,     &Comments};
-  for (size_t i = 0; i < std::size(outputs); ++i) {
-    *outputs[i] = text[slot::current_patient::kId + i];
-  }
+  const auto& patient = core.holding().Last<channel::CurrentPatientReply>();
+  if (!patient.found()) return result::kNothingFound;
+  PatID = patient.id;
+  FName = patient.first_name;
+  LName = patient.last_name;
+  Birthdate = patient.birthdate;
+  Sex = patient.sex;
+  Adress = patient.address;
+  TelOne = patient.tel_one;
+  TelTwo = patient.tel_two;
+  Mobile = patient.mobile;
+  Email = patient.email;
+  Comments = patient.comments;
   return result::kSuccess;
 }
 
@@ -62,11 +67,10 @@ int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName
       core.exchanger().Exchange(command::kFindPatient, request, kFindPatientTimeoutSeconds);
   if (auto failed = MapReadOutcome(reply, command::kFindPatient)) return *failed;
 
-  namespace slot = channel::slot;
-  const auto& text = core.holding().reply_text;
-  if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
-  FName = text[slot::find::kFirstName];
-  LName = text[slot::find::kLastName];
+  const auto& found = core.holding().Last<channel::FoundPatientReply>();
+  if (!found.found) return result::kNothingFound;
+  FName = found.first_name;
+  LName = found.last_name;
   return result::kSuccess;
 }
 

@@ -49,14 +49,17 @@ int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::
                                                      kSelectedImageTimeoutSeconds);
         if (auto failed = MapReadOutcome(reply, command::kSelectedImage)) return *failed;
 
-        namespace slot = channel::slot;
-        const auto& text = core.holding().reply_text;
-        if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
-        std::string* outputs[] = {&PictureID,      &patientid, &ImageDate,   &imagetype, &OrgPath,
-                                  &ToothGroupname, &comment,   &toothgroups, &Xraydata};
-        for (size_t i = 0; i < std::size(outputs); ++i) {
-          *outputs[i] = text[slot::selected_image::kPictureId + i];
-        }
+        const auto& selected = core.holding().Last<channel::SelectedImageReply>();
+        if (!selected.found()) return result::kNothingFound;
+        PictureID = selected.picture_id;
+        patientid = selected.patient_id;
+        ImageDate = selected.image_date;
+        imagetype = selected.image_type;
+        OrgPath = selected.original_path;
+        ToothGroupname = selected.tooth_group_name;
+        comment = selected.comment;
+        toothgroups = selected.tooth_groups;
+        Xraydata = selected.xray_data;
         return result::kSuccess;
       });
 }
@@ -86,14 +89,12 @@ int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::st
                                                      kSelectedImageCardTimeoutSeconds);
         if (auto failed = MapReadOutcome(reply, command::kSelectedImageCard)) return *failed;
 
-        namespace slot = channel::slot;
-        const auto& holding = core.holding();
-        const auto& text = holding.reply_text;
-        if (text[slot::kMarker] == channel::kNoneMarker) return result::kNothingFound;
-        patientid = text[slot::image_card::kPatientId];
-        ImagePath = text[slot::image_card::kImagePath];
-        ICXML = text[slot::image_card::kContent];
-        ImageCardID = channel::ReadI32(holding.image_card_reply, image_card::kCardId);
+        const auto& card = core.holding().Last<channel::ImageCardReply>();
+        if (!card.found()) return result::kNothingFound;
+        patientid = card.patient_id;
+        ImagePath = card.image_path;
+        ICXML = card.content;
+        ImageCardID = card.card_id;
         return result::kSuccess;
       },
       " error: ");

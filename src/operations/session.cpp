@@ -27,52 +27,44 @@ struct SessionReply {
   std::string prefix, first_name, last_name, login, group, workstation, extra;
 };
 
-// Decodes the whole reply first, so that a value that does not fit changes no argument.
-SessionReply DecodeSessionReply(link::ApplCore& core) {
-  const auto& record = core.holding().generic_record;
+// The session answer's meaning of GenericRecord's fields, taken whole first, so that a value
+// that does not fit changes no argument.
+SessionReply SessionOf(const channel::GenericReply& generic) {
   SessionReply reply;
-  reply.result = channel::ReadI32(record, generic::kNumber0);
-  reply.user_id = channel::ReadI32(record, generic::kNumber1);
-  reply.logged_in = channel::ReadI32(record, generic::kNumber2) != 0;
-  reply.login_method = link::RoundToInt16(channel::ReadI32(record, generic::kNumber3));
-  reply.rights = link::RoundToInt16(std::floor(channel::ReadF64(record, generic::kDouble)));
-  // The texts as the dispatcher unpacked them: text field n of GenericRecord is ReplyText n.
-  const auto& text = core.holding().reply_text;
-  reply.prefix = text[channel::slot::session::kPrefix];
-  reply.first_name = text[channel::slot::session::kFirstName];
-  reply.last_name = text[channel::slot::session::kLastName];
-  reply.login = text[channel::slot::session::kLogin];
-  reply.group = text[channel::slot::session::kGroup];
-  reply.workstation = text[channel::slot::session::kWorkstation];
-  reply.extra = text[channel::slot::session::kExtra];
+  reply.result = generic.number[0];
+  reply.user_id = generic.number[1];
+  reply.logged_in = generic.number[2] != 0;
+  reply.login_method = link::RoundToInt16(generic.number[3]);
+  reply.rights = link::RoundToInt16(std::floor(generic.real));
+  reply.prefix = generic.text[1];
+  reply.first_name = generic.text[2];
+  reply.last_name = generic.text[3];
+  reply.login = generic.text[4];
+  reply.group = generic.text[5];
+  reply.workstation = generic.text[6];
+  reply.extra = generic.text[7];
   return reply;
 }
 
-// The first three dotted parts of a version text; missing parts count 0.
-std::vector<int32_t> VersionParts(const std::string& version) {
-  std::vector<int32_t> parts;
-  size_t start = 0;
-  while (parts.size() < 3 && start <= version.size()) {
-    const size_t dot = version.find('.', start);
-    const size_t end = dot == std::string::npos ? version.size() : dot;
-    parts.push_back(link::RoundToInt32(link::LeadingNumber(version.substr(start, end - start))));
-    if (dot == std::string::npos) break;
-    start = dot + 1;
-  }
-  parts.resize(3, 0);
-  return parts;
+bool AtLeast(const std::array<int32_t, 3>& version, const std::array<int32_t, 3>& required) {
+  if (version[0] != required[0]) return version[0] > required[0];
+  if (version[1] != required[1]) return version[1] > required[1];
+  return version[2] >= required[2];
 }
 
 }  // namespace
 
+bool NewerVersionAvailable(link::ApplCore& core, const link::ApplicationVersion& version,
+                           const std::string& required) {
+  // A version whose numbers could not be read is read again, to report why as it always did.
+  if (!version.numbers()) return NewerVersionAvailable(core, version.text(), required);
+  return AtLeast(*version.numbers(), link::VersionParts(required));
+}
+
 bool NewerVersionAvailable(link::ApplCore& core, const std::string& version,
                            const std::string& required) {
   try {
-    const auto a = VersionParts(version);
-    const auto b = VersionParts(required);
-    if (a[0] != b[0]) return a[0] > b[0];
-    if (a[1] != b[1]) return a[1] > b[1];
-    return a[2] >= b[2];
+    return AtLeast(link::VersionParts(version), link::VersionParts(required));
   } catch (const RuntimeFailure& failure) {
     link::ShowFailureBox(
         core.system(), std::to_string(failure.number()) + ":" + failure.description(),
@@ -105,7 +97,7 @@ int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserP
         core.exchanger().Exchange(channel::command::kGeneric, record, kSessionTimeoutSeconds);
     if (auto failed = MapUserOutcome(reply, channel::command::kGeneric)) return *failed;
 
-    SessionReply session = DecodeSessionReply(core);
+    SessionReply session = SessionOf(core.holding().Last<channel::GenericReply>());
     Put(UserID, session.user_id);
     Put(IsLoggedIn, session.logged_in);
     Put(LoginMethod, session.login_method);

@@ -7,7 +7,8 @@
 
 namespace orvabridge::link {
 class ApplCore;
-}
+class ApplicationVersion;
+}  // namespace orvabridge::link
 
 namespace orvabridge::operations {
 
@@ -23,6 +24,9 @@ int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserP
 // True when `version` is at least `required`, compared on the first three dotted parts. A part
 // too large to read shows a message box and counts the version as old.
 bool NewerVersionAvailable(link::ApplCore& core, const std::string& version,
+                           const std::string& required);
+// The same for the application's version, whose numbers were read when it became known.
+bool NewerVersionAvailable(link::ApplCore& core, const link::ApplicationVersion& version,
                            const std::string& required);
 
 // Guard step: asks GetSessionInfo with fresh temporaries; false when nobody is logged in, and

@@ -73,15 +73,11 @@ int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm&
   if (auto failed = MapUserOutcome(reply, form.code)) return *failed;
 
   // The names come back whatever the result says.
-  const int32_t login_result = channel::ReadI32(record, login::kChangeRightsOrResult);
-  if (args.UserPrefix != nullptr) *args.UserPrefix = codec.ReadText(record, login::kUserPrefix);
-  if (args.UserFirstname != nullptr) {
-    *args.UserFirstname = codec.ReadText(record, login::kUserFirstname);
-  }
-  if (args.UserLastname != nullptr) {
-    *args.UserLastname = codec.ReadText(record, login::kUserLastname);
-  }
-  return login_result;
+  const auto& answer = core.holding().Last<channel::LoginReply>();
+  if (args.UserPrefix != nullptr) *args.UserPrefix = answer.prefix;
+  if (args.UserFirstname != nullptr) *args.UserFirstname = answer.first_name;
+  if (args.UserLastname != nullptr) *args.UserLastname = answer.last_name;
+  return answer.result;
 }
 
 // Bit values of lRights and the right flag each one grants.
@@ -217,7 +213,7 @@ int32_t UserLogout(link::ApplCore& core) {
   if (auto failed = MapUserOutcome(reply, command::kUserLogout, result::kEmptyArgument)) {
     return *failed;
   }
-  return channel::ReadI32(record, login::kChangeRightsOrResult);
+  return core.holding().Last<channel::LoginReply>().result;
 }
 
 }  // namespace orvabridge::operations

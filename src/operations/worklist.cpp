@@ -39,19 +39,18 @@ int32_t GetRespPerson(link::ApplCore& core, int32_t* rpID, std::string* rpPrefix
     if (auto failed = core.CheckGuards({})) return *failed;
     if (auto failed = ExchangeGeneric(core, generic::kResponsiblePerson)) return *failed;
 
-    const auto& record = core.holding().generic_record;
-    const auto& codec = core.codec();
-    Put(rpID, channel::ReadI32(record, generic::kNumber1));
-    Put(rpType, channel::ReadI32(record, generic::kNumber2));
-    Put(rpShortname, codec.ReadText(record, kText[0]));
-    Put(rpFirstname, codec.ReadText(record, kText[1]));
-    Put(rpLastname, codec.ReadText(record, kText[2]));
-    Put(rpPrefix, codec.ReadText(record, kText[3]));
-    Put(rpContactInfo, codec.ReadText(record, kText[4]));
-    Put(rpEMail, codec.ReadText(record, kText[5]));
-    Put(rpGUID, codec.ReadText(record, kText[6]));
-    Put(rpLoginname, codec.ReadText(record, kText[7]));
-    return channel::ReadI32(record, generic::kNumber0);
+    const auto& person = core.holding().Last<channel::GenericReply>();
+    Put(rpID, person.number[1]);
+    Put(rpType, person.number[2]);
+    Put(rpShortname, person.text[0]);
+    Put(rpFirstname, person.text[1]);
+    Put(rpLastname, person.text[2]);
+    Put(rpPrefix, person.text[3]);
+    Put(rpContactInfo, person.text[4]);
+    Put(rpEMail, person.text[5]);
+    Put(rpGUID, person.text[6]);
+    Put(rpLoginname, person.text[7]);
+    return person.number[0];
   });
 }
 
@@ -73,7 +72,8 @@ int32_t MWLQuery(link::ApplCore& core, const std::string* PatID, const std::stri
     if (auto failed = ExchangeGeneric(core, generic::kWorklistQuery)) return *failed;
 
     // The answer is a number in the first text field; its result field carries nothing here.
-    return link::RoundToInt32(link::LeadingNumber(codec.ReadText(record, kText[0])));
+    return link::RoundToInt32(
+        link::LeadingNumber(core.holding().Last<channel::GenericReply>().text[0]));
   });
 }
 

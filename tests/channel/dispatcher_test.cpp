@@ -46,11 +46,11 @@ TEST_F(DispatcherTest, ImageRepliesAreTakenOnlyAtTheirExactSize) {
 }
 
 TEST_F(DispatcherTest, IgnoredAndUnknownCodesChangeNothing) {
-  holding_.reply_text[0] = "before";
+  holding_.last_reply = LoginReply{7, "before", "", ""};
   EXPECT_TRUE(Deliver(command::kIgnoredReply, std::vector<std::byte>(10)));
   EXPECT_FALSE(Deliver(4711, std::vector<std::byte>(10)));
   EXPECT_EQ(holding_.reply_code, 0u);
-  EXPECT_EQ(holding_.reply_text[0], "before");
+  EXPECT_EQ(holding_.Last<LoginReply>().prefix, "before");
 }
 
 TEST_F(DispatcherTest, AttachReplySetsTheTargetAndVersionText) {
@@ -61,8 +61,10 @@ TEST_F(DispatcherTest, AttachReplySetsTheTargetAndVersionText) {
   WriteI32(reply, attach_reply::kVersionBuild, -2);
   EXPECT_TRUE(Deliver(command::kAttach, reply));
   EXPECT_EQ(target_, platform::WindowHandle(0x1234));
-  EXPECT_EQ(holding_.reply_text[0], std::string(64, 'n'));
-  EXPECT_EQ(holding_.reply_text[1], "3.1.-2");
+  const auto& attach = holding_.Last<AttachReply>();
+  EXPECT_EQ(attach.name, std::string(64, 'n'));
+  EXPECT_EQ(attach.VersionText(), "3.1.-2");
+  EXPECT_EQ(attach.control_window, platform::WindowHandle(0x1234));
   EXPECT_EQ(holding_.reply_code, command::kAttach);
 }
 
@@ -73,8 +75,10 @@ TEST_F(DispatcherTest, ShortRepliesKeepTheRestOfTheObjectsRecords) {
   EXPECT_TRUE(Deliver(command::kGeneric, reply));
   EXPECT_EQ(ReadI32(holding_.generic_record, generic::kNumber0), 9);
   EXPECT_EQ(holding_.generic_record[100], std::byte{'k'});
-  EXPECT_EQ(holding_.reply_text[0], "");  // the reply covered the start of field 0 with zeros
-  EXPECT_EQ(holding_.reply_text[1], std::string(256, 'k'));
+  const auto& generic_reply = holding_.Last<GenericReply>();
+  EXPECT_EQ(generic_reply.number[0], 9);
+  EXPECT_EQ(generic_reply.text[0], "");  // the reply covered the start of field 0 with zeros
+  EXPECT_EQ(generic_reply.text[1], std::string(256, 'k'));
   EXPECT_EQ(holding_.reply_code, command::kGeneric);
 }
 

@@ -123,7 +123,7 @@ TEST_F(CrossProcessTest, AReplyAfterTheTimeOutIsATimeOutAndIsStillUnpackedWhenIt
   ASSERT_TRUE(win32_testing::PumpUntil(windows(), [&] {
     return CoreOf(*hurried).holding().reply_code == channel::command::kCurrentPatient;
   }));
-  EXPECT_EQ(CoreOf(*hurried).holding().reply_text[1], demo::kOpenPatient);
+  EXPECT_EQ(CoreOf(*hurried).holding().Last<channel::CurrentPatientReply>().id, demo::kOpenPatient);
 }
 
 // The program itself: it ends when its window is closed or its time is up, and refuses a

@@ -29,16 +29,13 @@ AutomationError::AutomationError(int32_t number, std::string source, std::string
       source_(std::move(source)),
       description_(std::move(description)) {}
 
-// The link object with what the layers above it supply: the quiet search that ends a re-attach,
-// and the session question of the guard sequence.
+// The link object with what the layers above it supply: the quiet search that ends a re-attach.
 struct Appl::Impl {
   Impl(std::shared_ptr<platform::Platform> platform, const channel::Timing& timing)
-      : core(std::move(platform), timing,
-             {[](link::ApplCore& object) {
-                std::string name, version = appcontrol::kNoLaunch;
-                appcontrol::InitApplication(object, name, version);
-              },
-              &operations::SessionCheck}) {}
+      : core(std::move(platform), timing, {[](link::ApplCore& object) {
+               std::string name, version = appcontrol::kNoLaunch;
+               appcontrol::InitApplication(object, name, version);
+             }}) {}
   link::ApplCore core;
 };
 

@@ -190,38 +190,6 @@ void ApplCore::FlushCallLog() {
   text_out_file_->Flush(call_log.get(), TextOutFilePath(), link_timer.get());
 }
 
-std::optional<int32_t> ApplCore::CheckGuards(const GuardSteps& steps) {
-  const auto failed = [this](const char* step, int32_t code) {
-    if (trace_) TraceGuard(std::string(step) + " gives " + std::to_string(code));
-    return code;
-  };
-  if (steps.ensure_target && !EnsureTarget())
-    return failed("no control window", result::kNoTargetWindow);
-  if (steps.window_check && !TargetStillWindow()) {
-    return failed("the control window is gone", result::kNoTargetWindow);
-  }
-  if (steps.session_check) {
-    // The session query runs its own window check a moment after this one: it takes the
-    // confirmation instead of asking the window manager again. A nested call during the query's
-    // wait confirms for itself and puts this one back.
-    struct PutBack {
-      platform::WindowHandle& slot;
-      platform::WindowHandle outer;
-      ~PutBack() { slot = outer; }
-    } put_back{confirmed_window_, confirmed_window_};  // also when the query raises its error
-    if (steps.window_check) confirmed_window_ = thread_.target_window;
-    if (!SessionCheck()) return failed("nobody is logged in", result::kNotLoggedIn);
-  }
-  if (steps.required != nullptr && steps.required->empty()) {
-    return failed("the required argument is empty", result::kEmptyArgument);
-  }
-  if (steps.link_checks) {
-    if (auto code = LinkChecks()) return failed("the link is not ready", *code);
-  }
-  if (trace_) TraceGuard("passed");
-  return std::nullopt;
-}
-
 bool ApplCore::EnsureTarget() {
   if (!thread_.target_window) {
     EnsureApplication();
@@ -234,21 +202,12 @@ bool ApplCore::EnsureTarget() {
 }
 
 bool ApplCore::TargetStillWindow() {
-  if (confirmed_window_ && confirmed_window_ == thread_.target_window) {
-    // Taken once, by the session query's own check: a call nested in the query's wait asks.
-    confirmed_window_ = platform::WindowHandle();
-    return true;
-  }
   if (windows().IsWindow(thread_.target_window)) return true;
   if (trace_) {
     TraceGuard("control window " + std::to_string(thread_.target_window.value) + " is gone");
   }
   thread_.target_window = platform::WindowHandle();
   return false;
-}
-
-bool ApplCore::SessionCheck() {
-  return hooks_.someone_logged_in ? hooks_.someone_logged_in(*this) : true;
 }
 
 std::optional<int32_t> ApplCore::LinkChecks() const {

@@ -31,23 +31,12 @@ class SettingsReader;
 
 namespace orvabridge::link {
 
-// Which guard steps a method runs after its text-out step, in the fixed order: ensure the target,
-// check the window, check the session, check the required argument, check the link.
-struct GuardSteps {
-  bool ensure_target = true;
-  bool window_check = true;
-  bool session_check = true;
-  const std::string* required = nullptr;  // -5 when empty
-  bool link_checks = true;                // -1, -2, -3
-};
-
 class ApplCore;
 
 // What the layers above the link object supply to it: the quiet search for the imaging
-// application that a re-attach ends with, and the session question of the guard sequence.
+// application that a re-attach ends with.
 struct ApplHooks {
   std::function<void(ApplCore&)> find_application;  // InitApplication with "NoLaunch"
-  std::function<bool(ApplCore&)> someone_logged_in;
 };
 
 class ApplCore {
@@ -87,18 +76,15 @@ class ApplCore {
   void FlushCallLog();
   std::string TextOutFilePath() const;
 
-  // The guard sequence after the text-out step; nullopt when the method may go on.
-  std::optional<int32_t> CheckGuards(const GuardSteps& steps);
-  // Guard step 2: re-attaches when TargetWindow is 0. False when it stays 0.
+  // The steps of the guard sequence (operations/guards.h) that concern the link itself.
+  // Re-attaches when TargetWindow is 0. False when it stays 0.
   bool EnsureTarget();
-  // Guard step 3: false (and TargetWindow cleared) when the control window is gone. Not asked
-  // again by the session query of the guard sequence that has just confirmed the window (its own
-  // check takes the confirmation once).
+  // False (and TargetWindow cleared) when the control window is gone.
   bool TargetStillWindow();
-  // Guard step 4: asks the imaging application whether someone is logged in.
-  bool SessionCheck();
-  // Guard steps 6 to 8.
+  // The hidden form, the reply window and the registered message: -1, -2, -3.
   std::optional<int32_t> LinkChecks() const;
+  // One "guard: ..." line in the trace, when there is one.
+  void TraceGuard(const std::string& step) const;
 
   // The body of GetComputerOrClientName.
   void LoadStartupConfiguration();
@@ -125,7 +111,6 @@ class ApplCore {
   void UnloadForm();
   // Starts the trace when one is configured: the calls' lines and every request's.
   void OpenTrace();
-  void TraceGuard(const std::string& step) const;
 
   std::shared_ptr<platform::Platform> platform_;
   channel::Timing timing_;
@@ -141,8 +126,6 @@ class ApplCore {
   std::unique_ptr<environment::TextOutFile> text_out_file_;
   platform::UniqueWindow form_window_;
   bool subscribed_ = false;
-  // The control window the running guard sequence has confirmed; 0 outside it.
-  platform::WindowHandle confirmed_window_;
 };
 
 }  // namespace orvabridge::link

@@ -7,6 +7,7 @@
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "link/number_text.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -64,7 +65,7 @@ int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const st
                     std::string& ToothGroupname, std::string& comment, std::string& toothgroups,
                     std::string& Xraydata) {
   return link::ResultOnFailure(result::kImageFailure, [&]() -> int32_t {
-    if (auto failed = core.CheckGuards({.required = &patientid})) return *failed;
+    if (auto failed = CheckGuards(core, {.required = &patientid})) return *failed;
     const std::string date = core.system().IsDate(indate) ? indate : " ";
 
     // The reply lands in ImageRecord; its size and original path stay as they were.
@@ -102,7 +103,7 @@ int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::
                  std::string& PicturePath) {
   return link::ResultOnFailure(result::kImageFailure, [&]() -> int32_t {
     const std::string folder = FolderText(templib);
-    if (auto failed = core.CheckGuards({})) return *failed;
+    if (auto failed = CheckGuards(core, {})) return *failed;
 
     channel::Record<image_query::kSize> request{};
     channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
@@ -139,7 +140,7 @@ int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std
                    const std::string& Xraydata) {
   return link::ShowBoxAndReturn(
       core.system(), {"FindImages: "}, result::kNothingFound, [&]() -> int32_t {
-        if (auto failed = core.CheckGuards({})) return *failed;
+        if (auto failed = CheckGuards(core, {})) return *failed;
         const std::string dates = ImageDateCriteria(core, FromDate, ToDate);
 
         // Built in ImageRecord itself: the original path stays as the last exchange left it.

@@ -10,6 +10,7 @@
 #include "link/appl_core.h"
 #include "link/failure_policy.h"
 #include "operations/patients.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -59,7 +60,7 @@ int32_t ShowPatientBody(link::ApplCore& core, const std::string& PatID, int32_t 
     return result::kSuccess;
   }
   const bool to_front = BringToFront(lOptions, !PatID.empty());
-  if (auto failed = core.CheckGuards({})) return *failed;
+  if (auto failed = CheckGuards(core, {})) return *failed;
 
   SendShowPatient(core, PatID, lOptions);
   if (to_front) {
@@ -125,7 +126,7 @@ int32_t ShowObject(link::ApplCore& core, soObjectTypes ObjectType, int32_t lDBID
   return link::RaiseMethodError("ShowObject", [&]() -> int32_t {
     // No text-out short cut: the request goes out in text-out mode too.
     const bool to_front = BringToFront(lOptions, lDBID != 0 || !sUID.empty());
-    if (auto failed = core.CheckGuards({})) return *failed;
+    if (auto failed = CheckGuards(core, {})) return *failed;
 
     const int32_t shown =
         ObjectType == otPatient && lDBID == 0

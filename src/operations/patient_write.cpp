@@ -5,6 +5,7 @@
 #include "channel/codec.h"
 #include "link/call_log_line.h"
 #include "link/failure_policy.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -58,7 +59,7 @@ int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArgum
       core.TextOut(TextOutLine(kind, arguments));
       return result::kSuccess;
     }
-    if (auto failed = core.CheckGuards({.required = &arguments.PatID})) return *failed;
+    if (auto failed = CheckGuards(core, {.required = &arguments.PatID})) return *failed;
 
     // Read only now: a re-attach inside the guards selects the extended record again.
     const bool extended = core.extended_record_flag;

@@ -4,6 +4,7 @@
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "operations/outcome.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -58,7 +59,7 @@ int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName
     LName.clear();
     return result::kNothingFound;
   }
-  if (auto failed = core.CheckGuards({.required = &PatID})) return *failed;
+  if (auto failed = CheckGuards(core, {.required = &PatID})) return *failed;
 
   channel::Record<channel::find_patient::kSize> request{};
   channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));

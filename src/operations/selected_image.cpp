@@ -9,6 +9,7 @@
 #include "link/number_text.h"
 #include "operations/images.h"
 #include "operations/outcome.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -30,7 +31,7 @@ int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::
                              std::string& toothgroups, std::string& Xraydata) {
   return link::ShowBoxAndReturn(
       core.system(), {"GetSelectedImageInfo: "}, result::kNothingFound, [&]() -> int32_t {
-        if (auto failed = core.CheckGuards({})) return *failed;
+        if (auto failed = CheckGuards(core, {})) return *failed;
 
         auto& record = core.holding().image_record;
         const auto& codec = core.codec();
@@ -70,7 +71,7 @@ int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::st
   return link::RaiseMethodError(
       "GetSelectedImageCard",
       [&]() -> int32_t {
-        if (auto failed = core.CheckGuards({})) return *failed;
+        if (auto failed = CheckGuards(core, {})) return *failed;
 
         // Twenty kilobytes: kept off the stack.
         auto request = std::make_unique<channel::Record<image_card::kSize>>();

@@ -73,14 +73,18 @@ bool NewerVersionAvailable(link::ApplCore& core, const std::string& version,
   }
 }
 
-int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserPrefix,
-                       std::string* UserFirstname, std::string* UserLastname,
-                       std::string* UserLogin, std::string* UserGroup, std::string* WorkstationName,
-                       bool* IsLoggedIn, int16_t* LoginMethod, int16_t* Rights,
-                       std::string* sextra) {
+namespace {
+
+// GetSessionInfo; `confirmed`: the control window the guard sequence asking has just found still
+// there, which this query then takes instead of asking the window manager again.
+int32_t QuerySession(link::ApplCore& core, platform::WindowHandle confirmed, int32_t* UserID,
+                     std::string* UserPrefix, std::string* UserFirstname, std::string* UserLastname,
+                     std::string* UserLogin, std::string* UserGroup, std::string* WorkstationName,
+                     bool* IsLoggedIn, int16_t* LoginMethod, int16_t* Rights, std::string* sextra) {
   return link::RaiseMethodError("GetSessionInfo", [&]() -> int32_t {
     if (!core.EnsureTarget()) return result::kNoTargetWindow;
-    if (!core.TargetStillWindow()) return result::kNoTargetWindow;
+    const bool just_confirmed = confirmed && confirmed == core.thread().target_window;
+    if (!just_confirmed && !core.TargetStillWindow()) return result::kNoTargetWindow;
     // Applications older than the session query cannot answer it: let everyone through.
     if (!NewerVersionAvailable(core, core.application_version, kSessionQueryVersion)) {
       Put(IsLoggedIn, true);
@@ -113,13 +117,25 @@ int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserP
   });
 }
 
-bool SessionCheck(link::ApplCore& core) {
+}  // namespace
+
+int32_t GetSessionInfo(link::ApplCore& core, int32_t* UserID, std::string* UserPrefix,
+                       std::string* UserFirstname, std::string* UserLastname,
+                       std::string* UserLogin, std::string* UserGroup, std::string* WorkstationName,
+                       bool* IsLoggedIn, int16_t* LoginMethod, int16_t* Rights,
+                       std::string* sextra) {
+  return QuerySession(core, platform::WindowHandle(), UserID, UserPrefix, UserFirstname,
+                      UserLastname, UserLogin, UserGroup, WorkstationName, IsLoggedIn, LoginMethod,
+                      Rights, sextra);
+}
+
+bool SessionCheck(link::ApplCore& core, platform::WindowHandle confirmed) {
   int32_t user_id = 0;
   std::string prefix, first_name, last_name, login, group, workstation, extra;
   bool logged_in = false;
   int16_t login_method = 0, rights = 0;
-  GetSessionInfo(core, &user_id, &prefix, &first_name, &last_name, &login, &group, &workstation,
-                 &logged_in, &login_method, &rights, &extra);
+  QuerySession(core, confirmed, &user_id, &prefix, &first_name, &last_name, &login, &group,
+               &workstation, &logged_in, &login_method, &rights, &extra);
   return logged_in;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/window_system.h"
+
 namespace orvabridge::link {
 class ApplCore;
 class ApplicationVersion;
@@ -30,7 +32,9 @@ bool NewerVersionAvailable(link::ApplCore& core, const link::ApplicationVersion&
                            const std::string& required);
 
 // Guard step: asks GetSessionInfo with fresh temporaries; false when nobody is logged in, and
-// also whenever the question could not be answered.
-bool SessionCheck(link::ApplCore& core);
+// also whenever the question could not be answered. `confirmed`: the control window the guard
+// sequence has just found still there (the query's own window check takes it instead of asking
+// again); none when the sequence did not check.
+bool SessionCheck(link::ApplCore& core, platform::WindowHandle confirmed = {});
 
 }  // namespace orvabridge::operations

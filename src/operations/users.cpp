@@ -10,6 +10,7 @@
 #include "link/failure_policy.h"
 #include "operations/optional_args.h"
 #include "operations/outcome.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -46,7 +47,7 @@ int16_t FlagOf(const bool* flag) { return flag != nullptr && *flag ? 1 : 0; }
 bool BlankName(const std::string& name) { return name.find_first_not_of(' ') == std::string::npos; }
 
 int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm& form) {
-  if (auto failed = core.CheckGuards({.session_check = false})) return *failed;
+  if (auto failed = CheckGuards(core, {.session_check = false})) return *failed;
   // Only the check ignores surrounding spaces; the name goes out as the caller wrote it.
   if (BlankName(args.LoginName)) return result::kEmptyArgument;
   const int32_t change_rights = ValueOr0(args.ChangeRightsMethod);
@@ -204,7 +205,7 @@ int32_t UserLogout(link::ApplCore& core) {
     core.TextOut(link::CallLogLine(api::MemberNamed("UserLogout"), {}));
     return result::kSuccess;
   }
-  if (auto failed = core.CheckGuards({.session_check = false})) return *failed;
+  if (auto failed = CheckGuards(core, {.session_check = false})) return *failed;
 
   auto& record = core.holding().login_record;
   // A reply too short to carry a result leaves 0 here.

@@ -9,6 +9,7 @@
 #include "link/number_text.h"
 #include "operations/optional_args.h"
 #include "operations/outcome.h"
+#include "operations/guards.h"
 
 namespace orvabridge::operations {
 namespace {
@@ -36,7 +37,7 @@ int32_t GetRespPerson(link::ApplCore& core, int32_t* rpID, std::string* rpPrefix
                       std::string* rpShortname, std::string* rpContactInfo, std::string* rpEMail,
                       std::string* rpLoginname, int32_t* rpType) {
   return link::RaiseMethodError("GetRespPerson", [&]() -> int32_t {
-    if (auto failed = core.CheckGuards({})) return *failed;
+    if (auto failed = CheckGuards(core, {})) return *failed;
     if (auto failed = ExchangeGeneric(core, generic::kResponsiblePerson)) return *failed;
 
     const auto& person = core.holding().Last<channel::GenericReply>();
@@ -58,7 +59,7 @@ int32_t MWLQuery(link::ApplCore& core, const std::string* PatID, const std::stri
                  const std::string* AccNo, const std::string* ProcID, const double* StartDate,
                  const std::string* StationAE, const std::string* Modality) {
   return link::RaiseMethodError("MWLQuery", [&]() -> int32_t {
-    if (auto failed = core.CheckGuards({})) return *failed;
+    if (auto failed = CheckGuards(core, {})) return *failed;
 
     auto& record = core.holding().generic_record;
     const auto& codec = core.codec();

@@ -13,6 +13,16 @@
 #   appl         the Appl facade (public include/orvabridge/appl.h)
 #   com          the automation server; sim, tools: programs on top
 #
+# The tools' libraries sit on top of the library (tools/orvactl/CMakeLists.txt links them in
+# this order); their includes name the folder below tools/orvactl:
+#
+#   calls        the member calls: command table, values, bindings, Call
+#   console      the program's arguments and standard streams
+#   output       how orvactl shows things
+#   workbench    where orvactl's calls go (the simulator natively)
+#   doctor       the checklist; demo: the guided session; cli: the command line
+#   relay        orva-relay: the calls and the console, nothing else of orvactl, nor the simulator
+#
 # "types" is include/orvabridge/types.h (values shared with hosts); "appl.h" is the facade's
 # public header, which only the facade and the programs above it may include.
 #
@@ -32,7 +42,19 @@ declare -A allowed=(
   [src/com]="types appl.h interface platform appl com"
   [sim]="platform channel sim"
 )
+library="types appl.h interface platform channel environment link appcontrol operations appl"
+allowed+=(
+  [tools/orvactl/calls]="${library} calls"
+  [tools/orvactl/console]="${library} console"
+  [tools/orvactl/output]="${library} calls output"
+  [tools/orvactl/workbench]="${library} sim workbench"
+  [tools/orvactl/doctor]="${library} calls output doctor"
+  [tools/orvactl/demo]="${library} calls output workbench demo"
+  [tools/orvactl/cli]="${library} calls output workbench doctor demo cli"
+  [tools/relay]="${library} calls console"
+)
 layers="interface platform channel environment link appcontrol operations appl com sim"
+layers+=" calls console output workbench doctor demo cli"
 
 wrong=0
 for folder in "${!allowed[@]}"; do

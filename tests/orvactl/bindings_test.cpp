@@ -4,8 +4,8 @@
 #include <set>
 #include <stdexcept>
 
-#include "bindings.h"
-#include "commands.h"
+#include "calls/bindings.h"
+#include "calls/commands.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "doctor.h"
-#include "doctor_checks.h"
+#include "doctor/doctor.h"
+#include "doctor/doctor_checks.h"
 
 namespace orvabridge::orvactl {
 namespace {

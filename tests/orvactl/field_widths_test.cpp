@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "commands.h"
-#include "field_widths.h"
+#include "calls/commands.h"
+#include "cli/field_widths.h"
 #include "interface/members.h"
 #include "support/test_platform.h"
 

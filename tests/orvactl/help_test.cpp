@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "commands.h"
-#include "help.h"
-#include "text_layout.h"
+#include "calls/commands.h"
+#include "cli/help.h"
+#include "output/text_layout.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "invocation.h"
-#include "values.h"
+#include "calls/values.h"
+#include "cli/invocation.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <sstream>
 
-#include "call.h"
-#include "json.h"
-#include "report.h"
-#include "result_codes.h"
+#include "calls/call.h"
+#include "calls/result_codes.h"
+#include "output/json.h"
+#include "output/report.h"
 
 namespace orvabridge::orvactl {
 namespace {

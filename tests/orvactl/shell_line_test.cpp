@@ -2,8 +2,8 @@
 // paths kept as they are.
 #include <gtest/gtest.h>
 
-#include "shell.h"
-#include "values.h"
+#include "calls/values.h"
+#include "cli/shell.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "status_line.h"
+#include "output/status_line.h"
 
 namespace orvabridge::orvactl {
 namespace {

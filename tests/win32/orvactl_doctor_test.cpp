@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "com_test_support.h"
-#include "doctor.h"
+#include "doctor/doctor.h"
 #include "platform/win32/win32_survey.h"
 #include "win32/cross_process_fixture.h"
 

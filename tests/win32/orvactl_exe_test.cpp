@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli.h"
+#include "cli/cli.h"
 #include "win32/child_program.h"
 #include "win32/cross_process_fixture.h"
 

@@ -1,6 +1,6 @@
 // orvactl: every member of Appl as a subcommand, the doctor's checklist and a guided demo.
-#include "cli.h"
-#include "console.h"
+#include "cli/cli.h"
+#include "console/console.h"
 
 int main(int argc, char** argv) {
   using namespace orvabridge::orvactl;

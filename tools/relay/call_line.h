@@ -9,9 +9,9 @@
 #include <string_view>
 #include <variant>
 
-#include "commands.h"
+#include "calls/commands.h"
+#include "calls/values.h"
 #include "interface/members.h"
-#include "values.h"
 
 namespace orvabridge::relay {
 

@@ -1,5 +1,5 @@
 // orva-relay: replays a workstation's text-out call logs against its imaging application.
-#include "console.h"
+#include "console/console.h"
 #include "relay_cli.h"
 
 int main(int argc, char** argv) {

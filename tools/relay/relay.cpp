@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <variant>
 
-#include "call.h"
 #include "call_line.h"
+#include "calls/call.h"
+#include "calls/result_codes.h"
 #include "platform/program_control.h"
 #include "platform/runtime_failure.h"
-#include "result_codes.h"
 
 namespace orvabridge::relay {
 namespace {

@@ -8,11 +8,11 @@
 #include <streambuf>
 
 #include "channel/records.h"
-#include "cli.h"
-#include "desk_workbench.h"
+#include "cli/cli.h"
 #include "link/thread_state.h"
 #include "platform/desk/desktop.h"
 #include "sim/desk_install.h"
+#include "workbench/desk_workbench.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -10,14 +10,14 @@
 #include <sstream>
 #include <thread>
 
-#include "cli.h"
-#include "desk_workbench.h"
-#include "doctor.h"
+#include "cli/cli.h"
+#include "doctor/doctor.h"
 #include "link/thread_state.h"
 #include "platform/desk/desk_survey.h"
 #include "platform/desk/desktop.h"
 #include "platform/runtime_failure.h"
 #include "sim/desk_install.h"
+#include "workbench/desk_workbench.h"
 
 namespace orvabridge::orvactl {
 namespace {

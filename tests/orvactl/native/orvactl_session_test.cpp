@@ -6,11 +6,11 @@
 #include <map>
 #include <sstream>
 
-#include "call.h"
-#include "cli.h"
-#include "desk_workbench.h"
+#include "calls/call.h"
+#include "cli/cli.h"
 #include "link/thread_state.h"
 #include "platform/desk/desktop.h"
+#include "workbench/desk_workbench.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -5,13 +5,13 @@
 
 #include <sstream>
 
-#include "cli.h"
-#include "desk_workbench.h"
+#include "cli/cli.h"
+#include "demo/machine_settings.h"
 #include "link/thread_state.h"
-#include "machine_settings.h"
 #include "platform/desk/desktop.h"
 #include "sim/demo_seed.h"
 #include "sim/desk_install.h"
+#include "workbench/desk_workbench.h"
 
 namespace orvabridge::orvactl {
 namespace {

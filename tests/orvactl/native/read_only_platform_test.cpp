@@ -3,9 +3,9 @@
 // the trace off.
 #include <gtest/gtest.h>
 
+#include "doctor/read_only_platform.h"
 #include "platform/desk/desktop.h"
 #include "platform/runtime_failure.h"
-#include "read_only_platform.h"
 
 namespace orvabridge::orvactl {
 namespace {

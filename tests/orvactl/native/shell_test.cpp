@@ -4,10 +4,10 @@
 
 #include <sstream>
 
-#include "cli.h"
-#include "desk_workbench.h"
+#include "cli/cli.h"
 #include "link/thread_state.h"
 #include "platform/desk/desktop.h"
+#include "workbench/desk_workbench.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -17,7 +17,6 @@
 
 #include "appl/appl_access.h"
 #include "channel/records.h"
-#include "desk_workbench.h"
 #include "inbox.h"
 #include "link/thread_state.h"
 #include "platform/desk/desktop.h"
@@ -25,6 +24,7 @@
 #include "relay.h"
 #include "sim/desk_install.h"
 #include "support/thread_runner.h"
+#include "workbench/desk_workbench.h"
 
 namespace orvabridge::relay {
 

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "calls/result_codes.h"
 #include "invocation.h"
-#include "result_codes.h"
-#include "text_layout.h"
+#include "output/text_layout.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "doctor_checks.h"
-#include "json.h"
+#include "output/json.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "workbench.h"
+#include "workbench/workbench.h"
 
 namespace orvabridge::orvactl {
 

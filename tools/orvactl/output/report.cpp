@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "calls/result_codes.h"
 #include "json.h"
-#include "result_codes.h"
 
 namespace orvabridge::orvactl {
 namespace {

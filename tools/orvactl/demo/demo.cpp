@@ -10,11 +10,11 @@
 #include <string_view>
 #include <system_error>
 
-#include "call.h"
-#include "demo_data.h"
+#include "calls/call.h"
 #include "demo_installation.h"
-#include "report.h"
-#include "text_layout.h"
+#include "output/report.h"
+#include "output/text_layout.h"
+#include "workbench/demo_data.h"
 
 namespace orvabridge::orvactl {
 namespace {

@@ -4,18 +4,18 @@
 #include <algorithm>
 
 #include "appcontrol/locate.h"
-#include "call.h"
-#include "demo.h"
-#include "doctor.h"
+#include "calls/call.h"
+#include "calls/result_codes.h"
+#include "demo/demo.h"
+#include "doctor/doctor.h"
 #include "field_widths.h"
 #include "help.h"
 #include "invocation.h"
-#include "json.h"
 #include "lost_characters.h"
-#include "report.h"
-#include "result_codes.h"
+#include "output/json.h"
+#include "output/report.h"
+#include "output/status_line.h"
 #include "shell.h"
-#include "status_line.h"
 
 namespace orvabridge::orvactl {
 namespace {

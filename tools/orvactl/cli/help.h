@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "commands.h"
+#include "calls/commands.h"
 
 namespace orvabridge::orvactl {
 

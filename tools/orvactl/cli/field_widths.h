@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "commands.h"
+#include "calls/commands.h"
+#include "calls/values.h"
 #include "platform/code_page.h"
-#include "values.h"
 
 namespace orvabridge::orvactl {
 

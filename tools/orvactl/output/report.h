@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "call.h"
+#include "calls/call.h"
 
 namespace orvabridge::orvactl {
 

@@ -3,8 +3,8 @@
 
 #include <ostream>
 
-#include "status_line.h"
-#include "workbench.h"
+#include "output/status_line.h"
+#include "workbench/workbench.h"
 
 namespace orvabridge::orvactl {
 

@@ -5,8 +5,8 @@
 #include <span>
 #include <string>
 
-#include "commands.h"
-#include "values.h"
+#include "calls/commands.h"
+#include "calls/values.h"
 
 namespace orvabridge::orvactl {
 

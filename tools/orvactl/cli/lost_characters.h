@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "calls/commands.h"
+#include "calls/values.h"
 #include "platform/code_page.h"
-#include "values.h"
 
 namespace orvabridge::orvactl {
 

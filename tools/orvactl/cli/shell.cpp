@@ -1,6 +1,6 @@
 #include "shell.h"
 
-#include "values.h"
+#include "calls/values.h"
 
 namespace orvabridge::orvactl {
 

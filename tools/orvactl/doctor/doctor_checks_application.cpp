@@ -5,9 +5,9 @@
 
 #include "appcontrol/locate.h"
 #include "appl/appl_access.h"
+#include "calls/result_codes.h"
 #include "doctor_checks.h"
 #include "operations/session.h"
-#include "result_codes.h"
 
 namespace orvabridge::orvactl {
 namespace {

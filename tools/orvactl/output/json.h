@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "values.h"
+#include "calls/values.h"
 
 namespace orvabridge::orvactl {
 

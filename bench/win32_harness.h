@@ -15,10 +15,11 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include "identity/identity.h"
+
 namespace orvabridge::bench {
 
-inline constexpr CLSID kClsidAppl = {
-    0x9bd7e4e2, 0x1edc, 0x4abd, {0xb2, 0x2f, 0x97, 0x33, 0xa5, 0x13, 0x25, 0xc4}};
+inline constexpr CLSID kClsidAppl = identity::kClass.As<CLSID>();
 
 // The class library's stand-in: the installation the object reads when it is made.
 inline bool InstallClassLibrary(const std::wstring& executable) {

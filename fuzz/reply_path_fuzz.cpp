@@ -25,6 +25,7 @@
 #include "channel/records.h"
 #include "code_pages.h"
 #include "fuzz_support.h"
+#include "identity/identity.h"
 #include "link/appl_core.h"
 #include "link/thread_state.h"
 #include "channel/timing.h"
@@ -89,7 +90,7 @@ class HostileApplication {
           if (peer_) peer_->DestroyWindows();
           return 0;
         });
-    impostor_message_ = windows.RegisterMessage("OrvantaControlInterface0");
+    impostor_message_ = windows.RegisterMessage(identity::kControlMessage);
   }
   ~HostileApplication() {
     peer_.reset();

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the API reference of the public headers (include/orvabridge/) with doxygen.
 #   scripts/api-docs.sh OUT_DIR     the HTML pages go to OUT_DIR/html (made anew each run)
-# The version on the pages is the one of project() in CMakeLists.txt, the one place it is
-# written. Exit status: 0 when doxygen ran without a single warning; 1 on any warning (they are
-# printed, and kept in OUT_DIR/warnings.log) or failure; 2 on wrong usage.
+# The version on the pages is the one of cmake/identity.cmake, the one place it is written.
+# Exit status: 0 when doxygen ran without a single warning; 1 on any warning (they are printed,
+# and kept in OUT_DIR/warnings.log) or failure; 2 on wrong usage.
 set -euo pipefail
 
 if [ $# -ne 1 ] || [ -z "$1" ]; then
@@ -18,12 +18,9 @@ if [ -z "${doxygen}" ]; then
   exit 1
 fi
 
-version=$(sed -n 's/^[[:space:]]*project([[:space:]]*orvabridge[[:space:]][[:space:]]*VERSION[[:space:]][[:space:]]*\([0-9][0-9.]*\).*/\1/p' \
-  "${root}/CMakeLists.txt" | head -n 1)
-if [ -z "${version}" ]; then
-  echo "api-docs: no 'project(orvabridge VERSION x.y.z ...)' line in ${root}/CMakeLists.txt" >&2
-  exit 1
-fi
+# shellcheck source=scripts/identity.sh
+. "${root}/scripts/identity.sh"
+version=$(identity_of_sources "${root}" ORVABRIDGE_VERSION) || exit 1
 
 mkdir -p "$1"
 out=$(cd "$1" && pwd)

@@ -6,9 +6,9 @@
 #   scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C]
 #
 # X64_BUILD and X86_BUILD are mingw-w64 build directories (or preset names meaning
-# build/<preset>); the version defaults to the project() version of CMakeLists.txt, the one place
-# it is written. The GUIDs, ProgIDs and the type library's name come from the sources
-# (src/com/orvabridge.idl, src/com/registration.h), not from copies.
+# build/<preset>). The version (unless given), the GUIDs, the ProgIDs and the type library's
+# version and name come from the x64 build's identity.env, which its configuration wrote from
+# cmake/identity.cmake, the one place they are written; the x86 build must have the same.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -48,11 +48,14 @@ build_dir() {
 x64_build=$(build_dir "${positional[0]}")
 x86_build=$(build_dir "${positional[1]}")
 
-if [ -z "${version}" ]; then
-  version=$(sed -nE 's/^project\(orvabridge VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' \
-    "${repo}/CMakeLists.txt")
-  [ -n "${version}" ] || die "no project(orvabridge VERSION A.B.C ...) line in CMakeLists.txt"
-fi
+# shellcheck source=scripts/identity.sh
+. "${repo}/scripts/identity.sh"
+identity_load "${x86_build}" || exit 1
+identity_load "${x64_build}" || exit 1
+# Both servers go under the same keys: builds of other identities cannot share a package.
+cmp -s "${x64_build}/identity.env" "${x86_build}/identity.env" ||
+  die "${x64_build} and ${x86_build} were configured from different cmake/identity.cmake values"
+[ -n "${version}" ] || version=${ORVABRIDGE_VERSION}
 # A product version of Windows Installer: major and minor at most 255, build at most 65535.
 if ! [[ ${version} =~ ^([0-9]+)\.([0-9]+)\.([0-9]+)$ ]] || [ "${BASH_REMATCH[1]}" -gt 255 ] ||
   [ "${BASH_REMATCH[2]}" -gt 255 ] || [ "${BASH_REMATCH[3]}" -gt 65535 ]; then
@@ -94,84 +97,37 @@ stage() {
 stage "${x64_build}" x64 64
 stage "${x86_build}" x86 32
 
-# --- what the sources say --------------------------------------------------------------------
+# --- what the builds say -------------------------------------------------------------------------
 
-idl=${repo}/src/com/orvabridge.idl
-# Every attribute block with the declaration it belongs to, one a line: "kind name|attributes".
-declarations=$(perl -0777 -ne '
-  s{//[^\n]*}{}g;
-  s{/\*.*?\*/}{}gs;
-  while (/\[([^\[\]]*)\]\s*(library|coclass|interface|dispinterface)\s+(\w+)/g) {
-    my ($attributes, $kind, $name) = ($1, $2, $3);
-    $attributes =~ s/\s+/ /g;
-    print "$kind $name|$attributes\n";
-  }' "${idl}")
-attribute() {  # attribute LINE NAME: the value of NAME(...) in an attribute list
-  sed -nE "s/.*[|, ]$2\(([^)]*)\).*/\1/p" <<<"$1"
-}
-has_flag() {  # has_flag LINE FLAG: whether the attribute list holds the bare FLAG
-  grep -qE "[|, ]$2( *,| *$)" <<<"$1"
-}
-upper() { tr '[:lower:]' '[:upper:]'; }
-
-library=$(grep '^library ' <<<"${declarations}" | head -1)
-class=$(grep '^coclass ' <<<"${declarations}" | head -1)
-[ -n "${library}" ] && [ -n "${class}" ] || die "${idl}: no library or no coclass found"
-library_id=$(attribute "${library}" uuid | upper)
-library_version=$(attribute "${library}" version)
-library_name=$(attribute "${library}" helpstring | sed -E 's/^"(.*)"$/\1/')
-class_id=$(attribute "${class}" uuid | upper)
-[[ ${library_version} =~ ^[0-9]+\.[0-9]+$ ]] || library_version=${library_version}.0
 # What RegisterTypeLib writes as FLAGS: the library's own flags (restricted 1, control 2,
-# hidden 4) and "has a disk image" (8), which a library loaded from a file always has.
+# hidden 4), of which the IDL gives it none, and "has a disk image" (8), which a library loaded
+# from a file always has. scripts/wine/msi-tests.sh compares the package's keys with regsvr32's.
 library_flags=8
-has_flag "${library}" restricted && library_flags=$((library_flags | 1))
-has_flag "${library}" control && library_flags=$((library_flags | 2))
-has_flag "${library}" hidden && library_flags=$((library_flags | 4))
 
-registration_h=${repo}/src/com/registration.h
-prog_id=$(sed -nE 's/.*kProgId = L"([^"]+)".*/\1/p' "${registration_h}")
-versioned_prog_id=$(sed -nE 's/.*kVersionedProgId = L"([^"]+)".*/\1/p' "${registration_h}")
-[ -n "${prog_id}" ] && [ -n "${versioned_prog_id}" ] || die "${registration_h}: no ProgIDs found"
-
-# The Interface keys RegisterTypeLib writes: for every dual or automation-compatible interface
-# and every dispatch interface, its name, the automation marshaler as proxy and stub (the type
-# library marshals it), and the library.
+# The Interface keys RegisterTypeLib writes for the dual interface: its name, the automation
+# marshaler as proxy and stub (the type library marshals it), and the library.
 marshaler='{00020424-0000-0000-C000-000000000046}'
-{
-  echo '<?xml version="1.0" encoding="utf-8"?>'
-  echo '<Include xmlns="http://schemas.microsoft.com/wix/2006/wi">'
-  while IFS= read -r declaration; do
-    case ${declaration} in
-      dispinterface\ *) ;;
-      interface\ *) has_flag "${declaration}" dual || has_flag "${declaration}" oleautomation ||
-        continue ;;
-      *) continue ;;
-    esac
-    name=${declaration#* }
-    name=${name%%|*}
-    iid=$(attribute "${declaration}" uuid | upper)
-    key="Software\\Classes\\Interface\\{${iid}}"
-    cat <<WXI
-  <RegistryValue Root="HKLM" Key="${key}" Type="string" Value="${name}"/>
+key="Software\\Classes\\Interface\\{${ORVABRIDGE_INTERFACE_ID}}"
+cat >"${work}/interfaces.wxi" <<WXI
+<?xml version="1.0" encoding="utf-8"?>
+<Include xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <RegistryValue Root="HKLM" Key="${key}" Type="string" Value="${ORVABRIDGE_INTERFACE_NAME}"/>
   <RegistryValue Root="HKLM" Key="${key}\\ProxyStubClsid" Type="string" Value="${marshaler}"/>
   <RegistryValue Root="HKLM" Key="${key}\\ProxyStubClsid32" Type="string" Value="${marshaler}"/>
-  <RegistryValue Root="HKLM" Key="${key}\\TypeLib" Type="string" Value="{${library_id}}"/>
-  <RegistryValue Root="HKLM" Key="${key}\\TypeLib" Name="Version" Type="string" Value="${library_version}"/>
+  <RegistryValue Root="HKLM" Key="${key}\\TypeLib" Type="string" Value="{${ORVABRIDGE_LIBRARY_ID}}"/>
+  <RegistryValue Root="HKLM" Key="${key}\\TypeLib" Name="Version" Type="string" Value="${ORVABRIDGE_LIBRARY_VERSION}"/>
+</Include>
 WXI
-  done <<<"${declarations}"
-  echo '</Include>'
-} >"${work}/interfaces.wxi"
-grep -q 'Interface' "${work}/interfaces.wxi" || die "${idl}: no automation interface found"
 
 # --- the package -----------------------------------------------------------------------------
 
 cp "${repo}/packaging/orvabridge.wxs" "${repo}/packaging/server-registration.wxi" "${work}/"
 (cd "${work}" && wixl --arch x64 --output orvabridge.msi \
-  -D "Version=${version}" -D "ClassId=${class_id}" -D "LibraryId=${library_id}" \
-  -D "LibraryVersion=${library_version}" -D "LibraryName=${library_name}" \
-  -D "LibraryFlags=${library_flags}" -D "ProgId=${prog_id}" \
-  -D "VersionedProgId=${versioned_prog_id}" orvabridge.wxs) ||
+  -D "Version=${version}" -D "ClassId=${ORVABRIDGE_CLASS_ID}" \
+  -D "LibraryId=${ORVABRIDGE_LIBRARY_ID}" -D "LibraryVersion=${ORVABRIDGE_LIBRARY_VERSION}" \
+  -D "LibraryName=${ORVABRIDGE_LIBRARY_NAME}" -D "LibraryFlags=${library_flags}" \
+  -D "ProgId=${ORVABRIDGE_PROG_ID}" -D "VersionedProgId=${ORVABRIDGE_VERSIONED_PROG_ID}" \
+  orvabridge.wxs) ||
   die "wixl failed"
 
 # MajorUpgrade in wixl knows no AllowSameVersionUpgrades: the upgrade row gets "maximum

@@ -24,25 +24,27 @@
 #   relay        orva-relay: the calls and the console, nothing else of orvactl, nor the simulator
 #
 # "types" is include/orvabridge/types.h (values shared with hosts); "appl.h" is the facade's
-# public header, which only the facade and the programs above it may include.
+# public header, which only the facade and the programs above it may include. "identity" is
+# identity/identity.h, which the build writes from cmake/identity.cmake (the version, GUIDs,
+# ProgIDs and the control message's name): plain values that every layer may use.
 #
 #   scripts/check-layers.sh [REPOSITORY]      exit 1 and one line per wrong include
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
 declare -A allowed=(
-  [src/interface]="interface"
-  [src/platform]="platform"
-  [src/channel]="platform channel"
-  [src/environment]="platform environment"
-  [src/link]="types interface platform channel environment link"
-  [src/appcontrol]="types interface platform channel environment link appcontrol"
-  [src/operations]="types interface platform channel environment link appcontrol operations"
-  [src/appl]="types appl.h interface platform channel environment link appcontrol operations appl"
-  [src/com]="types appl.h interface platform appl com"
-  [sim]="platform channel sim"
+  [src/interface]="identity interface"
+  [src/platform]="identity platform"
+  [src/channel]="identity platform channel"
+  [src/environment]="identity platform environment"
+  [src/link]="types identity interface platform channel environment link"
+  [src/appcontrol]="types identity interface platform channel environment link appcontrol"
+  [src/operations]="types identity interface platform channel environment link appcontrol operations"
+  [src/appl]="types appl.h identity interface platform channel environment link appcontrol operations appl"
+  [src/com]="types appl.h identity interface platform appl com"
+  [sim]="identity platform channel sim"
 )
-library="types appl.h interface platform channel environment link appcontrol operations appl"
+library="types appl.h identity interface platform channel environment link appcontrol operations appl"
 allowed+=(
   [tools/orvactl/calls]="${library} calls"
   [tools/orvactl/console]="${library} console"
@@ -53,7 +55,7 @@ allowed+=(
   [tools/orvactl/cli]="${library} calls output workbench doctor demo cli"
   [tools/relay]="${library} calls console"
 )
-layers="interface platform channel environment link appcontrol operations appl com sim"
+layers="identity interface platform channel environment link appcontrol operations appl com sim"
 layers+=" calls console output workbench doctor demo cli"
 
 wrong=0

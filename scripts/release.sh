@@ -11,7 +11,7 @@
 #
 #   scripts/release.sh [--allow-dirty] [--jobs N]
 #
-# The version is the one of project() in CMakeLists.txt. The sources are HEAD exported with
+# The version is the one of HEAD's cmake/identity.cmake. The sources are HEAD exported with
 # `git archive` into build/release-work/src, built there in three Release configurations of
 # their own (mingw-i686, mingw-x86_64, native; no tests, no benchmarks, with
 # ORVABRIDGE_REPRODUCIBLE_PATHS), never in a developer's build tree. A working tree with changes
@@ -78,17 +78,18 @@ fi
 commit=$(git rev-parse HEAD)
 # Every archived file carries the commit's time, so that the same commit gives the same archives.
 epoch=$(git show -s --format=%ct HEAD)
-version=$(git show HEAD:CMakeLists.txt |
-  sed -nE 's/^[[:space:]]*project\([[:space:]]*orvabridge[[:space:]]+VERSION[[:space:]]+([0-9]+\.[0-9]+\.[0-9]+)[[:space:])].*/\1/p' |
-  head -1)
-[ -n "${version}" ] || die "no 'project(orvabridge VERSION A.B.C ...)' line in HEAD's CMakeLists.txt"
-step "Orvabridge ${version} from ${commit}"
 
 work=${repo}/build/release-work
 src=${work}/src
 rm -rf "${work}"
 mkdir -p "${src}"
 git archive --format=tar HEAD | tar -x -C "${src}"
+# The version of what is released: the one of the exported sources.
+# shellcheck source=scripts/identity.sh
+. "${repo}/scripts/identity.sh"
+version=$(identity_of_sources "${src}" ORVABRIDGE_VERSION) ||
+  die "HEAD has no version in cmake/identity.cmake"
+step "Orvabridge ${version} from ${commit}"
 
 # --- the three builds ---------------------------------------------------------------------------
 

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "channel/codec.h"
+#include "identity/identity.h"
 #include "platform/platform.h"
 #include "platform/unique_window.h"
 #include "sim/commands.h"
@@ -42,7 +43,7 @@
 
 namespace orvabridge::sim {
 
-inline constexpr std::string_view kAttachMessageName = "OrvantaControlInterface0";
+inline constexpr std::string_view kAttachMessageName = identity::kControlMessage;
 inline constexpr std::string_view kControlWindowClass = "OrvantaControlSurface";
 
 struct SimOptions {

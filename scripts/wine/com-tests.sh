@@ -24,6 +24,8 @@ tests_dir=${repo}/tests/com
 
 # shellcheck source=scripts/wine/common.sh
 . "${repo}/scripts/wine/common.sh"
+# shellcheck source=scripts/identity.sh
+. "${repo}/scripts/identity.sh"
 # No message box may wait for a click: the library prints their texts to standard error instead.
 export ORVABRIDGE_MESSAGE_BOXES=stderr
 if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ]; then
@@ -110,8 +112,10 @@ remove_installation() {
 }
 set_text_out() { reg_add 'HKLM\Software\Orvadent\Orvanta\Orvabridge' /v OrvabridgeTXTOUT /d "$1"; }
 
-clsid_path='Software\Classes\CLSID\{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}'
-clsid_key="HKLM\\${clsid_path}"
+# The class's key below a root's Software\Classes and below HKLM, for each build below from its
+# identity.env (cmake/identity.cmake), with ORVABRIDGE_PROG_ID and the other values.
+clsid_path=
+clsid_key=
 
 # Windows shows a user's own classes in HKEY_CLASSES_ROOT; older Wine versions do not.
 user_classes_merge() {
@@ -233,7 +237,7 @@ test_build() {
   else
     fail "${bits}-bit: regsvr32 /n /i:user failed"
   fi
-  if reg_has 'HKCU\Software\Classes\Orvabridge.Appl\CLSID' && ! reg_has "${clsid_key}"; then
+  if reg_has "HKCU\\Software\\Classes\\${ORVABRIDGE_PROG_ID}\\CLSID" && ! reg_has "${clsid_key}"; then
     pass "${bits}-bit: the user registration lives under HKCU\\Software\\Classes only"
   else
     fail "${bits}-bit: the user registration is not (only) under HKCU\\Software\\Classes"
@@ -255,7 +259,7 @@ test_build() {
   else
     fail "${bits}-bit: regsvr32 /u /n /i:user failed"
   fi
-  if reg_has 'HKCU\Software\Classes\Orvabridge.Appl'; then
+  if reg_has "HKCU\\Software\\Classes\\${ORVABRIDGE_PROG_ID}"; then
     fail "${bits}-bit: the user's ProgID survived"
   else
     pass "${bits}-bit: the user's ProgID is gone"
@@ -273,6 +277,12 @@ for target in "$@"; do
     fail "no build directory '${target}'"
     continue
   fi
+  if ! identity_load "${build}"; then
+    fail "${build}: no identity.env to read the class and ProgID from; configure it again"
+    continue
+  fi
+  clsid_path="Software\\Classes\\CLSID\\{${ORVABRIDGE_CLASS_ID}}"
+  clsid_key="HKLM\\${clsid_path}"
   export WINEPREFIX=${build}/wine-prefix-com
   export WINEARCH=win64
   export HOME=${HOME:-${build}}

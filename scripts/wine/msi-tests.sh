@@ -62,27 +62,14 @@ trap 'stop_simulator; stop_wineserver; rm -rf "${packages}"' EXIT
 
 # --- what the package must say ------------------------------------------------------------------
 
-version=$(sed -nE 's/^project\(orvabridge VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' \
-  "${repo}/CMakeLists.txt")
+# What the builds were configured with (cmake/identity.cmake, through the x64 build's identity.env;
+# scripts/build-msi.sh refuses builds that disagree).
+# shellcheck source=scripts/identity.sh
+. "${repo}/scripts/identity.sh"
+identity_load "${x64_build}" || exit 2
+version=${ORVABRIDGE_VERSION}
 IFS=. read -r major minor patch <<<"${version}"
 next_version=${major}.${minor}.$((patch + 1))
-idl=${repo}/src/com/orvabridge.idl
-guid_of() {  # guid_of KIND NAME: the uuid of that IDL declaration, upper case
-  KIND=$1 NAME=$2 perl -0777 -ne '
-    s{//[^\n]*}{}g;
-    s{/\*.*?\*/}{}gs;
-    while (/\[([^\[\]]*)\]\s*(\w+)\s+(\w+)/g) {
-      my ($attributes, $kind, $name) = ($1, $2, $3);
-      print uc($1), "\n" if $kind eq $ENV{KIND} && $name eq $ENV{NAME} && $attributes =~ /uuid\(([^)]+)\)/;
-    }' "${idl}"
-}
-class_id=$(guid_of coclass Appl)
-library_id=$(guid_of library Orvabridge)
-interface_id=$(guid_of interface _Appl)
-if [ -z "${version}" ] || [ -z "${class_id}" ] || [ -z "${library_id}" ] || [ -z "${interface_id}" ]; then
-  echo "msi-tests: could not read the version or the GUIDs from the sources" >&2
-  exit 2
-fi
 x64_folder='C:\Program Files\Orvabridge'
 x86_folder='C:\Program Files (x86)\Orvabridge'
 x64_unix=${WINEPREFIX}/drive_c/Program\ Files/Orvabridge
@@ -123,8 +110,10 @@ snapshot() {  # snapshot NAME VIEW
 # Our lines of a snapshot: the class, the ProgIDs, the type library and its interface, in the
 # snapshot's own view (the 64-bit view's export also holds the 32-bit one below Wow6432Node).
 ours() {  # ours NAME VIEW
-  local clsid=${class_id,,} libid=${library_id,,} iid=${interface_id,,}
-  grep -E "^\[hkey_local_machine\\\\software\\\\classes\\\\(clsid\\\\\\{${clsid}\\}|orvabridge\.appl|orvabridge\.appl\.1|typelib\\\\\\{${libid}\\}|interface\\\\\\{${iid}\\})(\\\\|\])" \
+  local clsid=${ORVABRIDGE_CLASS_ID,,} libid=${ORVABRIDGE_LIBRARY_ID,,}
+  local iid=${ORVABRIDGE_INTERFACE_ID,,} progid=${ORVABRIDGE_PROG_ID,,}
+  local versioned=${ORVABRIDGE_VERSIONED_PROG_ID,,}
+  grep -E "^\[hkey_local_machine\\\\software\\\\classes\\\\(clsid\\\\\\{${clsid}\\}|${progid//./\\.}|${versioned//./\\.}|typelib\\\\\\{${libid}\\}|interface\\\\\\{${iid}\\})(\\\\|\])" \
     "${work}/$1-$2.txt" || true
 }
 # Values as a host sees them: the lines of one registration with the DLL's path, the library
@@ -195,13 +184,14 @@ check_installed() {  # check_installed LABEL SNAPSHOT
     local dll
     dll=$(quoted_path "${folder}\\Orvabridge.dll")
     local found=() key k n v
-    for key in "CLSID\\{${class_id}}\\InprocServer32|@|${dll}" \
-      "CLSID\\{${class_id}}\\InprocServer32|ThreadingModel|\"Apartment\"" \
-      "CLSID\\{${class_id}}\\ProgID|@|\"Orvabridge.Appl.1\"" \
-      "Orvabridge.Appl\\CLSID|@|\"{${class_id}}\"" "Orvabridge.Appl\\CurVer|@|\"Orvabridge.Appl.1\"" \
-      "Orvabridge.Appl.1\\CLSID|@|\"{${class_id}}\"" \
-      "TypeLib\\{${library_id}}\\1.0\\0\\${kind}|@|${dll}" \
-      "Interface\\{${interface_id}}\\ProxyStubClsid32|@|\"{00020424-0000-0000-C000-000000000046}\""; do
+    for key in "CLSID\\{${ORVABRIDGE_CLASS_ID}}\\InprocServer32|@|${dll}" \
+      "CLSID\\{${ORVABRIDGE_CLASS_ID}}\\InprocServer32|ThreadingModel|\"Apartment\"" \
+      "CLSID\\{${ORVABRIDGE_CLASS_ID}}\\ProgID|@|\"${ORVABRIDGE_VERSIONED_PROG_ID}\"" \
+      "${ORVABRIDGE_PROG_ID}\\CLSID|@|\"{${ORVABRIDGE_CLASS_ID}}\"" \
+      "${ORVABRIDGE_PROG_ID}\\CurVer|@|\"${ORVABRIDGE_VERSIONED_PROG_ID}\"" \
+      "${ORVABRIDGE_VERSIONED_PROG_ID}\\CLSID|@|\"{${ORVABRIDGE_CLASS_ID}}\"" \
+      "TypeLib\\{${ORVABRIDGE_LIBRARY_ID}}\\${ORVABRIDGE_LIBRARY_VERSION}\\0\\${kind}|@|${dll}" \
+      "Interface\\{${ORVABRIDGE_INTERFACE_ID}}\\ProxyStubClsid32|@|\"{00020424-0000-0000-C000-000000000046}\""; do
       IFS='|' read -r k n v <<<"${key}"
       local got
       got=$(value_of "${snap}" "${view}" "${k}" "${n}")
@@ -459,8 +449,10 @@ if wine_cmd 60 'C:\windows\system32\regsvr32.exe' /s "$(windows_path "${dll}")" 
     check "${view}-bit view: the package writes what regsvr32 writes${difference:+ (< regsvr32, > package): ${difference//$'\n'/ }}" \
       test -z "${difference}"
   done
-  helpdir=$(value_of regsvr32 64 "TypeLib\\{${library_id}}\\1.0\\HELPDIR")
-  installed_helpdir=$(value_of installed 64 "TypeLib\\{${library_id}}\\1.0\\HELPDIR")
+  helpdir=$(value_of regsvr32 64 \
+    "TypeLib\\{${ORVABRIDGE_LIBRARY_ID}}\\${ORVABRIDGE_LIBRARY_VERSION}\\HELPDIR")
+  installed_helpdir=$(value_of installed 64 \
+    "TypeLib\\{${ORVABRIDGE_LIBRARY_ID}}\\${ORVABRIDGE_LIBRARY_VERSION}\\HELPDIR")
   check "HELPDIR is the DLL's folder, without a trailing backslash (regsvr32: ${helpdir}, package: ${installed_helpdir})" \
     test "${helpdir}" = "$(quoted_path "$(windows_path "${dll%/*}")")" -a \
     \( "${installed_helpdir}" = "$(quoted_path "${x64_folder}")" -o \

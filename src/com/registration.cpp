@@ -20,8 +20,8 @@ namespace {
 
 using platform::win32::UniqueKey;
 
-constexpr WORD kMajorVersion = 1;
-constexpr WORD kMinorVersion = 0;
+constexpr WORD kMajorVersion = identity::kLibraryVersionMajor;
+constexpr WORD kMinorVersion = identity::kLibraryVersionMinor;
 constexpr SYSKIND kSysKind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
 std::wstring GuidText(REFGUID guid) {
@@ -59,7 +59,7 @@ std::vector<Entry> ClassEntries(const std::wstring& module_path) {
       {class_key + L"\\ProgID", L"", versioned},
       {class_key + L"\\VersionIndependentProgID", L"", prog_id},
       {class_key + L"\\TypeLib", L"", GuidText(LIBID_Orvabridge)},
-      {class_key + L"\\Version", L"", L"1.0"},
+      {class_key + L"\\Version", L"", identity::wide::kLibraryVersion},
       {prog_id, L"", prog_id},
       {prog_id + L"\\CLSID", L"", clsid},
       {prog_id + L"\\CurVer", L"", versioned},

@@ -4,13 +4,14 @@
 #pragma once
 
 #include "com/com_include.h"
+#include "identity/identity.h"
 
 namespace orvabridge::com {
 
 enum class RegistrationScope { kMachine, kUser };
 
-inline constexpr const wchar_t* kProgId = L"Orvabridge.Appl";
-inline constexpr const wchar_t* kVersionedProgId = L"Orvabridge.Appl.1";
+inline constexpr const wchar_t* kProgId = identity::wide::kProgId;
+inline constexpr const wchar_t* kVersionedProgId = identity::wide::kVersionedProgId;
 
 // Writes every entry; when one fails, what was written is removed again.
 HRESULT RegisterServer(RegistrationScope scope);

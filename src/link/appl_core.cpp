@@ -4,12 +4,12 @@
 #include "environment/ctimer.h"
 #include "environment/settings.h"
 #include "environment/startup_config.h"
+#include "identity/identity.h"
 #include "link/failure_policy.h"
 
 namespace orvabridge::link {
 namespace {
 
-constexpr const char* kControlMessageName = "OrvantaControlInterface0";
 constexpr const char* kFormCaption = "Orvabridge debug window";
 constexpr int32_t kLinkTimerIntervalMs = 250;
 
@@ -89,7 +89,7 @@ ApplCore::~ApplCore() {
 }
 
 void ApplCore::Initialize() {
-  thread_.control_message_id = windows().RegisterMessage(kControlMessageName);
+  thread_.control_message_id = windows().RegisterMessage(identity::kControlMessage);
   if (!form_loaded) {
     LoadForm();
     form_loaded = true;

@@ -104,7 +104,7 @@ class SimulatorTest : public ::testing::Test {
   }
 
   void SendAttach() {
-    const platform::MessageId attach = windows().RegisterMessage("OrvantaControlInterface0");
+    const platform::MessageId attach = windows().RegisterMessage(sim::kAttachMessageName);
     // The simulator answers with a send that skips a thread the system takes for hung: one that
     // has not looked at its messages for five seconds, as the test thread may not have.
     windows().PumpMessages();

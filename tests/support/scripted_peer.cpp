@@ -1,5 +1,7 @@
 #include "support/scripted_peer.h"
 
+#include "identity/identity.h"
+
 namespace orvabridge::testing {
 
 using platform::WindowHandle;
@@ -7,7 +9,7 @@ using platform::WindowHandle;
 ScriptedPeer::ScriptedPeer(platform::Platform& platform, Options options)
     : platform_(platform), options_(std::move(options)), codec_(platform.AnsiCodePage()) {
   auto& windows = platform_.Windows();
-  attach_message_ = windows.RegisterMessage("OrvantaControlInterface0");
+  attach_message_ = windows.RegisterMessage(identity::kControlMessage);
   deferred_message_ = windows.RegisterMessage("ScriptedPeerDeferredReply");
 
   platform::WindowBlueprint main;

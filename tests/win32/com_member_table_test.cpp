@@ -1,11 +1,14 @@
 // The member table of the library (api::Members) against the type library that widl compiled from
 // the IDL into Orvabridge.dll: the same members in the same slots, with the same dispatch ids,
 // parameter names, order, types and optional flags. Either description changed alone fails here.
+// The type library also carries the GUIDs, version and names of identity/identity.h, which the
+// tools, the tests and the package take instead of reading them from the library.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "identity/identity.h"
 #include "interface/members.h"
 #include "win32/com_test_support.h"
 
@@ -123,6 +126,38 @@ TEST(ComMemberTable, TheTableAndTheTypeLibraryDescribeTheSameMembers) {
       EXPECT_EQ(found.optional[p], parameter.optional);
     }
   }
+}
+
+TEST(ComTypeLibrary, CarriesTheIdentityOfTheBuild) {
+  ASSERT_NE(Server(), nullptr) << "cannot load the server from the build tree";
+  Ref<ITypeLib> library;
+  ASSERT_EQ(::LoadTypeLibEx(ServerPath().c_str(), REGKIND_NONE, library.OutTyped()), S_OK);
+  TLIBATTR* attributes = nullptr;
+  ASSERT_EQ(library->GetLibAttr(&attributes), S_OK);
+  EXPECT_TRUE(::IsEqualGUID(attributes->guid, identity::kLibrary.As<GUID>()));
+  EXPECT_EQ(attributes->wMajorVerNum, identity::kLibraryVersionMajor);
+  EXPECT_EQ(attributes->wMinorVerNum, identity::kLibraryVersionMinor);
+  library->ReleaseTLibAttr(attributes);
+  BSTR name = nullptr;
+  ASSERT_EQ(library->GetDocumentation(-1, nullptr, &name, nullptr, nullptr), S_OK);
+  EXPECT_EQ(Narrow(name), identity::kLibraryName);
+  ::SysFreeString(name);
+
+  // The class, and the interface it implements by default.
+  Ref<ITypeInfo> type_of_class;
+  ASSERT_EQ(library->GetTypeInfoOfGuid(kClsidAppl, type_of_class.OutTyped()), S_OK);
+  HREFTYPE implemented = 0;
+  ASSERT_EQ(type_of_class->GetRefTypeOfImplType(0, &implemented), S_OK);
+  Ref<ITypeInfo> type_of_interface;
+  ASSERT_EQ(type_of_class->GetRefTypeInfo(implemented, type_of_interface.OutTyped()), S_OK);
+  TYPEATTR* interface_attributes = nullptr;
+  ASSERT_EQ(type_of_interface->GetTypeAttr(&interface_attributes), S_OK);
+  EXPECT_TRUE(::IsEqualGUID(interface_attributes->guid, kIidAppl));
+  type_of_interface->ReleaseTypeAttr(interface_attributes);
+  ASSERT_EQ(type_of_interface->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(Narrow(name), identity::kInterfaceName);
+  ::SysFreeString(name);
 }
 
 }  // namespace

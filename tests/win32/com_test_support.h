@@ -18,13 +18,13 @@
 #include <ole2.h>
 #include <oleauto.h>
 
+#include "identity/identity.h"
+
 namespace orvabridge::com_testing {
 
 // The published identities of the server.
-inline const CLSID kClsidAppl = {
-    0x9bd7e4e2, 0x1edc, 0x4abd, {0xb2, 0x2f, 0x97, 0x33, 0xa5, 0x13, 0x25, 0xc4}};
-inline const IID kIidAppl = {
-    0x06f909d7, 0x101f, 0x45c7, {0xac, 0x79, 0xec, 0x32, 0x40, 0x4c, 0xb8, 0x3e}};
+inline constexpr CLSID kClsidAppl = identity::kClass.As<CLSID>();
+inline constexpr IID kIidAppl = identity::kInterface.As<IID>();
 
 // <build>\tests\orvabridge_tests.exe -> <build>\src\com\Orvabridge.dll, unless
 // ORVABRIDGE_COM_DLL names another.

@@ -5,6 +5,7 @@
 
 #include "com_test_support.h"
 #include "doctor/doctor.h"
+#include "identity/identity.h"
 #include "platform/win32/win32_survey.h"
 #include "win32/cross_process_fixture.h"
 
@@ -64,7 +65,7 @@ TEST_F(Win32Doctor, TheServersOwnRegistrationIsReadWithItsFileAndMachine) {
     // Wine shares them. Either way the line says what a 32-bit host meets there.
     const bool shared =
         survey_.KeyExistsInView(platform::RegistryRoot::kCurrentUser,
-                                "Software\\Classes\\CLSID\\{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}",
+                                std::string("Software\\Classes\\CLSID\\") + identity::kClass.text,
                                 platform::RegistryView::k32Bit);
     if (shared) {
       EXPECT_EQ(com.status, CheckStatus::kFail) << com.finding;

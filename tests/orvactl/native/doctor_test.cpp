@@ -12,6 +12,7 @@
 
 #include "cli/cli.h"
 #include "doctor/doctor.h"
+#include "identity/identity.h"
 #include "link/thread_state.h"
 #include "platform/desk/desk_survey.h"
 #include "platform/desk/desktop.h"
@@ -27,8 +28,8 @@ using namespace std::chrono_literals;
 
 constexpr auto kHklm = RegistryRoot::kLocalMachine;
 constexpr const char* kSettingsKey = "Software\\Orvadent\\Orvanta\\Orvabridge";
-constexpr const char* kClassId = "{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}";
-constexpr const char* kLibraryId = "{49607B25-0F8C-4BE2-81DB-9D16F6A5F5B3}";
+constexpr const char* kClassId = identity::kClass.text;
+constexpr const char* kLibraryId = identity::kLibrary.text;
 
 enum Number {
   kProcess = 1,
@@ -84,18 +85,19 @@ class DoctorTest : public ::testing::Test {
     const std::string classes = "Software\\Classes\\";
     const std::string clsid =
         classes + (thirty_two_bit ? "WOW6432Node\\" : "") + "CLSID\\" + kClassId;
-    desktop_->SetRegistryString(root, clsid, "", "Orvabridge.Appl");
+    desktop_->SetRegistryString(root, clsid, "", identity::kProgId);
     desktop_->SetRegistryString(root, clsid + "\\InprocServer32", "", dll);
     desktop_->SetRegistryString(root, clsid + "\\InprocServer32", "ThreadingModel", "Apartment");
     desktop_->SetRegistryString(root, clsid + "\\TypeLib", "", kLibraryId);
-    for (const char* prog_id : {"Orvabridge.Appl", "Orvabridge.Appl.1"}) {
+    for (const char* prog_id : {identity::kProgId, identity::kVersionedProgId}) {
       desktop_->SetRegistryString(root, classes + prog_id + "\\CLSID", "", kClassId);
     }
     if (type_library) {
-      desktop_->SetRegistryString(
-          root,
-          classes + "TypeLib\\" + kLibraryId + "\\1.0\\0\\" + (thirty_two_bit ? "win32" : "win64"),
-          "", dll);
+      desktop_->SetRegistryString(root,
+                                  classes + "TypeLib\\" + kLibraryId + "\\" +
+                                      identity::kLibraryVersion + "\\0\\" +
+                                      (thirty_two_bit ? "win32" : "win64"),
+                                  "", dll);
     }
   }
   void RegisterBoth() {

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "doctor_checks.h"
+#include "identity/identity.h"
 
 namespace orvabridge::orvactl {
 namespace {
@@ -13,10 +14,10 @@ namespace {
 using platform::RegistryRoot;
 using platform::RegistryView;
 
-const std::string kClassId = "{9BD7E4E2-1EDC-4ABD-B22F-9733A51325C4}";
-const std::string kLibraryId = "{49607B25-0F8C-4BE2-81DB-9D16F6A5F5B3}";
-const std::string kProgId = "Orvabridge.Appl";
-const std::string kVersionedProgId = "Orvabridge.Appl.1";
+const std::string kClassId = identity::kClass.text;
+const std::string kLibraryId = identity::kLibrary.text;
+const std::string kProgId = identity::kProgId;
+const std::string kVersionedProgId = identity::kVersionedProgId;
 const std::string kClasses = "Software\\Classes\\";
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
@@ -105,10 +106,11 @@ ViewRegistration ReadRegistration(platform::MachineSurvey& survey, RegistryView 
       SameIgnoringCase(reader.Merged(kProgId + "\\CLSID").value_or(""), kClassId) &&
       SameIgnoringCase(reader.Merged(kVersionedProgId + "\\CLSID").value_or(""), kClassId);
   const std::string library = reader.Merged("CLSID\\" + kClassId + "\\TypeLib").value_or("");
-  const std::string library_file = reader
-                                       .Merged("TypeLib\\" + library + "\\1.0\\0\\" +
-                                               (view == RegistryView::k64Bit ? "win64" : "win32"))
-                                       .value_or("");
+  const std::string library_file =
+      reader
+          .Merged("TypeLib\\" + library + "\\" + identity::kLibraryVersion + "\\0\\" +
+                  (view == RegistryView::k64Bit ? "win64" : "win32"))
+          .value_or("");
   found.type_library = SameIgnoringCase(library, kLibraryId) && !library_file.empty() &&
                        survey.FileExists(library_file);
   return found;
@@ -122,8 +124,7 @@ CheckLine CheckComRegistration(DoctorContext& context) {
     line.topic = "com";
     line.status = CheckStatus::kNotApplicable;
     line.finding =
-        "Orvabridge.Appl is registered on Windows only; natively orvactl calls the library "
-        "directly";
+        kProgId + " is registered on Windows only; natively orvactl calls the library directly";
     return line;
   }
   Findings findings;

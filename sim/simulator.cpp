@@ -150,6 +150,14 @@ void Simulator::Freeze(std::chrono::milliseconds duration) {
                 0);
 }
 
+void Simulator::Thaw() {
+  {
+    std::lock_guard lock(freeze_mutex_);
+    thawed_ = true;
+  }
+  freeze_ended_.notify_all();
+}
+
 void Simulator::DestroyControlWindow() {
   if (OnSimThread()) {
     DestroyControlHere();
@@ -167,9 +175,15 @@ std::optional<intptr_t> Simulator::OnServiceMessage(const platform::WindowMessag
     case kDestroyControlMessage:
       DestroyControlHere();
       return 0;
-    case kFreezeMessage:
-      std::this_thread::sleep_for(std::chrono::milliseconds(message.wparam));
+    case kFreezeMessage: {
+      std::unique_lock lock(freeze_mutex_);
+      frozen_ = true;
+      freeze_ended_.wait_for(lock, std::chrono::milliseconds(message.wparam),
+                             [this] { return thawed_; });
+      thawed_ = false;
+      frozen_ = false;
       return 0;
+    }
     case kStopMessage:
       stopping_ = true;
       DestroyControlHere();

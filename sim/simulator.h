@@ -106,8 +106,13 @@ class Simulator {
   // "The application died": its control window goes away (done on the simulator's thread;
   // returns when it is gone). The main window stays but no longer answers the attach message.
   void DestroyControlWindow();
-  // The window thread looks at no message for this long, starting now (a hung program).
+  // The window thread looks at no message for this long, starting now (a hung program), or
+  // until Thaw.
   void Freeze(std::chrono::milliseconds duration);
+  // Ends a freeze that is running (or about to start) at once.
+  void Thaw();
+  // Whether a freeze is running now (it begins when the window thread takes the request).
+  bool frozen() const { return frozen_.load(); }
 
   // The model. The named helpers cover the common cases; EditModel and Model reach the rest.
   void AddUser(SimUser user);  // replaces a user of the same login
@@ -187,6 +192,11 @@ class Simulator {
   platform::MessageId attach_message_ = 0;
   std::vector<PendingReply> pending_;
   bool stopping_ = false;
+  // A freeze waits on this, so that Thaw can end it early.
+  std::mutex freeze_mutex_;
+  std::condition_variable freeze_ended_;
+  bool thawed_ = false;
+  std::atomic<bool> frozen_{false};
 };
 
 }  // namespace orvabridge::sim

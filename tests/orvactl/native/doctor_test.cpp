@@ -281,8 +281,14 @@ TEST_F(DoctorTest, AHungWindowIsReportedWithoutWaitingForIt) {
   StartApplication();
   const auto simulator = sim::InstalledSimulators().front();
   desktop_->SetHungAfter(platform::Clock::duration::zero());
-  simulator->Freeze(3s);
-  // Until the freeze has begun: the system then reports the window's thread as hung.
+  // Long enough for any machine's doctor run; thawed at the end, so the test takes no longer.
+  simulator->Freeze(60s);
+  // Until the freeze has begun (before it, the thread would still answer a message sent to it
+  // ahead of the posted freeze) and the system reports the window's thread as hung.
+  for (int tries = 0; tries < 2000 && !simulator->frozen(); ++tries) {
+    std::this_thread::sleep_for(5ms);
+  }
+  ASSERT_TRUE(simulator->frozen());
   auto& windows = desktop_->Windows();
   for (int tries = 0; tries < 200; ++tries) {
     const auto probe =
@@ -294,6 +300,7 @@ TEST_F(DoctorTest, AHungWindowIsReportedWithoutWaitingForIt) {
   EXPECT_LINE(lines, kWindows, kFail, "no responding window of the imaging application");
   EXPECT_LINE(lines, kWindows, kFail, "hung (the system reports it)");
   EXPECT_LINE(lines, kAttach, kFail, "-3");
+  simulator->Thaw();
 }
 
 TEST_F(DoctorTest, NobodyLoggedInAndAnOldVersionAreTheSessionLine) {

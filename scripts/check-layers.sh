@@ -3,7 +3,7 @@
 # and what each may include besides itself (the CMake libraries of src/CMakeLists.txt link in the
 # same order, and DESIGN.md draws it):
 #
-#   interface    the member table: pure data
+#   interface    the member table: pure data (with the result codes of types)
 #   platform     the only code that talks to an operating system
 #   channel      records, codec, exchange, reply dispatcher
 #   environment  settings, start-up configuration, call log, timers
@@ -33,7 +33,7 @@ set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
 declare -A allowed=(
-  [src/interface]="identity interface"
+  [src/interface]="types identity interface"
   [src/platform]="identity platform"
   [src/channel]="identity platform channel"
   [src/environment]="identity platform environment"

@@ -45,7 +45,8 @@ std::string LaunchCommandLine(const std::string& path) {
 
 }  // namespace
 
-int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion) {
+int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion,
+                        link::CallLog call_log) {
   return link::ShowBoxAndReturn(
       core.system(), {"Orvabridge.Appl.InitApplication error: "}, result::kInitNoAnswer,
       [&]() -> int32_t {
@@ -59,8 +60,7 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
         int32_t outcome = result::kInitNoAnswer;
 
         if (core.TextOutMode()) {
-          core.TextOut(
-              link::CallLogLine(api::MemberNamed("InitApplication"), {AppName, AppVersion}));
+          core.TextOut(call_log.Line());
           AppName = thread.installation.application_key;
           AppVersion = thread.installation.installed_version;
           outcome = result::kSuccess;

@@ -10,7 +10,8 @@
 
 namespace orvabridge::link {
 class ApplCore;
-}
+class CallLog;
+}  // namespace orvabridge::link
 
 namespace orvabridge::appcontrol {
 
@@ -21,7 +22,10 @@ inline constexpr const char* kStubName = "OrvaStub";
 inline constexpr const char* kStubVersion = "1.0.0";
 inline constexpr const char* kLaunchArguments = " /NOFP /NOLOGIN";
 
-int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion);
+// In text-out mode writes the line of `call_log` (after AppName is cleared) and succeeds with the
+// installation's values.
+int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string& AppVersion,
+                        link::CallLog call_log);
 
 // For each class of `class_names` in turn, notifies every window (top-level or descendant) of
 // that class whose title starts with `title_prefix`, ignoring letter case, with the registered

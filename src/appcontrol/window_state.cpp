@@ -31,12 +31,6 @@ struct Placement {
   int32_t x = 0, y = 0, width = 0, height = 0, parent = 0;
 };
 
-std::string TextOutLine(const Placement& p) {
-  const auto n = [](int32_t value) { return std::to_string(value); };
-  return link::CallLogLine(api::MemberNamed("SetWindowState"),
-                           {n(p.state), n(p.x), n(p.y), n(p.width), n(p.height), n(p.parent)});
-}
-
 // A zero coordinate or extent means "keep": the window cannot be moved to 0 or sized to 0 here.
 uint32_t KeepFlags(const Placement& p) {
   uint32_t flags = 0;
@@ -81,9 +75,9 @@ void ApplyShowState(platform::WindowSystem& windows, WindowHandle target, int16_
   }
 }
 
-int32_t PlaceWindow(link::ApplCore& core, const Placement& p) {
+int32_t PlaceWindow(link::ApplCore& core, const Placement& p, link::CallLog call_log) {
   if (core.TextOutMode()) {
-    core.TextOut(TextOutLine(p));
+    core.TextOut(call_log.Line());
     return result::kSuccess;
   }
   if (!core.EnsureTarget()) return result::kNoTargetWindow;
@@ -108,10 +102,10 @@ int32_t PlaceWindow(link::ApplCore& core, const Placement& p) {
 
 int32_t SetWindowState(link::ApplCore& core, const int16_t* iState, const int32_t* lXPos,
                        const int32_t* lYPos, const int32_t* lwidth, const int32_t* lheight,
-                       const int32_t* lParent) {
+                       const int32_t* lParent, link::CallLog call_log) {
   const Placement placement{ValueOr0(iState), ValueOr0(lXPos),   ValueOr0(lYPos),
                             ValueOr0(lwidth), ValueOr0(lheight), ValueOr0(lParent)};
-  return link::ReturnFailureNumber([&] { return PlaceWindow(core, placement); });
+  return link::ReturnFailureNumber([&] { return PlaceWindow(core, placement, call_log); });
 }
 
 void SetWindowStyleBits(platform::WindowSystem& windows, WindowHandle window, bool extended,
@@ -133,10 +127,10 @@ void SetWindowStyleBits(platform::WindowSystem& windows, WindowHandle window, bo
                            platform::kSwpFrameChanged);
 }
 
-int32_t CloseApplication(link::ApplCore& core) {
+int32_t CloseApplication(link::ApplCore& core, link::CallLog call_log) {
   return link::RaiseMethodError("CloseApplication", [&]() -> int32_t {
     if (core.TextOutMode()) {
-      core.TextOut(link::CallLogLine(api::MemberNamed("CloseApplication"), {}));
+      core.TextOut(call_log.Line());
       return result::kSuccess;
     }
     // The library never closes the imaging application; it only forgets a link that is gone.

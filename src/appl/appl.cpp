@@ -8,6 +8,7 @@
 #include "appcontrol/window_state.h"
 #include "interface/members.h"
 #include "link/appl_core.h"
+#include "link/call_log_line.h"
 #include "link/call_trace.h"
 #include "link/failure_policy.h"
 #include "operations/images.h"
@@ -34,7 +35,9 @@ struct Appl::Impl {
   Impl(std::shared_ptr<platform::Platform> platform, const channel::Timing& timing)
       : core(std::move(platform), timing, {[](link::ApplCore& object) {
                std::string name, version = appcontrol::kNoLaunch;
-               appcontrol::InitApplication(object, name, version);
+               appcontrol::InitApplication(
+                   object, name, version,
+                   link::CallArguments(api::MemberNamed("InitApplication"), name, version));
              }}) {}
   link::ApplCore core;
 };
@@ -58,13 +61,16 @@ Appl::~Appl() = default;
 int32_t Appl::InitApplication(std::string& AppName, std::string& AppVersion) {
   return link::Traced(
       impl_->core, api::MemberNamed("InitApplication"),
-      [&] { return appcontrol::InitApplication(impl_->core, AppName, AppVersion); }, AppName,
-      AppVersion);
+      [&](link::CallLog call_log) {
+        return appcontrol::InitApplication(impl_->core, AppName, AppVersion, call_log);
+      },
+      AppName, AppVersion);
 }
 
 int32_t Appl::CloseApplication() {
-  return link::Traced(impl_->core, api::MemberNamed("CloseApplication"),
-                      [&] { return appcontrol::CloseApplication(impl_->core); });
+  return link::Traced(
+      impl_->core, api::MemberNamed("CloseApplication"),
+      [&](link::CallLog call_log) { return appcontrol::CloseApplication(impl_->core, call_log); });
 }
 
 int32_t Appl::GetCurrentPatient(std::string& PatID, std::string& FName, std::string& LName,
@@ -85,9 +91,9 @@ int32_t Appl::GetCurrentPatient(std::string& PatID, std::string& FName, std::str
 int32_t Appl::FindPatient(std::string& PatID, std::string& FName, std::string& LName) {
   return link::Traced(
       impl_->core, api::MemberNamed("FindPatient"),
-      [&] {
+      [&](link::CallLog call_log) {
         return link::AsRuntimeError(
-            [&] { return operations::FindPatient(impl_->core, PatID, FName, LName); });
+            [&] { return operations::FindPatient(impl_->core, PatID, FName, LName, call_log); });
       },
       PatID, FName, LName);
 }
@@ -198,8 +204,8 @@ int32_t Appl::GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid,
 }
 
 int32_t Appl::UserLogout() {
-  return link::Traced(impl_->core, api::MemberNamed("UserLogout"), [&] {
-    return link::AsRuntimeError([&] { return operations::UserLogout(impl_->core); });
+  return link::Traced(impl_->core, api::MemberNamed("UserLogout"), [&](link::CallLog call_log) {
+    return link::AsRuntimeError([&] { return operations::UserLogout(impl_->core, call_log); });
   });
 }
 
@@ -212,12 +218,12 @@ int32_t Appl::UserLogin(std::string& LoginName, std::string& Password, std::stri
                         bool* AdminRights, std::string* WorkstationName) {
   return link::Traced(
       impl_->core, api::MemberNamed("UserLogin"),
-      [&] {
-        return operations::UserLogin(impl_->core, LoginName, Password, AdminLoginName,
-                                     AdminPassword, UserPrefix, UserFirstname, UserLastname,
-                                     ChangeRightsMethod, ApproveRights, EditRights, DeleteRights,
-                                     PrintPatientInfoRights, ExportDCMRights, ImportDCMRights,
-                                     CaptureAndNonDCMImportRights, AdminRights, WorkstationName);
+      [&](link::CallLog call_log) {
+        return operations::UserLogin(
+            impl_->core, LoginName, Password, AdminLoginName, AdminPassword, UserPrefix,
+            UserFirstname, UserLastname, ChangeRightsMethod, ApproveRights, EditRights,
+            DeleteRights, PrintPatientInfoRights, ExportDCMRights, ImportDCMRights,
+            CaptureAndNonDCMImportRights, AdminRights, WorkstationName, call_log);
       },
       LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname, UserLastname,
       ChangeRightsMethod, ApproveRights, EditRights, DeleteRights, PrintPatientInfoRights,
@@ -234,9 +240,9 @@ int32_t Appl::SetWindowState(int16_t* iState, int32_t* lXPos, int32_t* lYPos, in
                              int32_t* lheight, int32_t* lParent) {
   return link::Traced(
       impl_->core, api::MemberNamed("SetWindowState"),
-      [&] {
+      [&](link::CallLog call_log) {
         return appcontrol::SetWindowState(impl_->core, iState, lXPos, lYPos, lwidth, lheight,
-                                          lParent);
+                                          lParent, call_log);
       },
       iState, lXPos, lYPos, lwidth, lheight, lParent);
 }
@@ -260,10 +266,10 @@ int32_t Appl::UserGroupLogin(std::string& LoginName, std::string& Password, std:
                              std::string* WorkstationName) {
   return link::Traced(
       impl_->core, api::MemberNamed("UserGroupLogin"),
-      [&] {
-        return operations::UserGroupLogin(impl_->core, LoginName, Password, UserGroup,
-                                          AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
-                                          UserLastname, ChangeRightsMethod, WorkstationName);
+      [&](link::CallLog call_log) {
+        return operations::UserGroupLogin(
+            impl_->core, LoginName, Password, UserGroup, AdminLoginName, AdminPassword, UserPrefix,
+            UserFirstname, UserLastname, ChangeRightsMethod, WorkstationName, call_log);
       },
       LoginName, Password, UserGroup, AdminLoginName, AdminPassword, UserPrefix, UserFirstname,
       UserLastname, ChangeRightsMethod, WorkstationName);
@@ -276,10 +282,10 @@ int32_t Appl::UserLoginEx(std::string& LoginName, std::string& Password,
                           std::string* WorkstationName) {
   return link::Traced(
       impl_->core, api::MemberNamed("UserLoginEx"),
-      [&] {
+      [&](link::CallLog call_log) {
         return operations::UserLoginEx(impl_->core, LoginName, Password, AdminLoginName,
                                        AdminPassword, UserPrefix, UserFirstname, UserLastname,
-                                       ChangeRightsMethod, lRights, WorkstationName);
+                                       ChangeRightsMethod, lRights, WorkstationName, call_log);
       },
       LoginName, Password, AdminLoginName, AdminPassword, UserPrefix, UserFirstname, UserLastname,
       ChangeRightsMethod, lRights, WorkstationName);
@@ -303,7 +309,10 @@ int32_t Appl::GetRespPerson(int32_t* rpID, std::string* rpPrefix, std::string* r
 int32_t Appl::ShowPatientEx(std::string& PatID, int32_t& lOptions) {
   return link::Traced(
       impl_->core, api::MemberNamed("ShowPatientEx"),
-      [&] { return operations::ShowPatientEx(impl_->core, PatID, lOptions); }, PatID, lOptions);
+      [&](link::CallLog call_log) {
+        return operations::ShowPatientEx(impl_->core, PatID, lOptions, call_log);
+      },
+      PatID, lOptions);
 }
 
 int32_t Appl::ShowObject(soObjectTypes& ObjectType, int32_t& lDBID, std::string* sUID,
@@ -339,10 +348,11 @@ int32_t Appl::AddPatientEx(std::string& PatID, std::string& FName, std::string& 
                            std::string& Birthdate, std::string& Comments, std::string& OtherIDs) {
   return link::Traced(
       impl_->core, api::MemberNamed("AddPatientEx"),
-      [&] {
+      [&](link::CallLog call_log) {
         return operations::WritePatient(impl_->core, operations::PatientWrite::kAdd,
                                         {PatID, FName, LName, Sex, Adress, TelOne, TelTwo,
-                                         TelMobile, Email, Birthdate, Comments, OtherIDs});
+                                         TelMobile, Email, Birthdate, Comments, OtherIDs},
+                                        call_log);
       },
       PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments,
       OtherIDs);
@@ -355,12 +365,13 @@ int32_t Appl::ChangePatientEx(std::string& PatID, std::string& FName, std::strin
                               std::string* OtherIDs) {
   return link::Traced(
       impl_->core, api::MemberNamed("ChangePatientEx"),
-      [&] {
+      [&](link::CallLog call_log) {
         const std::string omitted;
         return operations::WritePatient(
             impl_->core, operations::PatientWrite::kChange,
             {PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate,
-             Comments, OtherIDs != nullptr ? *OtherIDs : omitted});
+             Comments, OtherIDs != nullptr ? *OtherIDs : omitted},
+            call_log);
       },
       PatID, FName, LName, Sex, Adress, TelOne, TelTwo, TelMobile, Email, Birthdate, Comments,
       OtherIDs);

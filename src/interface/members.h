@@ -1,15 +1,19 @@
 // The interface of Appl described once: the 28 members in the order of the automation
-// interface, with their dispatch ids and parameters. The COM server's dispatch, orvactl's
-// commands and help, the call-log lines and their relay are all made from this table; a test
-// checks it against the type library built from the IDL.
+// interface, with their dispatch ids, parameters and what their result codes mean. The COM
+// server's dispatch, orvactl's commands, help and result meanings, the call-log lines and their
+// relay are all made from this table; a test checks it against the type library built from the
+// IDL.
 //
 // Pure data, visible to the compiler, so that the bindings of the members can be checked against it
-// while building. No other layer of the library is below it.
+// while building. No other layer of the library is below it; it takes the result codes from the
+// values hosts share (orvabridge/types.h).
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <string_view>
+
+#include "orvabridge/types.h"
 
 // (The namespace is not called "interface": the Windows headers define that word as a macro.)
 namespace orvabridge::api {
@@ -44,13 +48,42 @@ struct Parameter {
   std::string_view name;  // the interface's own name, e.g. "PatID"
   Type type = Type::kText;
   Flow flow = Flow::kIn;
-  bool optional = false;    // may be left out (its default is zero, or the empty text)
-  bool secret = false;      // a password: never written to a trace, journal or log of ours
-  std::string_view option;  // orvactl's option, without "--"; empty for outputs
-  std::string_view help;    // one line for orvactl's help
+  bool optional = false;        // may be left out (its default is zero, or the empty text)
+  bool secret = false;          // a password: never written to a trace, journal or log of ours
+  std::string_view option;      // orvactl's option, without "--"; empty for outputs
+  std::string_view help;        // one line for orvactl's help
+  bool logs_magnitude = false;  // a number the call-log line writes without its sign
 
   constexpr bool TakesValue() const { return flow != Flow::kOut; }
   constexpr bool GivesValue() const { return flow != Flow::kIn; }
+};
+
+// What one result code of a member means. An empty meaning: the code means what it means for
+// every member (kCommonResults).
+struct ResultMeaning {
+  int32_t code = 0;
+  std::string_view meaning;
+};
+
+// What a result code that the member does not list means.
+enum class OtherResults : uint8_t {
+  kCommon,       // its common meaning, if it has one
+  kErrorNumber,  // the number of the run-time failure that stopped the member
+};
+
+// The meanings the request members share.
+inline constexpr ResultMeaning kCommonResults[] = {
+    {result::kSuccess, "success"},
+    {result::kNothingFound, "nothing found"},
+    {result::kFormNotLoaded, "hidden reply window not loaded"},
+    {result::kNoReplyWindow, "no reply window"},
+    {result::kNoControlMessage, "attach message not registered"},
+    {result::kNoTargetWindow, "no target window: imaging application not attached or gone"},
+    {result::kEmptyArgument, "a required argument is empty"},
+    {result::kTimeout, "no reply in time"},
+    {result::kUnexpectedReply, "unexpected reply, or no reply in time"},
+    {result::kImageFailure, "image operation failed"},
+    {result::kNotLoggedIn, "nobody is logged in"},
 };
 
 struct Member {
@@ -67,6 +100,9 @@ struct Member {
   std::string_view logged_as;  // empty: the member's own name
   std::string_view command;    // orvactl's subcommand
   std::string_view summary;    // one line for orvactl's command list
+  // The result codes the member is known to return, in the order its help lists them.
+  std::span<const ResultMeaning> results = {};
+  OtherResults other_results = OtherResults::kCommon;
 
   constexpr std::string_view LogName() const { return logged_as.empty() ? name : logged_as; }
 };
@@ -91,6 +127,10 @@ constexpr Parameter Opt(Parameter parameter) {
 }
 constexpr Parameter Secret(Parameter parameter) {
   parameter.secret = true;
+  return parameter;
+}
+constexpr Parameter LogsMagnitude(Parameter parameter) {
+  parameter.logs_magnitude = true;
   return parameter;
 }
 
@@ -181,20 +221,25 @@ inline constexpr Parameter kSelectedCard[] = {
     In("bGetImages", "get-images", "also fetch the images", T::kBool),
     In("bGetOriginals", "get-originals", "also fetch the originals", T::kBool)};
 
-// What every login variant takes after its name, password (and group).
-#define ORVABRIDGE_LOGIN_DETAILS                                                               \
+inline constexpr Parameter kChangeRightsMethod =
+    Opt(In("ChangeRightsMethod", "change-rights",
+           "0 leave, 1 overwrite with defaults, 2 use the given rights", T::kRightsMethod));
+
+// What every login variant takes after its name, password (and group), ending with its
+// change-rights method.
+#define ORVABRIDGE_LOGIN_DETAILS(change_rights_method)                                         \
   Opt(In("AdminLoginName", "admin-login", "administrator's login, to create or change")),      \
       Opt(Secret(In("AdminPassword", "admin-password", "administrator's password"))),          \
       Opt(InOut("UserPrefix", "prefix", "user's name prefix; replaced from the reply")),       \
       Opt(InOut("UserFirstname", "first-name", "user's first name; replaced from the reply")), \
       Opt(InOut("UserLastname", "last-name", "user's last name; replaced from the reply")),    \
-      Opt(In("ChangeRightsMethod", "change-rights",                                            \
-             "0 leave, 1 overwrite with defaults, 2 use the given rights", T::kRightsMethod))
+      change_rights_method
 
+// UserLogin's call-log line carries the change-rights method without its sign.
 inline constexpr Parameter kLogin[] = {
     In("LoginName", "login", "login name (required)"),
     Secret(In("Password", "password", "password")),
-    ORVABRIDGE_LOGIN_DETAILS,
+    ORVABRIDGE_LOGIN_DETAILS(LogsMagnitude(kChangeRightsMethod)),
     Opt(In("ApproveRights", "approve-rights", "right to grant with --change-rights 2", T::kBool)),
     Opt(In("EditRights", "edit-rights", "right to grant with --change-rights 2", T::kBool)),
     Opt(In("DeleteRights", "delete-rights", "right to grant with --change-rights 2", T::kBool)),
@@ -212,12 +257,13 @@ inline constexpr Parameter kLogin[] = {
 inline constexpr Parameter kGroupLogin[] = {
     In("LoginName", "login", "login name (required)"),
     Secret(In("Password", "password", "password")),
-    In("UserGroup", "group", "user group (required)"), ORVABRIDGE_LOGIN_DETAILS,
+    In("UserGroup", "group", "user group (required)"),
+    ORVABRIDGE_LOGIN_DETAILS(kChangeRightsMethod),
     Opt(In("WorkstationName", "workstation", "workstation name sent with the login"))};
 
 inline constexpr Parameter kLoginEx[] = {
     In("LoginName", "login", "login name (required)"),
-    Secret(In("Password", "password", "password")), ORVABRIDGE_LOGIN_DETAILS,
+    Secret(In("Password", "password", "password")), ORVABRIDGE_LOGIN_DETAILS(kChangeRightsMethod),
     Opt(In("lRights", "rights", "rights bit mask for --change-rights 2", T::kInt32)),
     Opt(In("WorkstationName", "workstation", "workstation name sent with the login"))};
 #undef ORVABRIDGE_LOGIN_DETAILS
@@ -275,6 +321,137 @@ inline constexpr Parameter kSession[] = {
 inline constexpr Parameter kGeneralInfo[] = {
     In("ggiType", "type", "what to read: lic-name (0)", T::kInfoType)};
 
+// The results of the members; an entry without a text takes the common meaning of its code.
+// The guard sequence before a request gives its link checks' results, then the control window's.
+// clang-format off
+#define ORVABRIDGE_GUARD_RESULTS                                                                \
+  {result::kFormNotLoaded, {}}, {result::kNoReplyWindow, {}}, {result::kNoControlMessage, {}}, \
+  {result::kNoTargetWindow, {}}
+// clang-format on
+
+inline constexpr ResultMeaning kInitResults[] = {
+    {result::kSuccess, "attached (also: text-out mode, or stub mode)"},
+    {result::kInitNoReplyWindow, "no reply window"},
+    {result::kInitNoControlMessage, "attach message not registered"},
+    {result::kInitNoAnswer, "no imaging application answered"},
+    {result::kInitClassLibraryMissing, "class library not installed"}};
+
+inline constexpr ResultMeaning kCloseResults[] = {
+    {result::kSuccess, "done; the imaging application stays open"},
+    {result::kFormNotLoaded, "hidden form not loaded: the link was dropped"}};
+
+// The current patient is read without the link checks of the guard sequence.
+inline constexpr ResultMeaning kCurrentPatientResults[] = {
+    {result::kSuccess, "patient read"},
+    {result::kNothingFound, "no patient open"},
+    {result::kNoTargetWindow, {}},
+    {result::kTimeout, {}},
+    {result::kUnexpectedReply, "unexpected reply"}};
+
+inline constexpr ResultMeaning kFindPatientResults[] = {
+    {result::kSuccess, "patient found"},
+    {result::kNothingFound, "no such patient (or text-out mode)"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kEmptyArgument, "patient id empty"},
+    {result::kTimeout, {}},
+    {result::kUnexpectedReply, "unexpected reply"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kShowPatientResults[] = {
+    {result::kSuccess, "patient is now current (or text-out mode)"},
+    {result::kNothingFound, "patient did not become current within 20 seconds"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kPatientWriteResults[] = {
+    {result::kSuccess, "record delivered (or text-out mode); storing is not confirmed"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kEmptyArgument, "patient id empty"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kSearchImageResults[] = {
+    {result::kSuccess, "an image was found"},
+    {result::kNothingFound, "no image, or no reply in time"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kEmptyArgument, "patient id empty"},
+    {result::kImageFailure, "run-time failure"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kGetImageResults[] = {
+    {result::kSuccess, "the file's path came back"},
+    {result::kNothingFound, "no path, or no reply in time"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kImageFailure, "run-time failure"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kFindImagesResults[] = {
+    {result::kNothingFound, "request sent (no answer is awaited)"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kSelectedImageResults[] = {
+    {result::kSuccess, "selected image read"},
+    {result::kNothingFound, "no image selected"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kTimeout, "no reply within 20 seconds"},
+    {result::kUnexpectedReply, "unexpected reply"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kSelectedCardResults[] = {
+    {result::kSuccess, "selected image card read"},
+    {result::kNothingFound, "no image card selected"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kTimeout, "no reply within 60 seconds"},
+    {result::kUnexpectedReply, "unexpected reply"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kLogoutResults[] = {
+    {result::kSuccess, "logged out (or text-out mode)"},
+    {result::kNothingFound, "another reply ended the wait"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kEmptyArgument, "no reply within 20 seconds"}};
+
+inline constexpr ResultMeaning kLoginResults[] = {
+    {result::kSuccess, "logged in (or text-out mode)"},
+    {result::kNothingFound, "login refused, or another reply ended the wait"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kEmptyArgument, "login name empty"},
+    {result::kTimeout, "change-rights method outside 0 to 2"},
+    {result::kUnexpectedReply, "no reply within 20 seconds"}};
+
+// A result above 1 is a count as well (Succeeds::kPositive).
+inline constexpr ResultMeaning kWorklistResults[] = {
+    {result::kSuccess, "the imaging application's answer (a count: 1 or more)"},
+    {result::kNothingFound, "nothing answered, or another reply ended the wait"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kUnexpectedReply, "no reply within 20 seconds"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kRespPersonResults[] = {
+    {result::kSuccess, "responsible person read"},
+    {result::kNothingFound, "none, or another reply ended the wait"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kUnexpectedReply, "no reply within 20 seconds"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kShowObjectResults[] = {
+    {result::kSuccess, "object shown"},
+    {result::kNothingFound, "object not shown"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kTimeout, "no reply within 30 seconds"},
+    {result::kUnexpectedReply, "unexpected reply"},
+    {result::kNotLoggedIn, {}}};
+
+inline constexpr ResultMeaning kSessionResults[] = {
+    {result::kSuccess, "session read"},
+    {result::kNothingFound, "another reply ended the wait"},
+    ORVABRIDGE_GUARD_RESULTS,
+    {result::kUnexpectedReply, "no reply within 20 seconds"}};
+#undef ORVABRIDGE_GUARD_RESULTS
+
+// Any other result of SetWindowState is the number of the failure that stopped it.
+inline constexpr ResultMeaning kWindowStateResults[] = {{result::kSuccess, "done"}};
+
 using R = Returns;
 using S = Succeeds;
 
@@ -282,56 +459,61 @@ using S = Succeeds;
 // clang-format off
 inline constexpr Member kMembers[] = {
     {"InitApplication", 0x60030000, false, R::kResultCode, S::kOne, kInit, true, {}, "init",
-     "attach to the imaging application, launching it when none answers"},
+     "attach to the imaging application, launching it when none answers", kInitResults},
     {"CloseApplication", 0x60030001, false, R::kResultCode, S::kOne, {}, true, {}, "close",
-     "let go of the imaging application (it stays open)"},
+     "let go of the imaging application (it stays open)", kCloseResults},
     {"GetCurrentPatient", 0x60030003, false, R::kResultCode, S::kOne, kCurrentPatient, false, {},
-     "current-patient", "read the patient open in the imaging application"},
+     "current-patient", "read the patient open in the imaging application", kCurrentPatientResults},
     {"FindPatient", 0x60030004, false, R::kResultCode, S::kOne, kFindPatient, true, {},
-     "find-patient", "look a patient up by id"},
+     "find-patient", "look a patient up by id", kFindPatientResults},
     {"ShowPatient", 0x60030005, false, R::kResultCode, S::kOne, kShowPatient, true,
-     "ShowPatientEx", "show-patient", "open a patient in the imaging application"},
+     "ShowPatientEx", "show-patient", "open a patient in the imaging application",
+     kShowPatientResults},
     {"AddPatient", 0x60030006, false, R::kResultCode, S::kOne, kPatient, true, "AddPatientEx",
-     "add-patient", "send a new patient (short record)"},
+     "add-patient", "send a new patient (short record)", kPatientWriteResults},
     {"ChangePatient", 0x60030007, false, R::kResultCode, S::kOne, kPatient, true,
      "ChangePatientEx", "change-patient",
-     "send changed patient data (short record)"},
+     "send changed patient data (short record)", kPatientWriteResults},
     {"SearchImage", 0x60030008, false, R::kResultCode, S::kOne, kSearchImage, false, {},
-     "search-image", "describe an image of a patient"},
+     "search-image", "describe an image of a patient", kSearchImageResults},
     {"GetImage", 0x60030009, false, R::kResultCode, S::kOne, kGetImage, false, {}, "get-image",
-     "have an image file delivered into a folder"},
+     "have an image file delivered into a folder", kGetImageResults},
     {"FindImages", 0x6003000c, false, R::kResultCode, S::kZero, kFindImages, false, {},
-     "find-images", "show the images matching the criteria (no answer awaited)"},
+     "find-images", "show the images matching the criteria (no answer awaited)",
+     kFindImagesResults},
     {"GetSelectedImageInfo", 0x6003000d, false, R::kResultCode, S::kOne, kSelectedImage, false,
-     {}, "selected-image", "describe the image selected in the imaging application"},
+     {}, "selected-image", "describe the image selected in the imaging application",
+     kSelectedImageResults},
     {"GetSelectedImageCard", 0x60030011, false, R::kResultCode, S::kOne, kSelectedCard, false, {},
-     "selected-card", "read the image card selected in the imaging application"},
+     "selected-card", "read the image card selected in the imaging application",
+     kSelectedCardResults},
     {"UserLogout", 0x60030012, false, R::kResultCode, S::kOne, {}, true, {}, "logout",
-     "log the current user out"},
+     "log the current user out", kLogoutResults},
     {"UserLogin", 0x60030013, false, R::kResultCode, S::kOne, kLogin, true, {}, "login",
-     "log a user in (rights as flags)"},
+     "log a user in (rights as flags)", kLoginResults},
     {"GetCurrentPatientFolder", 0x60030014, false, R::kText, S::kOne, {}, false, {},
      "patient-folder", "read the current patient's folder from the database"},
     {"SetWindowState", 0x60030015, false, R::kResultCode, S::kOne, kWindowState, true, {},
-     "window-state", "place, show or embed the imaging window"},
+     "window-state", "place, show or embed the imaging window",
+     kWindowStateResults, OtherResults::kErrorNumber},
     {"MWLQuery", 0x6003001a, false, R::kResultCode, S::kPositive, kWorklist, false, {},
-     "worklist", "send a worklist query"},
+     "worklist", "send a worklist query", kWorklistResults},
     {"UserGroupLogin", 0x6003001f, false, R::kResultCode, S::kOne, kGroupLogin, true, {},
-     "group-login", "log a user in as member of a group"},
+     "group-login", "log a user in as member of a group", kLoginResults},
     {"UserLoginEx", 0x60030024, false, R::kResultCode, S::kOne, kLoginEx, true, {}, "login-ex",
-     "log a user in (rights as a bit mask)"},
+     "log a user in (rights as a bit mask)", kLoginResults},
     {"GetRespPerson", 0x60030029, false, R::kResultCode, S::kOne, kRespPerson, false, {},
-     "resp-person", "read the responsible person"},
+     "resp-person", "read the responsible person", kRespPersonResults},
     {"ShowPatientEx", 0x6003002d, false, R::kResultCode, S::kOne, kShowPatientEx, true, {},
-     "show-patient-ex", "open a patient, with options"},
+     "show-patient-ex", "open a patient, with options", kShowPatientResults},
     {"ShowObject", 0x60030031, false, R::kResultCode, S::kOne, kShowObject, false, {},
-     "show-object", "open a patient, series, image card or image"},
+     "show-object", "open a patient, series, image card or image", kShowObjectResults},
     {"GetSessionInfo", 0x60030037, false, R::kResultCode, S::kOne, kSession, false, {}, "session",
-     "read who is logged in"},
+     "read who is logged in", kSessionResults},
     {"AddPatientEx", 0x6003003b, false, R::kResultCode, S::kOne, kPatientEx, true, {},
-     "add-patient-ex", "send a new patient (extended record)"},
+     "add-patient-ex", "send a new patient (extended record)", kPatientWriteResults},
     {"ChangePatientEx", 0x6003003c, false, R::kResultCode, S::kOne, kChangePatientEx, true, {},
-     "change-patient-ex", "send changed patient data (extended record)"},
+     "change-patient-ex", "send changed patient data (extended record)", kPatientWriteResults},
     {"ToFile", 0x6803003e, true, R::kBool, S::kOne, {}, false, {}, "to-file",
      "tell whether calls go to the text-out file"},
     {"GetComputerOrClientName", 0x60030051, false, R::kNothing, S::kOne, {}, false, {},
@@ -355,5 +537,6 @@ consteval const Member& MemberNamed(std::string_view name) {
 
 // nullptr when there is none.
 const Member* FindMemberById(int32_t dispatch_id);
+const Member* FindMemberByName(std::string_view name);
 
 }  // namespace orvabridge::api

@@ -12,6 +12,7 @@
 
 #include "interface/members.h"
 #include "link/appl_core.h"
+#include "link/call_log_line.h"
 #include "orvabridge/types.h"
 #include "platform/code_page.h"
 
@@ -68,22 +69,35 @@ class CallTrace {
   const api::Member& member_;
 };
 
+// Runs the body of a member: the members that write a call-log line in text-out mode take the
+// call log of their arguments, the others nothing.
+template <typename Body, typename... Args>
+decltype(auto) RunBody(Body& body, const api::Member& member, Args&... arguments) {
+  if constexpr (std::is_invocable_v<Body&, CallLog>) {
+    return body(CallLog(CallArguments<Args...>(member, arguments...)));
+  } else {
+    return body();
+  }
+}
+
+// The member's arguments, in its order, make its trace lines and its call-log line alike.
 template <typename Body, typename... Args>
 auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arguments)
-    -> decltype(body()) {
+    -> decltype(RunBody(body, member, arguments...)) {
+  const auto run = [&]() -> decltype(auto) { return RunBody(body, member, arguments...); };
   environment::TraceLog* trace = core.trace();
-  if (trace == nullptr) return body();
+  if (trace == nullptr) return run();
   const auto values = [&] { return std::vector<std::string>{TraceValue(arguments)...}; };
   CallTrace call(*trace, member);
   call.Called(values());
   platform::CodePage& code_page = core.platform().AnsiCodePage();
   call.LostCharacters(code_page, {LostToCodePage(code_page, arguments)...});
   try {
-    if constexpr (std::is_void_v<decltype(body())>) {
-      body();
+    if constexpr (std::is_void_v<decltype(run())>) {
+      run();
       call.Returned({}, values());
     } else {
-      auto result = body();
+      auto result = run();
       call.Returned(TraceValue(result), values());
       return result;
     }

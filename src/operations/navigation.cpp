@@ -53,10 +53,10 @@ void SendShowPatient(link::ApplCore& core, const std::string& PatID, int32_t lOp
   core.exchanger().Send(command::kShowPatient, request);
 }
 
-int32_t ShowPatientBody(link::ApplCore& core, const std::string& PatID, int32_t lOptions) {
+int32_t ShowPatientBody(link::ApplCore& core, const std::string& PatID, int32_t lOptions,
+                        link::CallLog call_log) {
   if (core.TextOutMode()) {
-    core.TextOut(
-        link::CallLogLine(api::MemberNamed("ShowPatientEx"), {PatID, std::to_string(lOptions)}));
+    core.TextOut(call_log.Line());
     return result::kSuccess;
   }
   const bool to_front = BringToFront(lOptions, !PatID.empty());
@@ -116,9 +116,10 @@ bool BringToFront(int32_t lOptions, bool names_an_object) {
   return lOptions == kFrontAlways;
 }
 
-int32_t ShowPatientEx(link::ApplCore& core, const std::string& PatID, int32_t lOptions) {
+int32_t ShowPatientEx(link::ApplCore& core, const std::string& PatID, int32_t lOptions,
+                      link::CallLog call_log) {
   return link::RaiseMethodError("ShowPatientEx",
-                                [&] { return ShowPatientBody(core, PatID, lOptions); });
+                                [&] { return ShowPatientBody(core, PatID, lOptions, call_log); });
 }
 
 int32_t ShowObject(link::ApplCore& core, soObjectTypes ObjectType, int32_t lDBID,
@@ -128,9 +129,12 @@ int32_t ShowObject(link::ApplCore& core, soObjectTypes ObjectType, int32_t lDBID
     const bool to_front = BringToFront(lOptions, lDBID != 0 || !sUID.empty());
     if (auto failed = CheckGuards(core, {})) return *failed;
 
+    // The patient path is ShowPatientEx's own, with its arguments: in text-out mode it writes
+    // ShowPatientEx's line.
     const int32_t shown =
         ObjectType == otPatient && lDBID == 0
-            ? ShowPatientEx(core, sUID, lOptions)
+            ? ShowPatientEx(core, sUID, lOptions,
+                            link::CallArguments(api::MemberNamed("ShowPatientEx"), sUID, lOptions))
             : ShowOnGenericPath(core, ObjectType, lDBID, sUID, lOptions, to_front);
     // A 0 from either path gets one more push to the front.
     if (shown == result::kNothingFound && to_front) ForceTargetToFront(core);

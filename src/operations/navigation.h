@@ -10,7 +10,8 @@
 
 namespace orvabridge::link {
 class ApplCore;
-}
+class CallLog;
+}  // namespace orvabridge::link
 
 namespace orvabridge::operations {
 
@@ -19,8 +20,10 @@ namespace orvabridge::operations {
 bool BringToFront(int32_t lOptions, bool names_an_object);
 
 // Sends the show-patient request, then polls the current patient until it is `PatID` (1) or the
-// time limit passes (0). A run-time failure becomes the method's automation error.
-int32_t ShowPatientEx(link::ApplCore& core, const std::string& PatID, int32_t lOptions);
+// time limit passes (0); in text-out mode writes the line of `call_log` instead. A run-time
+// failure becomes the method's automation error.
+int32_t ShowPatientEx(link::ApplCore& core, const std::string& PatID, int32_t lOptions,
+                      link::CallLog call_log);
 
 // A patient given only by identifier goes through ShowPatientEx; everything else through the
 // generic exchange, whose reply carries the imaging application's own result.

@@ -24,13 +24,6 @@ uint32_t CommandCode(PatientWrite kind, bool extended) {
   return extended ? command::kChangePatientExtended : command::kChangePatientShort;
 }
 
-std::string TextOutLine(PatientWrite kind, const PatientArguments& a) {
-  const api::Member& member = kind == PatientWrite::kAdd ? api::MemberNamed("AddPatientEx")
-                                                         : api::MemberNamed("ChangePatientEx");
-  return link::CallLogLine(member, {a.PatID, a.FName, a.LName, a.Sex, a.Adress, a.TelOne, a.TelTwo,
-                                    a.TelMobile, a.Email, a.Birthdate, a.Comments, a.OtherIDs});
-}
-
 // Fills the record; the short form is the leading part of the extended one. Texts longer than
 // their field are cut at the field.
 void FillRecord(const channel::FieldCodec& codec, std::span<std::byte> record, bool extended,
@@ -53,10 +46,11 @@ void FillRecord(const channel::FieldCodec& codec, std::span<std::byte> record, b
 
 }  // namespace
 
-int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments) {
+int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments,
+                     link::CallLog call_log) {
   return link::RaiseMethodError(MethodName(kind), [&]() -> int32_t {
     if (core.TextOutMode()) {
-      core.TextOut(TextOutLine(kind, arguments));
+      core.TextOut(call_log.Line());
       return result::kSuccess;
     }
     if (auto failed = CheckGuards(core, {.required = &arguments.PatID})) return *failed;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "link/appl_core.h"
+#include "link/call_log_line.h"
 
 namespace orvabridge::operations {
 
@@ -29,8 +30,10 @@ struct PatientArguments {
 };
 
 // AddPatientEx / ChangePatientEx: the extended record, or the short one while the object has the
-// short record selected. A run-time failure becomes the method's automation error.
-int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments);
+// short record selected; in text-out mode the line of `call_log`. A run-time failure becomes the
+// method's automation error.
+int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments,
+                     link::CallLog call_log);
 
 // Runs `call` (the Ex method) with the short record selected. The extended record is selected again
 // on every way out, a raised error included, so that no later call inherits the short form.

@@ -52,9 +52,9 @@ int32_t GetCurrentPatient(link::ApplCore& core, std::string& PatID, std::string&
 }
 
 int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName,
-                    std::string& LName) {
+                    std::string& LName, link::CallLog call_log) {
   if (core.TextOutMode()) {
-    core.TextOut(link::CallLogLine(api::MemberNamed("FindPatient"), {PatID, FName, LName}));
+    core.TextOut(call_log.Line());
     FName.clear();
     LName.clear();
     return result::kNothingFound;

@@ -6,7 +6,8 @@
 
 namespace orvabridge::link {
 class ApplCore;
-}
+class CallLog;
+}  // namespace orvabridge::link
 
 namespace orvabridge::operations {
 
@@ -15,7 +16,8 @@ int32_t GetCurrentPatient(link::ApplCore& core, std::string& PatID, std::string&
                           std::string& Adress, std::string& TelOne, std::string& TelTwo,
                           std::string& Mobile, std::string& Email, std::string& Comments);
 
+// In text-out mode writes the line of `call_log` and finds nothing.
 int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName,
-                    std::string& LName);
+                    std::string& LName, link::CallLog call_log);
 
 }  // namespace orvabridge::operations

@@ -107,20 +107,11 @@ int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std:
                   const bool* EditRights, const bool* DeleteRights,
                   const bool* PrintPatientInfoRights, const bool* ExportDCMRights,
                   const bool* ImportDCMRights, const bool* CaptureAndNonDCMImportRights,
-                  const bool* AdminRights, const std::string* WorkstationName) {
+                  const bool* AdminRights, const std::string* WorkstationName,
+                  link::CallLog call_log) {
   return link::RaiseMethodError("UserLogin", [&]() -> int32_t {
     if (core.TextOutMode()) {
-      auto flag = [](const bool* value) { return std::to_string(FlagOf(value)); };
-      // Widened first: the magnitude of the lowest 32-bit value does not fit in 32 bits.
-      const int64_t change_rights = ValueOr0(ChangeRightsMethod);
-      core.TextOut(link::CallLogLine(
-          api::MemberNamed("UserLogin"),
-          {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword), TextOf(UserPrefix),
-           TextOf(UserFirstname), TextOf(UserLastname),
-           std::to_string(change_rights < 0 ? -change_rights : change_rights), flag(ApproveRights),
-           flag(EditRights), flag(DeleteRights), flag(PrintPatientInfoRights),
-           flag(ExportDCMRights), flag(ImportDCMRights), flag(CaptureAndNonDCMImportRights),
-           flag(AdminRights), TextOf(WorkstationName)}));
+      core.TextOut(call_log.Line());
       return result::kSuccess;
     }
     const LoginForm form{
@@ -146,16 +137,11 @@ int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName, const st
                     const std::string* AdminLoginName, const std::string* AdminPassword,
                     std::string* UserPrefix, std::string* UserFirstname, std::string* UserLastname,
                     const int32_t* ChangeRightsMethod, const int32_t* lRights,
-                    const std::string* WorkstationName) {
+                    const std::string* WorkstationName, link::CallLog call_log) {
   return link::RaiseMethodError("Userloginex", [&]() -> int32_t {
     const int32_t rights = ValueOr0(lRights);
     if (core.TextOutMode()) {
-      core.TextOut(
-          link::CallLogLine(api::MemberNamed("UserLoginEx"),
-                            {LoginName, Password, TextOf(AdminLoginName), TextOf(AdminPassword),
-                             TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
-                             std::to_string(ValueOr0(ChangeRightsMethod)), std::to_string(rights),
-                             TextOf(WorkstationName)}));
+      core.TextOut(call_log.Line());
       return result::kSuccess;
     }
     const LoginForm form{command::kUserLogin, channel::WatchWindow::kYes,
@@ -178,14 +164,10 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
                        const std::string* AdminLoginName, const std::string* AdminPassword,
                        std::string* UserPrefix, std::string* UserFirstname,
                        std::string* UserLastname, const int32_t* ChangeRightsMethod,
-                       const std::string* WorkstationName) {
+                       const std::string* WorkstationName, link::CallLog call_log) {
   return link::RaiseMethodError("UserGroupLogin", [&]() -> int32_t {
     if (core.TextOutMode()) {
-      core.TextOut(link::CallLogLine(
-          api::MemberNamed("UserGroupLogin"),
-          {LoginName, Password, UserGroup, TextOf(AdminLoginName), TextOf(AdminPassword),
-           TextOf(UserPrefix), TextOf(UserFirstname), TextOf(UserLastname),
-           std::to_string(ValueOr0(ChangeRightsMethod)), TextOf(WorkstationName)}));
+      core.TextOut(call_log.Line());
       return result::kSuccess;
     }
     // A group login keeps waiting even when the application's window goes away meanwhile.
@@ -200,9 +182,9 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
   });
 }
 
-int32_t UserLogout(link::ApplCore& core) {
+int32_t UserLogout(link::ApplCore& core, link::CallLog call_log) {
   if (core.TextOutMode()) {
-    core.TextOut(link::CallLogLine(api::MemberNamed("UserLogout"), {}));
+    core.TextOut(call_log.Line());
     return result::kSuccess;
   }
   if (auto failed = CheckGuards(core, {.session_check = false})) return *failed;

@@ -121,6 +121,9 @@ struct StandardStreams::Impl {
   StandardHandleBuffer err_buffer{STD_ERROR_HANDLE};
   std::ostream out{&out_buffer};
   std::ostream err{&err_buffer};
+  // Piped or redirected input read ahead in blocks; lines are taken from the front.
+  std::string input;
+  bool input_ended = false;
 };
 
 StandardStreams::StandardStreams() : impl_(std::make_unique<Impl>()) {
@@ -133,10 +136,10 @@ std::ostream& StandardStreams::err() { return impl_->err; }
 bool StandardStreams::ErrIsTerminal() const { return impl_->err_buffer.console(); }
 
 std::optional<std::string> StandardStreams::ReadLine(std::string_view prompt) {
-  const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+  const HANDLE input_handle = ::GetStdHandle(STD_INPUT_HANDLE);
   // A console is a character device; a pipe or file never is (Wine answers GetConsoleMode for
   // some of them too).
-  if (::GetFileType(input) == FILE_TYPE_CHAR && IsConsole(input)) {
+  if (::GetFileType(input_handle) == FILE_TYPE_CHAR && IsConsole(input_handle)) {
     // The console edits the line itself (arrows, F7 for the history) and hands it over in UTF-16.
     impl_->out.flush();
     impl_->err << prompt;
@@ -145,7 +148,8 @@ std::optional<std::string> StandardStreams::ReadLine(std::string_view prompt) {
     wchar_t buffer[512];
     for (;;) {
       DWORD read = 0;
-      if (!::ReadConsoleW(input, buffer, static_cast<DWORD>(std::size(buffer)), &read, nullptr) ||
+      if (!::ReadConsoleW(input_handle, buffer, static_cast<DWORD>(std::size(buffer)), &read,
+                          nullptr) ||
           read == 0) {
         if (line.empty()) return std::nullopt;
         break;
@@ -158,17 +162,21 @@ std::optional<std::string> StandardStreams::ReadLine(std::string_view prompt) {
     if (line == L"\x1A") return std::nullopt;
     return platform::win32::WideToUtf8(line);
   }
-  std::string line;
-  for (;;) {
-    char c = 0;
+  std::string& input = impl_->input;
+  size_t end = input.find('\n');
+  while (end == std::string::npos && !impl_->input_ended) {
+    char block[4096];
     DWORD read = 0;
-    if (!::ReadFile(input, &c, 1, &read, nullptr) || read == 0) {
-      if (line.empty()) return std::nullopt;
-      break;
+    if (!::ReadFile(input_handle, block, sizeof block, &read, nullptr) || read == 0) {
+      impl_->input_ended = true;
+    } else {
+      input.append(block, read);
+      end = input.find('\n');
     }
-    if (c == '\n') break;
-    line += c;
   }
+  if (end == std::string::npos && input.empty()) return std::nullopt;
+  std::string line = input.substr(0, end);  // the whole rest when the last line has no end
+  input.erase(0, end == std::string::npos ? input.size() : end + 1);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }

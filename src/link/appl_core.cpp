@@ -20,6 +20,7 @@ ApplCore::ApplCore(std::shared_ptr<platform::Platform> platform, const channel::
     : platform_(std::move(platform)),
       timing_(timing),
       hooks_(std::move(hooks)),
+      recorder_(*this, platform_->Windows().CurrentThread()),
       thread_(ThisThread()),
       codec_(platform_->AnsiCodePage()),
       holding_(std::make_unique<channel::ReplyHolding>()),
@@ -33,52 +34,19 @@ ApplCore::ApplCore(std::shared_ptr<platform::Platform> platform, const channel::
   OpenTrace();
 }
 
-namespace {
-
-const char* SendStatusName(platform::SendStatus status) {
-  switch (status) {
-    case platform::SendStatus::kHandled:
-      return "handled";
-    case platform::SendStatus::kTimedOut:
-      return "not handled within its time";
-    case platform::SendStatus::kHung:
-      return "not sent: the application is hung";
-    case platform::SendStatus::kNoWindow:
-      return "not sent: no such window";
-  }
-  return "?";
-}
-
-std::string DescribeRequest(const channel::ExchangeReport& report) {
-  std::string line = "request " + std::to_string(report.code) + ", " +
-                     std::to_string(report.bytes_sent) + " bytes: ";
-  if (!report.awaits_reply) {
-    line += SendStatusName(report.send_status);
-  } else if (report.outcome == channel::Outcome::kReply) {
-    line += "reply " + std::to_string(report.reply_code) + ", " +
-            std::to_string(report.reply_bytes) + " bytes";
-  } else if (report.outcome == channel::Outcome::kWindowGone) {
-    line += "the control window went away";
-  } else {
-    line += report.send_status == platform::SendStatus::kHandled
-                ? "no reply in time"
-                : std::string("no reply: ") + SendStatusName(report.send_status);
-  }
-  return line + ", " + std::to_string(report.took.count()) + " us";
-}
-
-}  // namespace
-
 void ApplCore::OpenTrace() {
+  exchanger_.set_observer([this](const channel::ExchangeReport& report) {
+    recorder_.Request(report);
+    if (trace_) trace_->Line(DescribeRequest(report));
+  });
   const std::string path = environment::TracePath(*settings_, platform_->System());
   if (path.empty()) return;
   trace_ = std::make_unique<environment::TraceLog>(platform_->Files(), platform_->System(), path,
                                                    windows().CurrentThread());
-  exchanger_.set_observer(
-      [this](const channel::ExchangeReport& report) { trace_->Line(DescribeRequest(report)); });
 }
 
-void ApplCore::TraceGuard(const std::string& step) const {
+void ApplCore::TraceGuard(const std::string& step) {
+  recorder_.Guard(step);
   if (trace_) trace_->Line("guard: " + step);
 }
 
@@ -193,8 +161,7 @@ void ApplCore::FlushCallLog() {
 bool ApplCore::EnsureTarget() {
   if (!thread_.target_window) {
     EnsureApplication();
-    if (trace_)
-      TraceGuard(thread_.target_window ? "attached again to control window " +
+    TraceGuard(thread_.target_window ? "attached again to control window " +
                                              std::to_string(thread_.target_window.value)
                                        : "searched again: no imaging application answered");
   }
@@ -203,9 +170,7 @@ bool ApplCore::EnsureTarget() {
 
 bool ApplCore::TargetStillWindow() {
   if (windows().IsWindow(thread_.target_window)) return true;
-  if (trace_) {
-    TraceGuard("control window " + std::to_string(thread_.target_window.value) + " is gone");
-  }
+  TraceGuard("control window " + std::to_string(thread_.target_window.value) + " is gone");
   thread_.target_window = platform::WindowHandle();
   return false;
 }

@@ -13,6 +13,7 @@
 #include "channel/exchange.h"
 #include "channel/reply_holding.h"
 #include "link/application_version.h"
+#include "link/call_recorder.h"
 #include "environment/trace_log.h"
 #include "link/thread_state.h"
 #include "link/traced_system.h"
@@ -61,6 +62,8 @@ class ApplCore {
   platform::SystemServices& system() { return traced_system_; }
   // The object's trace; null when tracing is off.
   environment::TraceLog* trace() const { return trace_.get(); }
+  // What the object gives the process's flight recorder; always there.
+  CallRecorder& recorder() { return recorder_; }
   const channel::Timing& timing() const { return timing_; }
   const channel::FieldCodec& codec() const { return codec_; }
   channel::Exchanger& exchanger() { return exchanger_; }
@@ -83,8 +86,8 @@ class ApplCore {
   bool TargetStillWindow();
   // The hidden form, the reply window and the registered message: -1, -2, -3.
   std::optional<int32_t> LinkChecks() const;
-  // One "guard: ..." line in the trace, when there is one.
-  void TraceGuard(const std::string& step) const;
+  // One guard step for the flight recorder, and a "guard: ..." line in the trace when there is one.
+  void TraceGuard(const std::string& step);
 
   // The body of GetComputerOrClientName.
   void LoadStartupConfiguration();
@@ -109,14 +112,16 @@ class ApplCore {
   intptr_t OnReplyWindowMessage(const platform::WindowMessage& message);
   void LoadForm();
   void UnloadForm();
-  // Starts the trace when one is configured: the calls' lines and every request's.
+  // Starts the trace when one is configured: the calls' lines and every request's. Every request
+  // goes to the flight recorder, traced or not.
   void OpenTrace();
 
   std::shared_ptr<platform::Platform> platform_;
   channel::Timing timing_;
   ApplHooks hooks_;
   std::unique_ptr<environment::TraceLog> trace_;
-  TracedSystem traced_system_{platform_->System(), trace_};
+  CallRecorder recorder_;
+  TracedSystem traced_system_{platform_->System(), trace_, recorder_};
   ThreadState& thread_;
   channel::FieldCodec codec_;
   std::unique_ptr<channel::ReplyHolding> holding_;

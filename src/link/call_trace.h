@@ -12,6 +12,7 @@
 
 #include "interface/members.h"
 #include "link/appl_core.h"
+#include "link/call_recorder.h"
 #include "link/call_log_line.h"
 #include "orvabridge/types.h"
 #include "platform/code_page.h"
@@ -80,11 +81,10 @@ decltype(auto) RunBody(Body& body, const api::Member& member, Args&... arguments
   }
 }
 
-// The member's arguments, in its order, make its trace lines and its call-log line alike.
-template <typename Body, typename... Args>
-auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arguments)
-    -> decltype(RunBody(body, member, arguments...)) {
-  const auto run = [&]() -> decltype(auto) { return RunBody(body, member, arguments...); };
+// The trace lines of one member call around `run`; with the trace off only the question.
+template <typename Run, typename... Args>
+decltype(auto) TracedRun(ApplCore& core, const api::Member& member, Run& run,
+                         Args&... arguments) {
   environment::TraceLog* trace = core.trace();
   if (trace == nullptr) return run();
   const auto values = [&] { return std::vector<std::string>{TraceValue(arguments)...}; };
@@ -106,6 +106,44 @@ auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arg
     throw;
   } catch (...) {
     call.Escaped();
+    throw;
+  }
+}
+
+// The result as the flight recorder keeps it: a number, or nothing for a text.
+inline const int32_t* RecordedResult(const int32_t& result) { return &result; }
+template <typename T>
+const int32_t* RecordedResult(const T&) {
+  return nullptr;
+}
+
+// The member's arguments, in its order, make its trace lines and its call-log line alike. Every
+// call goes to the flight recorder (a summary of its arguments, its result or error, how long it
+// took); its values only where the practice switched them on.
+template <typename Body, typename... Args>
+auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arguments)
+    -> decltype(RunBody(body, member, arguments...)) {
+  const auto run = [&]() -> decltype(auto) { return RunBody(body, member, arguments...); };
+  CallRecorder& recorder = core.recorder();
+  const CallRecorder::Started started =
+      recorder.values()
+          ? recorder.Begin(member, {Summarize(arguments)...},
+                           TraceArguments(member, {TraceValue(arguments)...}))
+          : recorder.Begin(member, {Summarize(arguments)...});
+  try {
+    if constexpr (std::is_void_v<decltype(run())>) {
+      TracedRun(core, member, run, arguments...);
+      recorder.Returned(started, member, nullptr);
+    } else {
+      auto result = TracedRun(core, member, run, arguments...);
+      recorder.Returned(started, member, RecordedResult(result));
+      return result;
+    }
+  } catch (const AutomationError& error) {
+    recorder.Raised(started, member, error);
+    throw;
+  } catch (...) {
+    recorder.Escaped(started, member);
     throw;
   }
 }

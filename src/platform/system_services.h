@@ -51,6 +51,11 @@ class SystemServices {
   virtual std::chrono::nanoseconds ThreadCpuTime() = 0;
   virtual LocalTime LocalNow() = 0;
   virtual uint32_t ProcessId() = 0;
+  // The folder where this user's programs keep data of this machine (%LOCALAPPDATA%); nullopt
+  // when there is none. The default reads the environment.
+  virtual std::optional<std::string> LocalAppDataFolder();
+  // The file name of the program this process runs ("host.exe"); empty when unknown.
+  virtual std::string ExecutableName() { return {}; }
 };
 
 }  // namespace orvabridge::platform

@@ -172,9 +172,20 @@ void RemoveLiveTemporaryRoots() {
   live.roots.clear();
 }
 
-void DeskFiles::SetRoot(fs::path root) {
+namespace {
+
+// The folders a fresh Windows profile has that the library writes to: the temporary folder and
+// the local application data folder.
+void MakeStandardFolders(const fs::path& root) {
   std::error_code ec;
   fs::create_directories(root / "C" / "Temp", ec);
+  fs::create_directories(root / "C" / "Users" / "Desk" / "AppData" / "Local", ec);
+}
+
+}  // namespace
+
+void DeskFiles::SetRoot(fs::path root) {
+  MakeStandardFolders(root);
   std::lock_guard lock(mutex_);
   root_ = std::move(root);
 }
@@ -184,8 +195,7 @@ fs::path DeskFiles::Root() const {
   if (root_.empty()) {
     // Made on first use: most tests never touch a file, and folders are slow to make.
     own_root_ = MakeTemporaryRoot();
-    std::error_code ec;
-    fs::create_directories(own_root_ / "C" / "Temp", ec);
+    MakeStandardFolders(own_root_);
     root_ = own_root_;
   }
   return root_;

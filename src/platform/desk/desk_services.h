@@ -84,6 +84,9 @@ class DeskRegistry final : public Registry {
 
 // ---- files ----
 
+// The user's local application data folder (%LOCALAPPDATA%), made with the desktop's drive.
+inline constexpr std::string_view kDeskLocalAppData = "C:\\Users\\Desk\\AppData\\Local";
+
 // Removes the temporary folder of every DeskFiles that still has one (at an end by a signal).
 void RemoveLiveTemporaryRoots();
 
@@ -153,6 +156,8 @@ class DeskSystem final : public SystemServices {
   // The host's local time and process: the in-process desktop is one process.
   LocalTime LocalNow() override;
   uint32_t ProcessId() override;
+  // The host's own program name.
+  std::string ExecutableName() override;
 
   void SetDateOrder(DateOrder order);
   void SetComputerName(std::string name);

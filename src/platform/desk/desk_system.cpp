@@ -24,6 +24,12 @@ std::string_view TrimLeft(std::string_view s) {
 DeskSystem::DeskSystem() {
   SetEnvironment("TEMP", "C:\\Temp");
   SetEnvironment("TMP", "C:\\Temp");
+  SetEnvironment("LOCALAPPDATA", std::string(kDeskLocalAppData));
+}
+
+std::string DeskSystem::ExecutableName() {
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/exe", ec).filename().string();
 }
 
 std::string DeskSystem::ComputerName() {

@@ -182,6 +182,20 @@ LocalTime Win32SystemServices::LocalNow() {
 
 uint32_t Win32SystemServices::ProcessId() { return ::GetCurrentProcessId(); }
 
+std::string Win32SystemServices::ExecutableName() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      const std::wstring_view full(path.data(), length);
+      const size_t slash = full.find_last_of(L"\\/");
+      return WideToUtf8(slash == full.npos ? full : full.substr(slash + 1));
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
 std::chrono::nanoseconds Win32SystemServices::ThreadCpuTime() {
   FILETIME created{}, exited{}, kernel{}, user{};
   if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {

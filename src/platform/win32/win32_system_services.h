@@ -18,6 +18,7 @@ class Win32SystemServices final : public SystemServices {
   std::chrono::nanoseconds ThreadCpuTime() override;
   LocalTime LocalNow() override;
   uint32_t ProcessId() override;
+  std::string ExecutableName() override;
 };
 
 }  // namespace orvabridge::platform::win32

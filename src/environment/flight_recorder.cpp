@@ -10,8 +10,8 @@ namespace {
 // A REG_DWORD below the package's key; nullopt when it is missing, unreadable or of another type.
 std::optional<uint32_t> ReadPackageNumber(platform::Registry& registry, std::string_view name) {
   try {
-    auto key = registry.OpenKey(platform::RegistryRoot::kLocalMachine, kPackageKey,
-                                platform::kKeyRead);
+    auto key =
+        registry.OpenKey(platform::RegistryRoot::kLocalMachine, kPackageKey, platform::kKeyRead);
     if (!key) return std::nullopt;
     uint32_t type = 0;
     std::array<std::byte, 4> data{};

@@ -94,8 +94,7 @@ std::optional<std::string> IncidentFiles::Write(std::string_view header, std::st
       content += "incidents held back (one file a minute): " + std::to_string(held_back) + "\r\n";
       content += "\r\n";
       content += events;
-      const std::string path =
-          folder + "\\" + FileName(system_.LocalNow(), system_.ProcessId());
+      const std::string path = folder + "\\" + FileName(system_.LocalNow(), system_.ProcessId());
       files_.WriteFileDurably(path, content);
       return path;
     }

@@ -162,8 +162,8 @@ bool ApplCore::EnsureTarget() {
   if (!thread_.target_window) {
     EnsureApplication();
     TraceGuard(thread_.target_window ? "attached again to control window " +
-                                             std::to_string(thread_.target_window.value)
-                                       : "searched again: no imaging application answered");
+                                           std::to_string(thread_.target_window.value)
+                                     : "searched again: no imaging application answered");
   }
   return static_cast<bool>(thread_.target_window);
 }

@@ -86,8 +86,7 @@ std::string ResultText(const api::Member& member, int32_t result) {
 std::string EventLine(const FlightEvent& event, Clock::time_point now) {
   char stamp[48];
   std::snprintf(stamp, sizeof stamp, "%+10.3f s [%u:%u] ",
-                -std::chrono::duration<double>(now - event.at).count(), event.thread,
-                event.object);
+                -std::chrono::duration<double>(now - event.at).count(), event.thread, event.object);
   std::string line = stamp;
   const std::string member(event.member);
   switch (event.kind) {
@@ -187,10 +186,9 @@ CallRecorder::Started CallRecorder::Begin(const api::Member& member,
       if (parameter.secret && argument.kind == ArgumentSummary::Kind::kText) {
         argument = {ArgumentSummary::Kind::kSecret, argument.value == 0 ? 0 : 1};
       } else if (IsIdentifier(parameter) && argument.kind == ArgumentSummary::Kind::kNumber) {
-        argument = {ArgumentSummary::Kind::kText,
-                    argument.value == 0
-                        ? 0
-                        : environment::CharacterCount(std::to_string(argument.value))};
+        argument = {
+            ArgumentSummary::Kind::kText,
+            argument.value == 0 ? 0 : environment::CharacterCount(std::to_string(argument.value))};
       }
     }
     event.arguments[i++] = argument;
@@ -314,14 +312,14 @@ void CallRecorder::Incident(std::string_view member, const std::string& result) 
         "setting FlightRecorderValues: " + OnOff(settings_.values, settings_.values_from) + "\r\n";
     const environment::TraceLog* trace = core_.trace();
     header += "setting Trace: " + (trace != nullptr ? trace->path() : std::string("off")) + "\r\n";
-    header += "setting text-out: " +
-              (core_.TextOutMode() ? core_.text_out_setting : std::string("off")) + "\r\n";
+    header +=
+        "setting text-out: " + (core_.TextOutMode() ? core_.text_out_setting : std::string("off")) +
+        "\r\n";
     std::string events = "events, oldest first (seconds before the incident [thread:object]):\r\n";
     for (const FlightEvent& event : environment::FlightRecorder::Process().Snapshot()) {
       events += EventLine(event, now) + "\r\n";
     }
-    environment::IncidentFiles(platform.Files(), system)
-        .Write(header, events, gate.TakeHeldBack());
+    environment::IncidentFiles(platform.Files(), system).Write(header, events, gate.TakeHeldBack());
   } catch (...) {
     // Formatting ran out of memory: the call's result stays what it is.
   }

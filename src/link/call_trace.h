@@ -83,8 +83,7 @@ decltype(auto) RunBody(Body& body, const api::Member& member, Args&... arguments
 
 // The trace lines of one member call around `run`; with the trace off only the question.
 template <typename Run, typename... Args>
-decltype(auto) TracedRun(ApplCore& core, const api::Member& member, Run& run,
-                         Args&... arguments) {
+decltype(auto) TracedRun(ApplCore& core, const api::Member& member, Run& run, Args&... arguments) {
   environment::TraceLog* trace = core.trace();
   if (trace == nullptr) return run();
   const auto values = [&] { return std::vector<std::string>{TraceValue(arguments)...}; };
@@ -126,10 +125,9 @@ auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arg
   const auto run = [&]() -> decltype(auto) { return RunBody(body, member, arguments...); };
   CallRecorder& recorder = core.recorder();
   const CallRecorder::Started started =
-      recorder.values()
-          ? recorder.Begin(member, {Summarize(arguments)...},
-                           TraceArguments(member, {TraceValue(arguments)...}))
-          : recorder.Begin(member, {Summarize(arguments)...});
+      recorder.values() ? recorder.Begin(member, {Summarize(arguments)...},
+                                         TraceArguments(member, {TraceValue(arguments)...}))
+                        : recorder.Begin(member, {Summarize(arguments)...});
   try {
     if constexpr (std::is_void_v<decltype(run())>) {
       TracedRun(core, member, run, arguments...);

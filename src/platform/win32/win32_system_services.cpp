@@ -185,7 +185,8 @@ uint32_t Win32SystemServices::ProcessId() { return ::GetCurrentProcessId(); }
 std::string Win32SystemServices::ExecutableName() {
   std::vector<wchar_t> path(MAX_PATH);
   for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       const std::wstring_view full(path.data(), length);

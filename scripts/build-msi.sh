@@ -145,6 +145,22 @@ upgrade_row=$(msiinfo export "${work}/orvabridge.msi" Upgrade | tr -d '\r' |
 [ "${upgrade_row}" = "${version} 513" ] ||
   die "the upgrade row reads '${upgrade_row}', not '${version} 513' (maximum, migrate features, maximum included)"
 
+# The flight recorder's components are installed only with FLIGHTRECORDER=1 (the default), and
+# not over a FlightRecorder value that someone set by hand (one without the installer's marker).
+(cd "${work}" && msiinfo export orvabridge.msi Component | tr -d '\r' >Component.idt)
+awk -F'\t' 'BEGIN { OFS = "\t" }
+  NR > 3 && $1 ~ /^Recorder(64|32)$/ {
+    bits = substr($1, 9)
+    $5 = "FLIGHTRECORDER = \"1\" AND (NOT RECORDERSET" bits " OR RECORDERMARK" bits ")"
+  }
+  { print }' "${work}/Component.idt" >"${work}/Component.new"
+mv "${work}/Component.new" "${work}/Component.idt"
+(cd "${work}" && msibuild orvabridge.msi -i Component.idt) ||
+  die "msibuild could not change the Component table"
+conditions=$(msiinfo export "${work}/orvabridge.msi" Component | tr -d '\r' |
+  awk -F'\t' '$1 ~ /^Recorder/ && $5 ~ /FLIGHTRECORDER/' | wc -l)
+[ "${conditions}" = 2 ] || die "the flight recorder's components have no condition"
+
 product_version=$(msiinfo export "${work}/orvabridge.msi" Property | tr -d '\r' |
   sed -n 's/^ProductVersion\t//p')
 [ "${product_version}" = "${version}" ] || die "the package says ProductVersion ${product_version}"

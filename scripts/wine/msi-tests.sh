@@ -265,6 +265,11 @@ run_session() {  # run_session BITS: the installed server from the script host o
   reg_view "${bits}" delete 'HKLM\Software\Orvadent' /f >/dev/null 2>&1
 }
 
+recorder_value() {  # recorder_value VIEW: FlightRecorder below HKLM\Software\Orvabridge, or none
+  reg_view "$1" query 'HKLM\Software\Orvabridge' /v FlightRecorder 2>/dev/null | tr -d '\r' |
+    awk '$1 == "FlightRecorder" { value = $3 } END { print value == "" ? "none" : value }'
+}
+
 # --- the packages -------------------------------------------------------------------------------
 
 echo "== packages: ${version} and ${next_version} from ${x64_build} and ${x86_build}"
@@ -317,6 +322,8 @@ snapshot installed 64 && snapshot installed 32
 check_installed "${version} installed" installed
 check "exactly one Orvabridge product (${version})" \
   test "$(installed_products "${packed_upgrade_code}" | awk '{ print $2 }')" = "${version}"
+check "FlightRecorder = 1 in both registry views (64: $(recorder_value 64), 32: $(recorder_value 32))" \
+  test "$(recorder_value 64) $(recorder_value 32)" = "0x1 0x1"
 
 # --- versions -----------------------------------------------------------------------------------
 
@@ -431,6 +438,30 @@ for view in 64 32; do
   check "${view}-bit view: every value of HKLM\\Software\\Classes is as before the installation${changed:+: ${changed//$'\n'/ }}" \
     test -z "${changed}"
 done
+
+check "no FlightRecorder value is left (64: $(recorder_value 64), 32: $(recorder_value 32))" \
+  test "$(recorder_value 64) $(recorder_value 32)" = "none none"
+
+# --- the flight recorder's switch ---------------------------------------------------------------
+
+# A value IT set by hand (here 0 in the 64-bit view) stays through installation and removal; the
+# other view gets the installer's 1, which goes with the package. FLIGHTRECORDER=0 writes none.
+reg_view 64 add 'HKLM\Software\Orvabridge' /v FlightRecorder /t REG_DWORD /d 0 /f >/dev/null 2>&1
+msiexec recorder-kept.log /i "$(windows_path "${first_msi}")" ||
+  fail "msiexec /i over a FlightRecorder set by hand ended with $?"
+check "a FlightRecorder set by hand is kept by the installation (64: $(recorder_value 64), 32: $(recorder_value 32))" \
+  test "$(recorder_value 64) $(recorder_value 32)" = "0x0 0x1"
+msiexec recorder-kept-remove.log /x "$(windows_path "${first_msi}")" ||
+  fail "msiexec /x after a FlightRecorder set by hand ended with $?"
+check "and by the removal (64: $(recorder_value 64), 32: $(recorder_value 32))" \
+  test "$(recorder_value 64) $(recorder_value 32)" = "0x0 none"
+reg_view 64 delete 'HKLM\Software\Orvabridge' /v FlightRecorder /f >/dev/null 2>&1
+msiexec recorder-off.log /i "$(windows_path "${first_msi}")" FLIGHTRECORDER=0 ||
+  fail "msiexec /i FLIGHTRECORDER=0 ended with $?"
+check "FLIGHTRECORDER=0 writes no FlightRecorder (64: $(recorder_value 64), 32: $(recorder_value 32))" \
+  test "$(recorder_value 64) $(recorder_value 32)" = "none none"
+msiexec recorder-off-remove.log /x "$(windows_path "${first_msi}")" ||
+  fail "msiexec /x after FLIGHTRECORDER=0 ended with $?"
 
 # --- the package's keys against regsvr32's ------------------------------------------------------
 

@@ -29,6 +29,7 @@
 #include "appl/appl_access.h"
 #include "channel/codec.h"
 #include "channel/records.h"
+#include "environment/flight_recorder.h"
 #include "interface/members.h"
 #include "orvabridge/appl.h"
 #include "platform/platform.h"
@@ -372,6 +373,31 @@ void MeasureTrace(const Options& options, std::shared_ptr<platform::Platform> pl
               on, on / off);
 }
 
+// The flight recorder's price: GetSessionInfo and FindPatient through the same object with
+// recording switched off and on, in alternating blocks; each figure is the median of its calls.
+void MeasureRecorder(const Options& options, Appl& appl) {
+  environment::FlightRecorder& recorder = environment::FlightRecorder::Process();
+  std::printf("\n%-16s %14s %13s %7s\n", "member", "recorder off", "recorder on", "ratio");
+  for (const Member& member : Members()) {
+    if (std::strcmp(member.name, "GetSessionInfo") != 0 &&
+        std::strcmp(member.name, "FindPatient") != 0) {
+      continue;
+    }
+    PathFigures paths[2];
+    for (int block = 0; block < options.blocks; ++block) {
+      for (int turn = 0; turn < 2; ++turn) {
+        const int path = (block + turn) % 2;
+        recorder.SetEnabled(path == 1);
+        TimeBlock(paths[path], options.calls, OwnSystemCalls,
+                  [&] { return member.through_appl(appl) == 1; });
+      }
+    }
+    recorder.SetEnabled(true);
+    const double off = Median(paths[0].micros), on = Median(paths[1].micros);
+    std::printf("%-16s %11.1f us %10.1f us %7.3f\n", member.name, off, on, on / off);
+  }
+}
+
 // Foreign windows: `count` top-level windows with five children each, made and kept by someone
 // else (another process on Windows, another thread natively) until this object goes.
 class Clutter {
@@ -588,6 +614,7 @@ int Run(const Options& options) {
         .SetEnvironment("ORVABRIDGE_TRACE", path ? std::optional<std::string>(path) : std::nullopt);
 #endif
   });
+  MeasureRecorder(options, *appl);
   MeasureAttach(options, platform);
 #ifdef _WIN32
   if (server != nullptr) server->Release();

@@ -1,7 +1,9 @@
 // orvabridge_soak: many mixed calls through the automation server against orva-sim.exe, with a
 // few faults on the way, and what the process holds at 10 %, 50 % and 100 % of them: private
 // bytes, kernel handles and window-manager objects. None of them may grow with the number of
-// calls. Windows builds only; run it under Wine with scripts/wine/soak.sh.
+// calls. The flight recorder is on with incident files (the restarts make some), so its ring and
+// its files show in the figures too. Windows builds only; run it under Wine with
+// scripts/wine/soak.sh.
 //
 //   orvabridge_soak.exe SERVER.dll ORVA-SIM.exe [CALLS]     (default 100000 calls)
 #include <array>
@@ -83,6 +85,22 @@ Holdings Measure() {
   return held;
 }
 
+// The flight recorder's incident files of this user (at most 20 are kept).
+int IncidentFiles() {
+  wchar_t folder[MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"LOCALAPPDATA", folder, MAX_PATH) == 0) return 0;
+  const std::wstring pattern = std::wstring(folder) + L"\\Orvabridge\\incidents\\*.txt";
+  WIN32_FIND_DATAW found = {};
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    ++count;
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return count;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -96,6 +114,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   ::SetEnvironmentVariableW(L"ORVABRIDGE_MESSAGE_BOXES", L"stderr");
+  ::SetEnvironmentVariableW(L"ORVABRIDGE_FLIGHT_RECORDER", L"1");
   if (!orvabridge::bench::InstallClassLibrary(argv[2])) {
     std::fprintf(stderr, "orvabridge_soak: cannot write HKLM\\Software\\Orvaclass\n");
     return 1;
@@ -187,5 +206,6 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("private bytes at 100 %% / at 10 %%: %.3f; handles %+ld; USER objects %+ld\n", growth,
               static_cast<long>(held[2].handles) - static_cast<long>(held[0].handles),
               static_cast<long>(held[2].user_objects) - static_cast<long>(held[0].user_objects));
+  std::printf("incident files in %%LOCALAPPDATA%%\\Orvabridge\\incidents: %d\n", IncidentFiles());
   return 0;
 }

@@ -54,6 +54,48 @@ bool IsIncidentFileName(std::string_view name) {
          name[15] == '-' && AllDigits(name.substr(16));
 }
 
+std::optional<IncidentSummary> ReadIncidentSummary(std::string_view text) {
+  constexpr std::string_view kFirstLine = "Orvabridge incident";
+  if (text.substr(0, kFirstLine.size()) != kFirstLine) return std::nullopt;
+  IncidentSummary summary;
+  const std::pair<std::string_view, std::string*> fields[] = {{"time: ", &summary.time},
+                                                              {"reason: ", &summary.reason},
+                                                              {"member: ", &summary.member},
+                                                              {"result: ", &summary.result},
+                                                              {"request: ", &summary.request}};
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == text.npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) break;  // the header ends with an empty line
+    for (const auto& [key, field] : fields) {
+      if (line.substr(0, key.size()) == key) *field = std::string(line.substr(key.size()));
+    }
+  }
+  return summary;
+}
+
+int64_t DayNumber(int year, int month, int day) {
+  // Days from civil (H. Hinnant's algorithm): March-based years make leap days fall last.
+  year -= month <= 2;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+std::optional<int64_t> IncidentDay(std::string_view name) {
+  if (!IsIncidentFileName(name)) return std::nullopt;
+  const auto number = [&](size_t at, size_t size) {
+    int value = 0;
+    for (char c : name.substr(at, size)) value = value * 10 + (c - '0');
+    return value;
+  };
+  return DayNumber(number(0, 4), number(4, 2), number(6, 2));
+}
+
 IncidentGate& IncidentGate::Process() {
   static IncidentGate* const gate = new IncidentGate;
   return *gate;

@@ -31,6 +31,22 @@ std::string IncidentFolder(platform::SystemServices& system);
 // Whether a name is an incident file's: "yyyymmdd-hhmmss-<pid>.txt".
 bool IsIncidentFileName(std::string_view name);
 
+// What the first lines of an incident file say; the tools list incidents from them.
+struct IncidentSummary {
+  std::string time;     // "2026-12-08 08:10:00.123", local
+  std::string reason;   // "no reply in time (-6)"
+  std::string member;   // "FindPatient"
+  std::string result;   // "-6 (no reply in time)"
+  std::string request;  // the last request of the call, as the trace writes it; "(none)"
+};
+// Reads the header lines of an incident file; nothing when the text is no incident file.
+std::optional<IncidentSummary> ReadIncidentSummary(std::string_view text);
+// The day of an incident file's name ("20261208-..."), counted from 1970-01-01; nothing for
+// another name.
+std::optional<int64_t> IncidentDay(std::string_view name);
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DayNumber(int year, int month, int day);
+
 // Lets one incident file a minute through, for the whole process.
 class IncidentGate {
  public:

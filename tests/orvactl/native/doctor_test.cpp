@@ -40,7 +40,8 @@ enum Number {
   kSession,
   kCom,
   kDatabase,
-  kTrace
+  kTrace,
+  kIncidents
 };
 
 class DoctorTest : public ::testing::Test {
@@ -123,7 +124,7 @@ TEST_F(DoctorTest, AHealthySetUpIsOkOnEveryLine) {
   StartApplication();
   RegisterBoth();
   const auto lines = Run();
-  ASSERT_EQ(lines.size(), 9u);
+  ASSERT_EQ(lines.size(), 10u);
   for (const CheckLine& line : lines) {
     EXPECT_EQ(line.number, &line - &lines[0] + 1);
     if (line.number == kDatabase) continue;  // depends on the build's seed database, below
@@ -143,6 +144,7 @@ TEST_F(DoctorTest, AHealthySetUpIsOkOnEveryLine) {
       lines, kCom, kOk,
       "64-bit hosts (C:\\Orvabridge\\x64\\Orvabridge.dll, for the machine) and 32-bit hosts");
   EXPECT_LINE(lines, kTrace, kOk, "trace off");
+  EXPECT_LINE(lines, kIncidents, kOk, "no incidents in the last 7 days; incident files off");
   // The workbench names the seed database when the build made one.
   if (desktop_->RegistryValue(kHklm, "Software\\Orvaclass", "ConnectionString")) {
     EXPECT_LINE(lines, kDatabase, kOk, "opened read-only: Driver={SQLite3}");
@@ -465,6 +467,29 @@ TEST_F(DoctorTest, TheTraceIsReportedFromTheVariableThatWinsOrTheSetting) {
   EXPECT_LINE(lines, kTrace, kOk, "trace off (ORVABRIDGE_TRACE is set and empty)");
 }
 
+TEST_F(DoctorTest, IncidentsOfTheLastSevenDaysAreListedWithTheRequestThatEndedThem) {
+  desktop_->SetEnvironment("ORVABRIDGE_FLIGHT_RECORDER", "1");
+  const std::string folder = *desktop_->System().LocalAppDataFolder() + "\\Orvabridge";
+  desktop_->Files().CreateFolder(folder);
+  desktop_->Files().CreateFolder(folder + "\\incidents");
+  const platform::LocalTime now = desktop_->System().LocalNow();
+  char today[16];
+  std::snprintf(today, sizeof today, "%04d%02d%02d", now.year, now.month, now.day);
+  desktop_->Files().WriteFileDurably(
+      folder + "\\incidents\\" + today + "-081000-4242.txt",
+      "Orvabridge incident\r\ntime: now\r\nreason: no reply in time (-6)\r\nmember: "
+      "FindPatient\r\nresult: -6 (no reply in time)\r\nrequest: request 1003, 584 bytes: no "
+      "reply in time, 5000120 us\r\n\r\nevents ...\r\n");
+  desktop_->Files().WriteFileDurably(folder + "\\incidents\\20200101-000000-1.txt",
+                                     "Orvabridge incident\r\nmember: OldOne\r\n");
+  const auto lines = Run();
+  EXPECT_LINE(lines, kIncidents, kWarn,
+              "1 incident(s) in the last 7 days, the latest: now FindPatient = -6 (no reply in "
+              "time); request 1003, 584 bytes: no reply in time");
+  EXPECT_NE(lines[kIncidents - 1].remedy.find("orvactl support-bundle"), std::string::npos);
+  EXPECT_EQ(lines[kIncidents - 1].finding.find("OldOne"), std::string::npos);
+}
+
 TEST_F(DoctorTest, TheCommandPrintsTheChecklistAndFailsWhenALineFails) {
   std::ostringstream out, err;
   auto desktop = desktop_;
@@ -481,7 +506,7 @@ TEST_F(DoctorTest, TheCommandPrintsTheChecklistAndFailsWhenALineFails) {
   EXPECT_NE(json.find("{\"number\":1,\"check\":\"process\",\"status\":\"N/A\""), std::string::npos);
   EXPECT_NE(json.find("{\"number\":7,\"check\":\"com\",\"status\":\"N/A\""), std::string::npos);
   EXPECT_NE(json.find("{\"number\":6,\"check\":\"session\",\"status\":\"OK\""), std::string::npos);
-  EXPECT_EQ(json.find("\"number\":10"), std::string::npos);
+  EXPECT_EQ(json.find("\"number\":11"), std::string::npos);
   EXPECT_TRUE(err.str().empty()) << err.str();
 
   out.str("");

@@ -73,9 +73,9 @@ std::vector<CheckLine> RunDoctor(std::shared_ptr<platform::Platform> machine,
                                  platform::MachineSurvey& survey, const DoctorOptions& options) {
   DoctorContext context(std::move(machine), survey, options);
   using Check = CheckLine (*)(DoctorContext&);
-  constexpr Check kChecks[] = {CheckProcess,         CheckClassLibrary, CheckSettings,
-                               CheckWindows,         CheckAttach,       CheckSession,
-                               CheckComRegistration, CheckDatabase,     CheckTrace};
+  constexpr Check kChecks[] = {CheckProcess, CheckClassLibrary, CheckSettings,        CheckWindows,
+                               CheckAttach,  CheckSession,      CheckComRegistration, CheckDatabase,
+                               CheckTrace,   CheckIncidents};
   std::vector<CheckLine> lines;
   for (Check check : kChecks) {
     lines.push_back(check(context));

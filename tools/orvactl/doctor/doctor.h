@@ -42,7 +42,8 @@ struct DoctorOptions {
 
 // Runs the checks in their order: process and registry view, class library, settings and
 // text-out mode, the application's windows, attaching without launch, session and version, the
-// automation server's registration, the database connection, the trace.
+// automation server's registration, the database connection, the trace, the incidents of the
+// last seven days.
 std::vector<CheckLine> RunDoctor(std::shared_ptr<platform::Platform> machine,
                                  platform::MachineSurvey& survey,
                                  const DoctorOptions& options = {});

@@ -74,5 +74,6 @@ CheckLine CheckSession(DoctorContext& context);
 CheckLine CheckComRegistration(DoctorContext& context);
 CheckLine CheckDatabase(DoctorContext& context);
 CheckLine CheckTrace(DoctorContext& context);
+CheckLine CheckIncidents(DoctorContext& context);
 
 }  // namespace orvabridge::orvactl

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "environment/flight_recorder.h"
 #include "environment/trace_log.h"
 #include "platform/runtime_failure.h"
 
@@ -105,10 +106,11 @@ class ReadOnlySystem final : public platform::SystemServices {
       : system_(system), journal_(std::move(journal)) {}
 
   std::string ComputerName() override { return system_.ComputerName(); }
-  // The library's own calls under the doctor leave no trace: the variable that switches the
-  // trace reads as set and empty, which wins over the setting.
+  // The library's own calls under the doctor leave no trace and no incident file: the variables
+  // that switch them read as off, which wins over the settings.
   std::optional<std::string> Environment(std::string_view name) override {
     if (SameName(name, environment::kTraceVariable)) return std::string();
+    if (SameName(name, environment::kFlightRecorderVariable)) return std::string("0");
     return system_.Environment(name);
   }
   uint32_t StartProcess(std::string_view command_line, int) override {
@@ -126,6 +128,7 @@ class ReadOnlySystem final : public platform::SystemServices {
   std::chrono::nanoseconds ThreadCpuTime() override { return system_.ThreadCpuTime(); }
   platform::LocalTime LocalNow() override { return system_.LocalNow(); }
   uint32_t ProcessId() override { return system_.ProcessId(); }
+  std::string ExecutableName() override { return system_.ExecutableName(); }
 
  private:
   platform::SystemServices& system_;

@@ -22,6 +22,8 @@ packages=(
   clang-14 libclang-rt-14-dev llvm-14
   # the house format of the C++ sources (scripts/check-format.sh)
   clang-format
+  # the support bundle's test reads the zip back (unzip -t, -l, -p)
+  unzip
   # Windows cross builds: compilers, widl (one per target triplet), the IDL files of the type
   # library
   mingw-w64 mingw-w64-tools libwine-dev

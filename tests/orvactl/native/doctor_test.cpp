@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -12,6 +13,7 @@
 
 #include "cli/cli.h"
 #include "doctor/doctor.h"
+#include "doctor/support_bundle.h"
 #include "identity/identity.h"
 #include "link/thread_state.h"
 #include "platform/desk/desk_survey.h"
@@ -488,6 +490,74 @@ TEST_F(DoctorTest, IncidentsOfTheLastSevenDaysAreListedWithTheRequestThatEndedTh
               "time); request 1003, 584 bytes: no reply in time");
   EXPECT_NE(lines[kIncidents - 1].remedy.find("orvactl support-bundle"), std::string::npos);
   EXPECT_EQ(lines[kIncidents - 1].finding.find("OldOne"), std::string::npos);
+}
+
+// What a shell command prints, and its exit status.
+std::pair<std::string, int> Shell(const std::string& command) {
+  std::string output;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return {"(no pipe)", -1};
+  char buffer[4096];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    output.append(buffer, got);
+  return {output, ::pclose(pipe)};
+}
+
+TEST_F(DoctorTest, TheSupportBundleHoldsReportIncidentsAndSettingsAndTracesOnlyWithValues) {
+  StartApplication();
+  desktop_->SetRegistryString(kHklm, kSettingsKey, "Trace", "C:\\Traces\\orva-%p.txt");
+  desktop_->Files().CreateFolder("C:\\Traces");
+  desktop_->Files().WriteFileDurably("C:\\Traces\\orva-77.txt", "call FindPatient(\"Lind\")");
+  desktop_->Files().WriteFileDurably("C:\\Traces\\orva-77.txt.1", "older");
+  desktop_->Files().WriteFileDurably("C:\\Traces\\other.txt", "not a trace of ours");
+  const std::string incidents = *desktop_->System().LocalAppDataFolder() + "\\Orvabridge";
+  desktop_->Files().CreateFolder(incidents);
+  desktop_->Files().CreateFolder(incidents + "\\incidents");
+  for (const char* name : {"20261201-101010-5.txt", "20261202-101010-5.txt"}) {
+    desktop_->Files().WriteFileDurably(incidents + "\\incidents\\" + name,
+                                       "Orvabridge incident\r\nmember: FindPatient\r\n");
+  }
+  const std::filesystem::path zip = desktop_->HostPath("C:\\Temp") / "bundle.zip";
+  const auto bundle = [&] {
+    std::ostringstream out, err;
+    auto desktop = desktop_;
+    const std::vector<std::string> args{"support-bundle", zip.string()};
+    EXPECT_EQ(RunOrvactl(args, out, err, [desktop] { return MakeDeskWorkbench(desktop); }),
+              exit_status::kSuccess)
+        << err.str();
+    return out.str();
+  };
+
+  std::string printed = bundle();
+  EXPECT_NE(printed.find("incidents/20261201-101010-5.txt (an incident file)"), std::string::npos)
+      << printed;
+  EXPECT_NE(printed.find("left out:\n  C:\\Traces\\orva-77.txt: a trace holds patient data"),
+            std::string::npos)
+      << printed;
+  auto [tested, status] = Shell("unzip -t '" + zip.string() + "'");
+  EXPECT_EQ(status, 0) << tested;
+  EXPECT_NE(tested.find("No errors detected"), std::string::npos) << tested;
+  auto [listed, list_status] = Shell("unzip -Z1 '" + zip.string() + "' | sort | tr '\\n' ' '");
+  EXPECT_EQ(listed,
+            "README.txt doctor.json incidents/20261201-101010-5.txt "
+            "incidents/20261202-101010-5.txt settings.txt versions.txt ");
+  const std::string settings = Shell("unzip -p '" + zip.string() + "' settings.txt").first;
+  EXPECT_NE(settings.find("HKLM\\Software\\Orvaclass ConnectionString = "), std::string::npos)
+      << settings;
+  EXPECT_EQ(MaskPasswords("Driver={SQL Server};pwd=hunter2;UID=sa; Password = x y"),
+            "Driver={SQL Server};pwd=***;UID=sa; Password =***");
+  EXPECT_NE(Shell("unzip -p '" + zip.string() + "' doctor.json").first.find("{\"summary\":"),
+            std::string::npos);
+  EXPECT_NE(Shell("unzip -p '" + zip.string() + "' README.txt").first.find("Left out:"),
+            std::string::npos);
+
+  // Values switched on: the traces go in too.
+  desktop_->SetEnvironment("ORVABRIDGE_FLIGHT_RECORDER_VALUES", "1");
+  printed = bundle();
+  EXPECT_EQ(printed.find("left out"), std::string::npos) << printed;
+  listed = Shell("unzip -Z1 '" + zip.string() + "' 'traces/*' | sort | tr '\\n' ' '").first;
+  EXPECT_EQ(listed, "traces/orva-77.txt traces/orva-77.txt.1 ");
+  EXPECT_EQ(Shell("unzip -t '" + zip.string() + "'").second, 0);
 }
 
 TEST_F(DoctorTest, TheCommandPrintsTheChecklistAndFailsWhenALineFails) {

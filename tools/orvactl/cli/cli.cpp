@@ -8,6 +8,7 @@
 #include "calls/result_codes.h"
 #include "demo/demo.h"
 #include "doctor/doctor.h"
+#include "doctor/support_bundle.h"
 #include "field_widths.h"
 #include "help.h"
 #include "invocation.h"
@@ -228,11 +229,49 @@ int RunDoctorCommand(const Invocation& invocation, Workbench& workbench, std::os
   return AnyFailed(lines) ? exit_status::kOtherResult : exit_status::kSuccess;
 }
 
+// `orvactl support-bundle FILE.zip`: prints what went in and what was left out.
+int RunSupportBundleCommand(const Invocation& invocation, Workbench& workbench, std::ostream& out,
+                            std::ostream& err) {
+  workbench.StartApplication(!invocation.logged_out);
+  DoctorOptions options;
+  options.simulated_desktop = workbench.Simulated();
+  BundleReport report;
+  try {
+    report = WriteSupportBundle(workbench.Platform(), workbench.Survey(), options,
+                                std::filesystem::path(invocation.file));
+  } catch (const std::exception& failure) {
+    err << "orvactl: support-bundle: " << failure.what() << '\n';
+    return exit_status::kSetupFailed;
+  }
+  if (invocation.json) {
+    out << "{\"file\":" << JsonString(invocation.file) << ",\"included\":[";
+    for (size_t i = 0; i < report.included.size(); ++i) {
+      out << (i == 0 ? "" : ",") << JsonString(report.included[i]);
+    }
+    out << "],\"left_out\":[";
+    for (size_t i = 0; i < report.left_out.size(); ++i) {
+      out << (i == 0 ? "" : ",") << JsonString(report.left_out[i]);
+    }
+    out << "]}\n";
+    return exit_status::kSuccess;
+  }
+  out << "support-bundle: wrote " << invocation.file << " with " << report.included.size()
+      << " files:\n";
+  for (const std::string& line : report.included) out << "  " << line << '\n';
+  if (!report.left_out.empty()) {
+    out << "left out:\n";
+    for (const std::string& line : report.left_out) out << "  " << line << '\n';
+  }
+  return exit_status::kSuccess;
+}
+
 int PrintHelp(const Invocation& invocation, Workbench& workbench, std::ostream& out) {
   if (invocation.found) {
     PrintCommandHelp(out, *invocation.found);
   } else if (invocation.command == kDoctorCommand) {
     PrintDoctorHelp(out);
+  } else if (invocation.command == kSupportBundleCommand) {
+    PrintSupportBundleHelp(out);
   } else if (invocation.command == kDemoCommand) {
     PrintDemoHelp(out, workbench.Description());
   } else if (invocation.command == kShellCommand) {
@@ -271,6 +310,9 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
       return exit_status::kUsage;
     }
     if (invocation.command == kDoctorCommand) return RunDoctorCommand(invocation, *workbench, out);
+    if (invocation.command == kSupportBundleCommand) {
+      return RunSupportBundleCommand(invocation, *workbench, out, err);
+    }
     if (invocation.command == kDemoCommand && invocation.json) {
       return report.Usage(UsageError(
           "demo is a guided session to read and has no JSON form; for JSON lines, run the calls "

@@ -54,6 +54,7 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
          "Usage: orvactl [--json] <command> [--option value ...]\n"
          "       orvactl help <command>      (or: orvactl <command> --help)\n"
          "       orvactl doctor              what keeps the imaging application from answering\n"
+         "       orvactl support-bundle FILE.zip  one file for a support ticket\n"
          "       orvactl shell [--stop-on-error]  many commands through one Appl object\n"
          "       orvactl demo\n\n";
   Wrapped(out, workbench, 0);
@@ -66,6 +67,8 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
   }
   out << "  " << Padded("doctor", width) << Padded("", 23)
       << "check this machine's set-up, one line per check (changes nothing)\n";
+  out << "  " << Padded("support-bundle", width) << Padded("", 23)
+      << "write doctor's report, incidents, versions and settings into FILE.zip\n";
   out << "  " << Padded("shell", width) << Padded("", 23)
       << "read commands from the terminal, a file or a pipe, all through one Appl object\n";
   out << "  " << Padded("demo", width) << Padded("", 23)
@@ -168,6 +171,19 @@ void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
   }
 }
 
+void PrintSupportBundleHelp(std::ostream& out) {
+  out << "orvactl support-bundle - one file for a support ticket\n\n"
+         "Usage: orvactl [--json] support-bundle FILE.zip\n\n";
+  Wrapped(out,
+          "Writes FILE.zip with doctor's checks as JSON (doctor.json), the flight recorder's "
+          "incident files (incidents/), the trace files the settings name (traces/), the "
+          "versions and bitness of every installed part in both registry views (versions.txt), "
+          "the settings with passwords masked (settings.txt) and a README.txt saying what is in "
+          "it, then prints what it included and what it left out. Trace files hold patient data "
+          "and go in only where the practice switched values on (FlightRecorderValues = 1).",
+          0);
+}
+
 void PrintDoctorHelp(std::ostream& out) {
   out << "orvactl doctor - what keeps the imaging application from answering\n\n"
          "Usage: orvactl [--json] doctor\n\n";
@@ -181,7 +197,8 @@ void PrintDoctorHelp(std::ostream& out) {
           "session queries; 7 the automation server's registration for 32- and 64-bit hosts "
           "(class, ProgIDs, DLL and its machine type, type library); 8 the database connection "
           "string, opened read-only; 9 the trace (ORVABRIDGE_TRACE or \"Trace\" in the "
-          "settings key).",
+          "settings key); 10 the flight recorder's incidents of the last 7 days (time, member, "
+          "result and the request that ended it).",
           0);
   out << '\n';
   Wrapped(out,

@@ -12,6 +12,7 @@ namespace orvabridge::orvactl {
 void PrintOverview(std::ostream& out, const std::string& workbench);
 void PrintCommandHelp(std::ostream& out, const CommandEntry& command);
 void PrintDoctorHelp(std::ostream& out);
+void PrintSupportBundleHelp(std::ostream& out);
 void PrintDemoHelp(std::ostream& out, const std::string& workbench);
 void PrintShellHelp(std::ostream& out, const std::string& workbench);
 

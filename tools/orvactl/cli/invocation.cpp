@@ -37,7 +37,8 @@ std::optional<std::string> NearestCommand(std::string_view word) {
     known.push_back({command.name, command.name});
     known.push_back({command.member, command.name});
   }
-  for (std::string_view own : {kDemoCommand, kDoctorCommand, kHelpCommand, kShellCommand}) {
+  for (std::string_view own :
+       {kDemoCommand, kDoctorCommand, kHelpCommand, kShellCommand, kSupportBundleCommand}) {
     known.push_back({own, own});
   }
   return platform::Nearest(word, known);
@@ -60,7 +61,8 @@ std::optional<std::string> NearestOption(std::string_view option, const CommandE
 void SetCommand(const std::string& word, Invocation& invocation) {
   invocation.command = word;
   invocation.found = FindCommand(word);
-  if (invocation.found || word == kDemoCommand || word == kDoctorCommand || word == kShellCommand) {
+  if (invocation.found || word == kDemoCommand || word == kDoctorCommand || word == kShellCommand ||
+      word == kSupportBundleCommand) {
     return;
   }
   if (word.size() > 1 && word[0] == '-') {
@@ -191,13 +193,23 @@ Invocation ParseInvocation(std::span<const std::string> args) {
       invocation.stop_on_error = true;
       continue;
     }
+    if (invocation.command == kSupportBundleCommand && (after_end_of_options || !IsOption(word))) {
+      if (!invocation.file.empty()) throw UsageError("support-bundle writes one file");
+      invocation.file = word;
+      continue;
+    }
     if (!after_end_of_options && IsOption(word)) {
       TakeOption(args, at, invocation);
     } else {
       TakeWord(word, after_end_of_options, invocation);
     }
   }
-  if (!invocation.help && !invocation.version) CheckRequired(invocation);
+  if (!invocation.help && !invocation.version) {
+    if (invocation.command == kSupportBundleCommand && invocation.file.empty()) {
+      throw UsageError("support-bundle needs the file to write: orvactl support-bundle FILE.zip");
+    }
+    CheckRequired(invocation);
+  }
   return invocation;
 }
 

@@ -14,6 +14,7 @@ inline constexpr std::string_view kDemoCommand = "demo";
 inline constexpr std::string_view kDoctorCommand = "doctor";
 inline constexpr std::string_view kHelpCommand = "help";
 inline constexpr std::string_view kShellCommand = "shell";
+inline constexpr std::string_view kSupportBundleCommand = "support-bundle";
 inline constexpr std::string_view kStopOnError = "--stop-on-error";  // shell's own option
 
 struct Invocation {
@@ -25,6 +26,7 @@ struct Invocation {
   bool logged_out = false;              // --logged-out: the simulator starts with nobody logged in
   bool stop_on_error = false;           // shell --stop-on-error: the first failing line ends it
   std::map<std::string, Value> values;  // option values by parameter name
+  std::string file;                     // support-bundle's FILE.zip
 };
 
 // Global switches may stand anywhere before "--"; options follow the subcommand as

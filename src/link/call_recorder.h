@@ -35,7 +35,13 @@ inline environment::ArgumentSummary Summarize(const std::string& text) {
 template <typename T>
 requires(std::is_arithmetic_v<T> || std::is_enum_v<T>) environment::ArgumentSummary
     Summarize(T number) {
-  return {environment::ArgumentSummary::Kind::kNumber, static_cast<int32_t>(number)};
+  if constexpr (std::is_floating_point_v<T>) {
+    // A date: its whole days, or 0 for a value no 32-bit number holds.
+    const bool fits = number >= -2147483648.0 && number <= 2147483647.0;
+    return {environment::ArgumentSummary::Kind::kNumber, fits ? static_cast<int32_t>(number) : 0};
+  } else {
+    return {environment::ArgumentSummary::Kind::kNumber, static_cast<int32_t>(number)};
+  }
 }
 template <typename T>
 environment::ArgumentSummary Summarize(const T* value) {

@@ -13,6 +13,9 @@ packages=(
   pkg-config
   # the Windows installer (wixl) and the API reference the release command builds
   wixl msitools doxygen
+  # releases: Authenticode signatures and the test certificates, the installer's summary times
+  # held at the commit's time (build-msi.sh), the bill of materials
+  osslsigncode openssl faketime jq
   # the simulator's data files (header-only; the cross builds use the same headers)
   nlohmann-json3-dev
   # line editing and history for `orvactl shell` at a terminal (the native build)

@@ -48,14 +48,20 @@ relationship() {  # relationship A TYPE B
 }
 # A package once, however many files name it.
 declare -A known_packages=()
-package() {  # package ID NAME VERSION LICENCE SUPPLIER COMMENT
+package() {  # package ID NAME VERSION LICENCE SUPPLIER COMMENT [DEBIAN-PACKAGE]
   [ -z "${known_packages[$1]:-}" ] || return 0
   known_packages[$1]=1
+  local purl=""
+  [ -z "${7:-}" ] || [ "$7" = unknown ] || purl="pkg:deb/debian/$7@$3"
   jq -cn --arg id "$1" --arg name "$2" --arg version "$3" --arg licence "$4" --arg supplier "$5" \
-    --arg comment "$6" '{kind: "package", SPDXID: $id, name: $name, versionInfo: $version,
-      supplier: $supplier, downloadLocation: "NOASSERTION", filesAnalyzed: false,
-      licenseConcluded: "NOASSERTION", licenseDeclared: $licence, copyrightText: "NOASSERTION",
-      comment: $comment} | if .versionInfo == "" then del(.versionInfo) else . end' >>"${elements}"
+    --arg comment "$6" --arg purl "${purl}" '{kind: "package", SPDXID: $id, name: $name,
+      versionInfo: $version, supplier: $supplier, downloadLocation: "NOASSERTION",
+      filesAnalyzed: false, licenseConcluded: "NOASSERTION", licenseDeclared: $licence,
+      copyrightText: "NOASSERTION", comment: $comment,
+      externalRefs: [{referenceCategory: "PACKAGE-MANAGER", referenceType: "purl",
+                      referenceLocator: $purl}]}
+    | if .versionInfo == "" then del(.versionInfo) else . end
+    | if $purl == "" then del(.externalRefs) else . end' >>"${elements}"
 }
 
 # The Debian package that holds a file, and its version: "name version".
@@ -99,7 +105,7 @@ toolchain_component() {  # toolchain_component NAME FILE: sets component_id
   debian=${debian_package}
   component_id=$(spdx_id "${name}-${debian%% *}")
   package "${component_id}" "${name}" "${debian#* }" "$(licence_of "${name}")" \
-    "Organization: Debian" "from the Debian package ${debian%% *} (${file})"
+    "Organization: Debian" "from the Debian package ${debian%% *} (${file})" "${debian%% *}"
 }
 
 # --- the components of one shipped file ---------------------------------------------------------
@@ -148,7 +154,7 @@ describe_elf() {  # describe_elf FILE-ID PATH
     local lib_id
     lib_id=$(spdx_id "${name}")
     package "${lib_id}" "${name}" "${debian#* }" "$(licence_of "${name}")" "Organization: Debian" \
-      "provides ${library}, loaded from the system"
+      "provides ${library}, loaded from the system" "${name}"
     relationship "${id}" DYNAMIC_LINK "${lib_id}"
   done < <(readelf -d "${file}" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
   if grep -aq 'json.exception' "${file}"; then

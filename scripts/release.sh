@@ -343,9 +343,10 @@ sbom_name=orvabridge-${version}.spdx.json
 # Fixed order, times, owners and modes: the same commit gives the same archives.
 find "${stage}" -exec touch -h -d "@${epoch}" {} +
 chmod -R u+rwX,go+rX,go-w "${stage}"
+# Info-ZIP without extra fields (-X): libarchive's zip writer adds each file's inode change time,
+# which no one can set. The DOS times of the entries are the commit's time in UTC.
 (cd "${stage}" && find "${windows_name}" -type f | LC_ALL=C sort >"${work}/windows-files.txt" &&
-  cmake -E tar cf "${out}/${windows_name}.zip" --format=zip --mtime="$(date -u -d "@${epoch}" '+%Y-%m-%d %H:%M:%S UTC')" \
-    --files-from="${work}/windows-files.txt")
+  TZ=UTC zip -X -D -9 -q "${out}/${windows_name}.zip" -@ <"${work}/windows-files.txt")
 (cd "${stage}" && tar --sort=name --mtime="@${epoch}" --owner=0 --group=0 --numeric-owner \
   --format=gnu -cf - "${linux_name}" | gzip -9n >"${out}/${linux_name}.tar.gz")
 artifacts=("${windows_name}.zip" "${linux_name}.tar.gz")

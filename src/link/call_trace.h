@@ -13,6 +13,7 @@
 #include "interface/members.h"
 #include "link/appl_core.h"
 #include "link/call_log_line.h"
+#include "link/failure_policy.h"
 #include "orvabridge/types.h"
 #include "platform/code_page.h"
 
@@ -84,7 +85,15 @@ decltype(auto) RunBody(Body& body, const api::Member& member, Args&... arguments
 template <typename Body, typename... Args>
 auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arguments)
     -> decltype(RunBody(body, member, arguments...)) {
-  const auto run = [&]() -> decltype(auto) { return RunBody(body, member, arguments...); };
+  // A member whose run-time failures leave as automation errors has them converted here, inside
+  // the trace, so that the trace writes the error the caller gets.
+  const auto run = [&]() -> decltype(auto) {
+    if (member.on_failure == api::OnFailure::kRaises) {
+      return AsRuntimeError(
+          [&]() -> decltype(auto) { return RunBody(body, member, arguments...); });
+    }
+    return RunBody(body, member, arguments...);
+  };
   environment::TraceLog* trace = core.trace();
   if (trace == nullptr) return run();
   const auto values = [&] { return std::vector<std::string>{TraceValue(arguments)...}; };

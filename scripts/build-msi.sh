@@ -3,7 +3,10 @@
 # orvactl.exe, orva-sim.exe and orva-relay.exe, both servers registered for the whole machine in their own
 # registry view (packaging/orvabridge.wxs says what it installs and why).
 #
-#   scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C]
+#   scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C] [--sign]
+#
+# --sign: the programs are signed (copies; the build trees stay as they are), then the package,
+# with the certificate that the environment names (scripts/signing.sh).
 #
 # X64_BUILD and X86_BUILD are mingw-w64 build directories (or preset names meaning
 # build/<preset>). The version (unless given), the GUIDs, the ProgIDs and the type library's
@@ -13,16 +16,18 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 usage() {
-  echo "usage: scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C]" >&2
+  echo "usage: scripts/build-msi.sh X64_BUILD X86_BUILD OUT.msi [--version A.B.C] [--sign]" >&2
   exit 2
 }
 
 version=
+sign=0
 positional=()
 while [ $# -gt 0 ]; do
   case $1 in
     --version) [ $# -ge 2 ] || usage; version=$2; shift 2 ;;
     --version=*) version=${1#--version=}; shift ;;
+    --sign) sign=1; shift ;;
     -h | --help) usage ;;
     -*) echo "build-msi: unknown option $1" >&2; usage ;;
     *) positional+=("$1"); shift ;;
@@ -72,6 +77,12 @@ command -v msibuild >/dev/null && command -v msiinfo >/dev/null ||
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/orvabridge-msi.XXXXXX")
 trap 'rm -rf "${work}"' EXIT
+if [ "${sign}" = 1 ]; then
+  # shellcheck source=scripts/signing.sh
+  . "${repo}/scripts/signing.sh"
+  signing_prefix="build-msi: cannot sign"
+  signing_prepare "${work}/signing" >/dev/null || exit 1
+fi
 
 # The eight programs, each checked for its architecture and for DLLs that Windows does not have:
 # the builds link the mingw-w64 run-times statically, and the package ships no run-time DLLs, so
@@ -92,6 +103,7 @@ stage() {
       [ -z "${runtime}" ] || die "${name} needs $(echo "${runtime}" | tr '\n' ' ')which the package does not ship; link the run-times statically"
     fi
     cp "${name}" "${work}/${folder}/"
+    [ "${sign}" = 0 ] || signing_sign "${work}/${folder}/${name##*/}" || exit 1
   done
 }
 stage "${x64_build}" x64 64
@@ -121,8 +133,39 @@ WXI
 
 # --- the package -----------------------------------------------------------------------------
 
+# A new product code and package code for every package (a rebuild of the same version replaces
+# the installed one by its new product code). With SOURCE_DATE_EPOCH (a release) they are derived
+# from the version, that time and the programs instead, the cabinet's file times and the summary's
+# times are that time, and the same builds give the same package, byte for byte.
+new_guid() {  # new_guid [SEED]: random (version 4), or derived from SEED (name-based, version 5)
+  local hex kind=4
+  if [ $# -eq 0 ]; then
+    hex=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
+  else
+    hex=$(printf '%s' "$1" | sha256sum | cut -c1-32)
+    kind=5
+  fi
+  hex=${hex:0:12}${kind}${hex:13:3}$(printf '%x' $(((0x${hex:16:1} & 3) | 8)))${hex:17:15}
+  echo "${hex:0:8}-${hex:8:4}-${hex:12:4}-${hex:16:4}-${hex:20:12}" | tr a-f A-F
+}
+at_release_time=()
+if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+  [[ ${SOURCE_DATE_EPOCH} =~ ^[0-9]+$ ]] || die "SOURCE_DATE_EPOCH '${SOURCE_DATE_EPOCH}' is no number"
+  command -v faketime >/dev/null || die "faketime is not installed (scripts/install-deps.sh installs it)"
+  find "${work}/x64" "${work}/x86" -type f -exec touch -d "@${SOURCE_DATE_EPOCH}" {} +
+  seed="${version} ${SOURCE_DATE_EPOCH} $(cd "${work}" && sha256sum x64/* x86/* | tr '\n' ' ')"
+  product_code=$(new_guid "product ${seed}")
+  package_code=$(new_guid "package ${seed}")
+  # wixl and msibuild write the summary's times from the clock: a clock stopped at that time.
+  at_release_time=(env TZ=UTC faketime -f "$(date -u -d "@${SOURCE_DATE_EPOCH}" '+%Y-%m-%d %H:%M:%S')")
+else
+  product_code=$(new_guid)
+  package_code=$(new_guid)
+fi
+
 cp "${repo}/packaging/orvabridge.wxs" "${repo}/packaging/server-registration.wxi" "${work}/"
-(cd "${work}" && wixl --arch x64 --output orvabridge.msi \
+(cd "${work}" && "${at_release_time[@]}" wixl --arch x64 --output orvabridge.msi \
+  -D "ProductCode=${product_code}" \
   -D "Version=${version}" -D "ClassId=${ORVABRIDGE_CLASS_ID}" \
   -D "LibraryId=${ORVABRIDGE_LIBRARY_ID}" -D "LibraryVersion=${ORVABRIDGE_LIBRARY_VERSION}" \
   -D "LibraryName=${ORVABRIDGE_LIBRARY_NAME}" -D "LibraryFlags=${library_flags}" \
@@ -133,12 +176,18 @@ cp "${repo}/packaging/orvabridge.wxs" "${repo}/packaging/server-registration.wxi
 # MajorUpgrade in wixl knows no AllowSameVersionUpgrades: the upgrade row gets "maximum
 # included" (512) besides "migrate features" (1), so that a package of the installed version with
 # another product code (a rebuild) replaces that product instead of installing a second one.
+# The package code (the summary's revision number): wixl always makes a random one.
+summary() { msiinfo suminfo "${work}/orvabridge.msi" | sed -n "s/^$1: //p"; }
+(cd "${work}" && "${at_release_time[@]}" msibuild orvabridge.msi -s "$(summary Subject)" \
+  "$(summary Author)" "$(summary Template)" "{${package_code}}") ||
+  die "msibuild could not set the package code"
+
 (cd "${work}" && msiinfo export orvabridge.msi Upgrade | tr -d '\r' >Upgrade.idt)
 awk -F'\t' 'BEGIN { OFS = "\t" }
   NR > 3 && $7 == "WIX_UPGRADE_DETECTED" && int($5 / 512) % 2 == 0 { $5 += 512 }
   { print }' "${work}/Upgrade.idt" >"${work}/Upgrade.new"
 mv "${work}/Upgrade.new" "${work}/Upgrade.idt"
-(cd "${work}" && msibuild orvabridge.msi -i Upgrade.idt) ||
+(cd "${work}" && "${at_release_time[@]}" msibuild orvabridge.msi -i Upgrade.idt) ||
   die "msibuild could not change the Upgrade table"
 upgrade_row=$(msiinfo export "${work}/orvabridge.msi" Upgrade | tr -d '\r' |
   awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" { print $3 " " $5 }')
@@ -165,6 +214,7 @@ product_version=$(msiinfo export "${work}/orvabridge.msi" Property | tr -d '\r' 
   sed -n 's/^ProductVersion\t//p')
 [ "${product_version}" = "${version}" ] || die "the package says ProductVersion ${product_version}"
 
+[ "${sign}" = 0 ] || signing_sign "${work}/orvabridge.msi" || exit 1
 mkdir -p "$(dirname "${out}")"
 mv "${work}/orvabridge.msi" "${out}"
 echo "build-msi: ${out} (Orvabridge ${version}, $(stat -c %s "${out}") bytes)"

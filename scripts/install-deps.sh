@@ -11,8 +11,11 @@ packages=(
   cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev
   # the installed package's pkg-config file, checked by scripts/check-package.sh
   pkg-config
-  # the Windows installer (wixl) and the API reference the release command builds
-  wixl msitools doxygen
+  # the Windows installer (wixl), the API reference and the zip the release command builds
+  wixl msitools doxygen zip
+  # releases: Authenticode signatures and the test certificates, the installer's summary times
+  # held at the commit's time (build-msi.sh), the bill of materials
+  osslsigncode openssl faketime jq
   # the simulator's data files (header-only; the cross builds use the same headers)
   nlohmann-json3-dev
   # line editing and history for `orvactl shell` at a terminal (the native build)

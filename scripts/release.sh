@@ -7,9 +7,25 @@
 #   dist/orvabridge-<version>-linux-x86_64.tar.gz a native Release install (library, headers,
 #                                                CMake package, orvabridge.pc, bin/orvactl),
 #                                                README.md, CHANGELOG.md, docs/api/
-#   dist/SHA256SUMS                              sha256sum lines over both archives
+#   dist/orvabridge-<version>.msi                the Windows installer by itself, as practice IT
+#                                                pushes it (also inside the zip)
+#   dist/orvabridge-<version>.spdx.json          the software bill of materials (SPDX 2.3): every
+#                                                shipped file with its SHA-256, and what is linked
+#                                                into it (scripts/sbom.sh)
+#   dist/SHA256SUMS                              sha256sum lines over all of the above
 #
-#   scripts/release.sh [--allow-dirty] [--jobs N]
+#   scripts/release.sh [--allow-dirty] [--jobs N] [--sign]
+#
+# --sign: every shipped Windows program and DLL (both bitnesses) is signed (Authenticode,
+# SHA-256, osslsigncode) right after it is stripped, before anything is packed, and then the MSI;
+# every signature, also those of the files inside the MSI, is verified before dist/ is written.
+# The certificate is checked before anything is built (scripts/signing.sh): a wrong password, an
+# expired or non-code-signing certificate or a missing token ends the release at once. Without
+# --sign nothing is signed.
+#
+# The same commit gives the same zip, tarball and (unsigned) MSI, byte for byte, wherever and
+# whenever it is built: every time written is SOURCE_DATE_EPOCH, the commit's time.
+# scripts/compare-releases.sh builds HEAD twice, in two directories, and compares.
 #
 # The version is the one of HEAD's cmake/identity.cmake. The sources are HEAD exported with
 # `git archive` into build/release-work/src, built there in three Release configurations of
@@ -26,24 +42,37 @@
 # Environment:
 #   ORVA_RELEASE_BUILD_TIMEOUT  seconds one configuration may take to configure and build
 #                               (default 3600)
+#   with --sign (scripts/signing.sh says more):
+#   ORVABRIDGE_SIGN_PKCS12      the code-signing certificate and key, a PKCS#12 file, with
+#   ORVABRIDGE_SIGN_PASSWORD_FILE  a file holding its password; or
+#   ORVABRIDGE_SIGN_PKCS11_URI  the key on a hardware token, with ORVABRIDGE_SIGN_PKCS11_MODULE
+#                               (the token's PKCS#11 module) and ORVABRIDGE_SIGN_PKCS11_CERT (its
+#                               certificate); ORVABRIDGE_SIGN_PASSWORD_FILE then holds the PIN
+#   ORVABRIDGE_SIGN_TIMESTAMP_URL  an RFC 3161 time-stamp server (optional)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cd "${repo}"
 
 usage() {
-  echo "usage: scripts/release.sh [--allow-dirty] [--jobs N]" >&2
+  echo "usage: scripts/release.sh [--allow-dirty] [--jobs N] [--sign]" >&2
   exit 2
 }
+help() {  # the comment at the top of this file
+  sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"
+  exit 0
+}
 allow_dirty=0
+sign=0
 jobs=$(nproc 2>/dev/null || echo 2)
 while [ $# -gt 0 ]; do
   case $1 in
     --allow-dirty) allow_dirty=1; shift ;;
+    --sign) sign=1; shift ;;
     --jobs | -j) [ $# -ge 2 ] || usage; jobs=$2; shift 2 ;;
     --jobs=*) jobs=${1#--jobs=}; shift ;;
     -j[0-9]*) jobs=${1#-j}; shift ;;
-    -h | --help) usage ;;
+    -h | --help) help ;;
     *) echo "release: unknown argument $1" >&2; usage ;;
   esac
 done
@@ -55,6 +84,16 @@ die() {
   exit 1
 }
 step() { echo "== release: $*"; }
+
+# The certificate first: a release that cannot be signed is refused before anything is built.
+if [ "${sign}" = 1 ]; then
+  # shellcheck source=scripts/signing.sh
+  . "${repo}/scripts/signing.sh"
+  signing_prefix="release: cannot sign"
+  signing_dir=$(mktemp -d "${TMPDIR:-/tmp}/orvabridge-signing.XXXXXX")
+  trap 'rm -rf "${signing_dir}"' EXIT
+  signing_prepare "${signing_dir}" || exit 1
+fi
 warn_loudly() {
   echo "!!" >&2
   echo "!! release: WARNING: $*" >&2
@@ -76,8 +115,10 @@ if [ -n "${changes}" ]; then
   warn_loudly "the working tree has changes; the artifacts are built from HEAD without them"
 fi
 commit=$(git rev-parse HEAD)
-# Every archived file carries the commit's time, so that the same commit gives the same archives.
+# Every archived file carries the commit's time, so that the same commit gives the same archives;
+# doxygen, wixl and the MSI's summary take their times from SOURCE_DATE_EPOCH too.
 epoch=$(git show -s --format=%ct HEAD)
+export SOURCE_DATE_EPOCH=${epoch}
 
 work=${repo}/build/release-work
 src=${work}/src
@@ -148,6 +189,8 @@ stage_windows() {
     [ -f "${file}" ] || die "$1 made no ${binary}"
     "${triplet}-strip" --strip-unneeded "${file}"
     [ "$(pe_bits "${file}")" = "${bits}" ] || die "${file} is not a ${bits}-bit Windows program"
+    # Signed in the build tree, so that the zip and the MSI ship the same signed file.
+    [ "${sign}" = 0 ] || signing_sign "${file}" || die "${file} could not be signed"
     cp "${file}" "${out}/"
   done
   # The imports, also of DLLs copied in on the way, until nothing new is needed.
@@ -167,6 +210,8 @@ stage_windows() {
         [ -n "${found}" ] || die "$(basename "${file}") ($1) needs ${dll}, which is not a" \
           "system DLL and is not in the ${triplet} tool chain"
         cp "${found}" "${out}/"
+        [ "${sign}" = 0 ] || signing_sign "${out}/$(basename "${found}")" ||
+          die "${dll} could not be signed"
         echo "   ${arch}: ships ${dll}, which $(basename "${file}") needs"
         next+="${out}/$(basename "${found}")"$'\n'
       done < <("${triplet}-objdump" -p "${file}" | sed -n 's/^[[:space:]]*DLL Name: //p')
@@ -195,6 +240,8 @@ if [ -f "${src}/scripts/build-msi.sh" ]; then
     "${work}/mingw-i686" "${windows_stage}/orvabridge-${version}.msi" ||
     die "scripts/build-msi.sh failed"
   [ -s "${windows_stage}/orvabridge-${version}.msi" ] || die "scripts/build-msi.sh made no MSI"
+  [ "${sign}" = 0 ] || signing_sign "${windows_stage}/orvabridge-${version}.msi" ||
+    die "the MSI could not be signed"
   # The files inside the MSI are searched for paths below too, and each must be one of the
   # binaries of the zip: stripped and built here, not taken from elsewhere.
   timeout 300 msiextract -C "${work}/msi-contents" "${windows_stage}/orvabridge-${version}.msi" \
@@ -272,28 +319,61 @@ done < <(find "${stage}" "${work}/msi-contents" -type f -print0)
 echo "   $(find "${stage}" "${work}/msi-contents" -type f | wc -l) files searched, none names" \
   "${repo} or the build trees"
 
-# --- the archives and their checksums -----------------------------------------------------------
+# --- the signatures ------------------------------------------------------------------------------
+
+if [ "${sign}" = 1 ]; then
+  step "signatures: every Windows program and DLL, the MSI and the files inside it"
+  signed=0
+  while IFS= read -r -d '' file; do
+    signing_verify "${file}" "${signing_dir}/signer.pem" ||
+      die "the signature of ${file#"${work}/"} does not verify"
+    signed=$((signed + 1))
+  done < <(find "${windows_stage}" "${work}/msi-contents" -type f \
+    \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.msi' \) -print0)
+  echo "   ${signed} signatures verify"
+fi
+
+# --- the archives, the bill of materials and the checksums --------------------------------------
 
 step "archives"
 out=${work}/out
 mkdir -p "${out}"
-# Fixed order, times and owners: the same commit gives the same archives.
+msi_name=orvabridge-${version}.msi
+sbom_name=orvabridge-${version}.spdx.json
+# Fixed order, times, owners and modes: the same commit gives the same archives.
 find "${stage}" -exec touch -h -d "@${epoch}" {} +
+chmod -R u+rwX,go+rX,go-w "${stage}"
+# Info-ZIP without extra fields (-X): libarchive's zip writer adds each file's inode change time,
+# which no one can set. The DOS times of the entries are the commit's time in UTC.
 (cd "${stage}" && find "${windows_name}" -type f | LC_ALL=C sort >"${work}/windows-files.txt" &&
-  cmake -E tar cf "${out}/${windows_name}.zip" --format=zip --mtime="$(date -u -d "@${epoch}" '+%Y-%m-%d %H:%M:%S UTC')" \
-    --files-from="${work}/windows-files.txt")
+  TZ=UTC zip -X -D -9 -q "${out}/${windows_name}.zip" -@ <"${work}/windows-files.txt")
 (cd "${stage}" && tar --sort=name --mtime="@${epoch}" --owner=0 --group=0 --numeric-owner \
-  -cf - "${linux_name}" | gzip -9n >"${out}/${linux_name}.tar.gz")
+  --format=gnu -cf - "${linux_name}" | gzip -9n >"${out}/${linux_name}.tar.gz")
+artifacts=("${windows_name}.zip" "${linux_name}.tar.gz")
+if [ -f "${windows_stage}/${msi_name}" ]; then
+  cp -p "${windows_stage}/${msi_name}" "${out}/"
+  artifacts+=("${msi_name}")
+fi
 
+if [ -f "${src}/scripts/sbom.sh" ]; then
+  step "bill of materials: scripts/sbom.sh"
+  (cd "${out}" && timeout --kill-after=30 600 bash "${src}/scripts/sbom.sh" --version "${version}" \
+    --commit "${commit}" --out "${sbom_name}" "${artifacts[@]}") || die "scripts/sbom.sh failed"
+  artifacts+=("${sbom_name}")
+else
+  missing_script scripts/sbom.sh "bill of materials"
+fi
+
+# dist/ gets the whole release or nothing: everything above was made and checked first.
 mkdir -p "${repo}/dist"
-rm -f "${repo}/dist/SHA256SUMS" "${repo}/dist/${windows_name}.zip" "${repo}/dist/${linux_name}.tar.gz"
-mv "${out}/${windows_name}.zip" "${out}/${linux_name}.tar.gz" "${repo}/dist/"
-(cd "${repo}/dist" && sha256sum "${windows_name}.zip" "${linux_name}.tar.gz" >SHA256SUMS &&
-  sha256sum --quiet -c SHA256SUMS) || die "the checksums of dist/ do not verify"
+for file in SHA256SUMS "${artifacts[@]}"; do rm -f "${repo}/dist/${file}"; done
+(cd "${out}" && sha256sum "${artifacts[@]}" >SHA256SUMS)
+for file in "${artifacts[@]}" SHA256SUMS; do mv "${out}/${file}" "${repo}/dist/"; done
+(cd "${repo}/dist" && sha256sum --quiet -c SHA256SUMS) || die "the checksums of dist/ do not verify"
 
 echo
-echo "Orvabridge ${version} (${commit}):"
-for file in "${windows_name}.zip" "${linux_name}.tar.gz" SHA256SUMS; do
+echo "Orvabridge ${version} (${commit})$([ "${sign}" = 1 ] && echo ", signed"):"
+for file in "${artifacts[@]}" SHA256SUMS; do
   path=${repo}/dist/${file}
   printf '  dist/%-44s %10s bytes  %s\n' "${file}" "$(stat -c %s "${path}")" \
     "$(sha256sum "${path}" | cut -d' ' -f1)"

@@ -4,7 +4,9 @@
 #   the native build with AddressSanitizer and UndefinedBehaviorSanitizer (in-process desktop;
 #   a debug build with every check the plain debug build has, and more), a short run of every
 #   fuzz target (scripts/fuzz.sh, at most five minutes), and the Windows x86 and
-#   x64 cross builds, whose tests run under Wine. The x86 build's programs are 32-bit: where the
+#   x64 cross builds, whose tests run under Wine, with the release's own checks on them
+#   (signatures and certificate faults, the same MSI twice, the bill of materials, no planted DLL
+#   loaded, the installer tests with signed packages). The x86 build's programs are 32-bit: where the
 #   kernel runs no 32-bit programs (IA-32 emulation off), scripts/enable-32bit.sh has them run in
 #   qemu-user instead. A machine where neither works builds the x86 configuration but cannot run
 #   it; the summary names what was not run, and ORVA_REQUIRE_32BIT=1 (CI's setting) makes that a
@@ -109,8 +111,12 @@ build_cross mingw-i686
 build_cross mingw-x86_64
 test_cross mingw-x86_64
 test_cross mingw-i686
-echo "== installer: the MSI of both Windows builds, installed, upgraded and removed under Wine"
-wine_stage "installer" bash scripts/wine/msi-tests.sh build/mingw-x86_64 build/mingw-i686
+echo "== release: signatures and certificate faults, the same MSI twice, the bill of materials"
+timed "release checks" bash scripts/release-tests.sh build/mingw-x86_64 build/mingw-i686
+echo "== DLL planting: a planted odbc32.dll beside a host and the tools, under Wine"
+wine_stage "DLL planting" bash scripts/wine/planting-tests.sh build/mingw-x86_64
+echo "== installer: the signed MSI of both Windows builds, installed, upgraded and removed under Wine"
+wine_stage "installer" bash scripts/wine/msi-tests.sh --signed build/mingw-x86_64 build/mingw-i686
 seconds=$(($(date +%s) - started))
 echo "Time per stage (seconds):"
 for timing in "${timings[@]}"; do printf '  %5s  %s\n' "${timing%% *}" "${timing#* }"; done

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/dll_search.h"
 #include "sim/program.h"
 
 extern "C" int __stdcall WinMain(void* /*instance*/, void* /*previous*/, char* /*command_line*/,
                                  int show_command) {
+  orvabridge::platform::LoadDllsFromSystemFolderOnly();
   const std::vector<std::string> arguments(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
   return orvabridge::sim::RunProgram(arguments, show_command);
 }

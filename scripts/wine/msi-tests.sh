@@ -5,7 +5,10 @@
 # their bitness against the installed simulator, that a newer package replaces it in place and an
 # older one is refused, and that removal leaves nothing of ours behind.
 #
-#   scripts/wine/msi-tests.sh X64_BUILD X86_BUILD
+#   scripts/wine/msi-tests.sh [--signed] X64_BUILD X86_BUILD
+#
+# --signed: the packages and their programs are signed (scripts/build-msi.sh --sign) with a
+# throwaway certificate made for the run, and the installed programs' signatures are verified.
 #
 # BUILD is a build directory or a preset name meaning build/<preset>. Prints "ok - ..." and
 # "not ok - ..." lines and "N passed, M failed" last; exit 0 when everything passed, 77 when
@@ -24,8 +27,13 @@ if [ -z "${wine_bin}" ] || [ -z "${wineserver_bin}" ] || [ -z "${wine64_bin}" ];
   echo "msi-tests: wine (with wine64) is not installed (scripts/install-deps.sh installs it)" >&2
   exit 2
 fi
+sign_args=()
+if [ "${1:-}" = --signed ]; then
+  sign_args=(--sign)
+  shift
+fi
 if [ $# -ne 2 ]; then
-  echo "usage: scripts/wine/msi-tests.sh X64_BUILD X86_BUILD" >&2
+  echo "usage: scripts/wine/msi-tests.sh [--signed] X64_BUILD X86_BUILD" >&2
   exit 2
 fi
 build_dir() {
@@ -273,15 +281,24 @@ recorder_value() {  # recorder_value VIEW: FlightRecorder below HKLM\Software\Or
 # --- the packages -------------------------------------------------------------------------------
 
 echo "== packages: ${version} and ${next_version} from ${x64_build} and ${x86_build}"
+if [ ${#sign_args[@]} -gt 0 ]; then
+  # shellcheck source=scripts/test-certificates.sh
+  . "${repo}/scripts/test-certificates.sh"
+  # shellcheck source=scripts/signing.sh
+  . "${repo}/scripts/signing.sh"
+  test_certificates "${packages}/certs" || exit 1
+  export ORVABRIDGE_SIGN_PKCS12=${packages}/certs/signing.p12
+  export ORVABRIDGE_SIGN_PASSWORD_FILE=${packages}/certs/password
+fi
 first_msi=${packages}/orvabridge-${version}.msi
 next_msi=${packages}/orvabridge-${next_version}.msi
 rebuilt_msi=${packages}/orvabridge-${next_version}-rebuilt.msi
 if ! bash "${repo}/scripts/build-msi.sh" "${x64_build}" "${x86_build}" "${first_msi}" \
-  >"${work}/build-msi.out" 2>&1 ||
+  "${sign_args[@]}" >"${work}/build-msi.out" 2>&1 ||
   ! bash "${repo}/scripts/build-msi.sh" "${x64_build}" "${x86_build}" "${next_msi}" \
-    --version "${next_version}" >>"${work}/build-msi.out" 2>&1 ||
+    --version "${next_version}" "${sign_args[@]}" >>"${work}/build-msi.out" 2>&1 ||
   ! bash "${repo}/scripts/build-msi.sh" "${x64_build}" "${x86_build}" "${rebuilt_msi}" \
-    --version "${next_version}" >>"${work}/build-msi.out" 2>&1; then
+    --version "${next_version}" "${sign_args[@]}" >>"${work}/build-msi.out" 2>&1; then
   fail "scripts/build-msi.sh failed: $(tail -3 "${work}/build-msi.out")"
   echo "${passed} passed, ${failed} failed"
   exit 1
@@ -320,6 +337,15 @@ else
 fi
 snapshot installed 64 && snapshot installed 32
 check_installed "${version} installed" installed
+if [ ${#sign_args[@]} -gt 0 ]; then
+  unverified=$(for name in "${programs[@]}"; do
+    for folder in "${x64_unix}" "${x86_unix}"; do
+      signing_verify "${folder}/${name}" "${packages}/certs/signer.pem" 2>/dev/null || echo "${name}"
+    done
+  done)
+  check "signed packages: the MSI and the 8 installed programs verify${unverified:+; not: ${unverified//$'\n'/ }}" \
+    test -z "${unverified}" -a -n "$(signing_verify "${first_msi}" "${packages}/certs/signer.pem" && echo ok)"
+fi
 check "exactly one Orvabridge product (${version})" \
   test "$(installed_products "${packed_upgrade_code}" | awk '{ print $2 }')" = "${version}"
 check "FlightRecorder = 1 in both registry views (64: $(recorder_value 64), 32: $(recorder_value 32))" \

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "interface/members.h"
 #include "link/call_log_line.h"
 #include "link/appl_core.h"
 #include "link/failure_policy.h"
@@ -14,7 +15,7 @@ struct SearchLimits {
   double overall_seconds;
   double reply_wait_seconds;
 };
-constexpr SearchLimits kNormalSearch{30.0, 2.0};
+constexpr SearchLimits kNormalSearch{api::MemberNamed("InitApplication").waits_seconds, 2.0};
 constexpr SearchLimits kNoLaunchSearch{0.5, 0.2};
 
 std::string UpperAscii(std::string_view text) {
@@ -59,12 +60,12 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
         bool launch_attempted = no_launch;
         int32_t outcome = result::kInitNoAnswer;
 
-        if (core.TextOutMode()) {
-          core.TextOut(call_log.Line());
+        if (core.text_out().on()) {
+          core.text_out().Append(call_log.Line());
           AppName = thread.installation.application_key;
           AppVersion = thread.installation.installed_version;
           outcome = result::kSuccess;
-          core.application_version = link::ApplicationVersion(AppVersion);
+          core.set_application_version(link::ApplicationVersion(AppVersion));
         }
 
         auto& windows = core.windows();
@@ -76,14 +77,15 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
           // machine, and the no-launch limit is short) must still look before it reports nothing.
           if (!AppName.empty() || (!first_pass && platform::Clock::now() >= search_end)) break;
           windows.PumpMessages();
-          core.form_loaded = true;
-          if (!core.reply_window) return result::kInitNoReplyWindow;
+          // Using the form loads it again when it was unloaded; it then takes no replies.
+          core.reply_window().Load();
+          if (!core.reply_window().handle()) return result::kInitNoReplyWindow;
           if (thread.control_message_id == 0) return result::kInitNoControlMessage;
           holding.reply_code = 0;
 
           const std::string prefix = TitlePrefix(thread.installation.application_key);
           static const std::string kSearchedClasses[] = {kMainWindowClass, kDesignMainWindowClass};
-          FindControlWindows(core, prefix, kSearchedClasses, core.reply_window);
+          FindControlWindows(core, prefix, kSearchedClasses, core.reply_window().handle());
 
           const auto waited = core.exchanger().Wait(
               core.exchanger().DeadlineIn(limits.reply_wait_seconds), channel::WatchWindow::kNo);
@@ -94,8 +96,8 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
             const auto& attach = holding.Last<channel::AttachReply>();
             AppName = attach.name;
             AppVersion = attach.VersionText();
-            core.application_version = link::ApplicationVersion(
-                attach.version_major, attach.version_minor, attach.version_build);
+            core.set_application_version(link::ApplicationVersion(
+                attach.version_major, attach.version_minor, attach.version_build));
           }
 
           if (AppName.empty() && !launch_attempted) {
@@ -105,7 +107,7 @@ int32_t InitApplication(link::ApplCore& core, std::string& AppName, std::string&
               AppName = kStubName;
               AppVersion = kStubVersion;
               outcome = result::kSuccess;
-              core.application_version = link::ApplicationVersion(kStubVersion);
+              core.set_application_version(link::ApplicationVersion(kStubVersion));
             }
           }
           if (no_launch) break;

@@ -76,8 +76,8 @@ void ApplyShowState(platform::WindowSystem& windows, WindowHandle target, int16_
 }
 
 int32_t PlaceWindow(link::ApplCore& core, const Placement& p, link::CallLog call_log) {
-  if (core.TextOutMode()) {
-    core.TextOut(call_log.Line());
+  if (core.text_out().on()) {
+    core.text_out().Append(call_log.Line());
     return result::kSuccess;
   }
   if (!core.EnsureTarget()) return result::kNoTargetWindow;
@@ -129,13 +129,12 @@ void SetWindowStyleBits(platform::WindowSystem& windows, WindowHandle window, bo
 
 int32_t CloseApplication(link::ApplCore& core, link::CallLog call_log) {
   return link::RaiseMethodError("CloseApplication", [&]() -> int32_t {
-    if (core.TextOutMode()) {
-      core.TextOut(call_log.Line());
+    if (core.text_out().on()) {
+      core.text_out().Append(call_log.Line());
       return result::kSuccess;
     }
     // The library never closes the imaging application; it only forgets a link that is gone.
-    if (core.form_loaded) return result::kSuccess;
-    core.form_loaded = false;
+    if (core.reply_window().loaded()) return result::kSuccess;
     core.thread().target_window = WindowHandle();
     return result::kFormNotLoaded;
   });

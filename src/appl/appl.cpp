@@ -80,10 +80,8 @@ int32_t Appl::GetCurrentPatient(std::string& PatID, std::string& FName, std::str
   return link::Traced(
       impl_->core, api::MemberNamed("GetCurrentPatient"),
       [&] {
-        return link::AsRuntimeError([&] {
-          return operations::GetCurrentPatient(impl_->core, PatID, FName, LName, Birthdate, Sex,
-                                               Adress, TelOne, TelTwo, Mobile, Email, Comments);
-        });
+        return operations::GetCurrentPatient(impl_->core, PatID, FName, LName, Birthdate, Sex,
+                                             Adress, TelOne, TelTwo, Mobile, Email, Comments);
       },
       PatID, FName, LName, Birthdate, Sex, Adress, TelOne, TelTwo, Mobile, Email, Comments);
 }
@@ -92,8 +90,7 @@ int32_t Appl::FindPatient(std::string& PatID, std::string& FName, std::string& L
   return link::Traced(
       impl_->core, api::MemberNamed("FindPatient"),
       [&](link::CallLog call_log) {
-        return link::AsRuntimeError(
-            [&] { return operations::FindPatient(impl_->core, PatID, FName, LName, call_log); });
+        return operations::FindPatient(impl_->core, PatID, FName, LName, call_log);
       },
       PatID, FName, LName);
 }
@@ -205,7 +202,7 @@ int32_t Appl::GetSelectedImageCard(int32_t& ImageCardID, std::string& patientid,
 
 int32_t Appl::UserLogout() {
   return link::Traced(impl_->core, api::MemberNamed("UserLogout"), [&](link::CallLog call_log) {
-    return link::AsRuntimeError([&] { return operations::UserLogout(impl_->core, call_log); });
+    return operations::UserLogout(impl_->core, call_log);
   });
 }
 
@@ -231,9 +228,8 @@ int32_t Appl::UserLogin(std::string& LoginName, std::string& Password, std::stri
 }
 
 std::string Appl::GetCurrentPatientFolder() {
-  return link::Traced(impl_->core, api::MemberNamed("GetCurrentPatientFolder"), [&] {
-    return link::AsRuntimeError([&] { return operations::GetCurrentPatientFolder(impl_->core); });
-  });
+  return link::Traced(impl_->core, api::MemberNamed("GetCurrentPatientFolder"),
+                      [&] { return operations::GetCurrentPatientFolder(impl_->core); });
 }
 
 int32_t Appl::SetWindowState(int16_t* iState, int32_t* lXPos, int32_t* lYPos, int32_t* lwidth,
@@ -379,7 +375,7 @@ int32_t Appl::ChangePatientEx(std::string& PatID, std::string& FName, std::strin
 
 bool Appl::ToFile() const {
   return link::Traced(impl_->core, api::MemberNamed("ToFile"),
-                      [&] { return impl_->core.TextOutMode(); });
+                      [&] { return impl_->core.text_out().on(); });
 }
 
 void Appl::GetComputerOrClientName() {
@@ -390,11 +386,7 @@ void Appl::GetComputerOrClientName() {
 std::string Appl::GetGeneralInfo(ggis& ggiType) {
   return link::Traced(
       impl_->core, api::MemberNamed("GetGeneralInfo"),
-      [&] {
-        return link::AsRuntimeError(
-            [&] { return operations::GetGeneralInfo(impl_->core, ggiType); });
-      },
-      ggiType);
+      [&] { return operations::GetGeneralInfo(impl_->core, ggiType); }, ggiType);
 }
 
 }  // namespace orvabridge

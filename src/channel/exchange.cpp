@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "channel/protocol.h"
+
 namespace orvabridge::channel {
 
 using platform::Clock;
@@ -54,6 +56,11 @@ platform::SendStatus Exchanger::SendWithin(uint32_t code, std::span<const std::b
   const auto status = Deliver(code, record, DeadlineIn(timeout_seconds), false);
   Report({.code = code, .bytes_sent = record.size(), .send_status = status}, started);
   return status;
+}
+
+ExchangeResult Exchanger::Exchange(uint32_t code, std::span<const std::byte> record,
+                                   WatchWindow watch) {
+  return Exchange(code, record, ReplySeconds(code), watch);
 }
 
 ExchangeResult Exchanger::Exchange(uint32_t code, std::span<const std::byte> record,

@@ -72,6 +72,9 @@ class Exchanger {
   // the wait.
   ExchangeResult Exchange(uint32_t code, std::span<const std::byte> record, double timeout_seconds,
                           WatchWindow watch = WatchWindow::kYes);
+  // The same with the code's own time-out of the protocol table (channel/protocol.h).
+  ExchangeResult Exchange(uint32_t code, std::span<const std::byte> record,
+                          WatchWindow watch = WatchWindow::kYes);
 
   // Sends without touching ReplyCode and without waiting for a reply, within the time a request
   // that awaits none may take (Timing::unanswered_send_seconds). True when the request reached

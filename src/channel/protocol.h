@@ -56,15 +56,22 @@ constexpr size_t RecordSize(RecordKind kind) {
 
 struct CommandInfo {
   uint32_t code = 0;
-  std::string_view name;                    // "FindPatient", for traces
-  std::optional<RecordKind> request;        // nothing: no request has this code
-  std::optional<RecordKind> reply;          // nothing: never answered with this code
+  std::string_view name;              // "FindPatient", for traces
+  std::optional<RecordKind> request;  // nothing: no request has this code
+  std::optional<RecordKind> reply;    // nothing: never answered with this code
+  // How long a request of this code waits for its answer (scaled by Timing); 0: the request
+  // awaits no answer and is only handed over (Timing::unanswered_send_seconds). A member that
+  // waits longer says so where it sends (ShowObject, the long GetImage); the search for the
+  // application sets its own limits for the attach reply.
+  double reply_seconds = 0;
   bool reply_counts_at_exact_size = false;  // the image replies: any other size is dropped
+
+  constexpr bool awaits_reply() const { return reply_seconds > 0; }
 };
 
 inline constexpr std::array<CommandInfo, 18> kCommands{{
     {command::kAttach, "Attach", std::nullopt, RecordKind::kAttachReply},
-    {command::kFindPatient, "FindPatient", RecordKind::kFindPatient, RecordKind::kFindPatient},
+    {command::kFindPatient, "FindPatient", RecordKind::kFindPatient, RecordKind::kFindPatient, 20},
     {command::kShowPatient, "ShowPatient", RecordKind::kFindPatient, std::nullopt},
     {command::kAddPatientShort, "AddPatientShort", RecordKind::kShortPatient, std::nullopt},
     {command::kChangePatientShort, "ChangePatientShort", RecordKind::kShortPatient, std::nullopt},
@@ -72,19 +79,19 @@ inline constexpr std::array<CommandInfo, 18> kCommands{{
      std::nullopt},
     {command::kChangePatientExtended, "ChangePatientExtended", RecordKind::kExtendedPatient,
      std::nullopt},
-    {command::kGetImage, "GetImage", RecordKind::kImageQuery, RecordKind::kImageQuery, true},
-    {command::kSearchImage, "SearchImage", RecordKind::kImageQuery, RecordKind::kImage, true},
+    {command::kGetImage, "GetImage", RecordKind::kImageQuery, RecordKind::kImageQuery, 5, true},
+    {command::kSearchImage, "SearchImage", RecordKind::kImageQuery, RecordKind::kImage, 15, true},
     {command::kIgnoredReply, "IgnoredReply", std::nullopt, RecordKind::kNone},
     {command::kFindImages, "FindImages", RecordKind::kImage, std::nullopt},
     {command::kCurrentPatient, "CurrentPatient", RecordKind::kShortPatient,
-     RecordKind::kShortPatient},
-    {command::kSelectedImage, "SelectedImage", RecordKind::kImage, RecordKind::kImage},
+     RecordKind::kShortPatient, 10},
+    {command::kSelectedImage, "SelectedImage", RecordKind::kImage, RecordKind::kImage, 20},
     {command::kSelectedImageCard, "SelectedImageCard", RecordKind::kImageCard,
-     RecordKind::kImageCard},
-    {command::kUserLogin, "UserLogin", RecordKind::kLogin, RecordKind::kLogin},
-    {command::kUserLogout, "UserLogout", RecordKind::kNone, RecordKind::kLogin},
-    {command::kUserGroupLogin, "UserGroupLogin", RecordKind::kLogin, RecordKind::kLogin},
-    {command::kGeneric, "Generic", RecordKind::kGeneric, RecordKind::kGeneric},
+     RecordKind::kImageCard, 60},
+    {command::kUserLogin, "UserLogin", RecordKind::kLogin, RecordKind::kLogin, 20},
+    {command::kUserLogout, "UserLogout", RecordKind::kNone, RecordKind::kLogin, 20},
+    {command::kUserGroupLogin, "UserGroupLogin", RecordKind::kLogin, RecordKind::kLogin, 20},
+    {command::kGeneric, "Generic", RecordKind::kGeneric, RecordKind::kGeneric, 20},
 }};
 
 // The entry of `code`; nullptr for a code the channel does not know.
@@ -108,6 +115,14 @@ constexpr std::optional<size_t> ReplySize(uint32_t code) {
   const CommandInfo* info = FindCommandInfo(code);
   if (info == nullptr || !info->reply) return std::nullopt;
   return RecordSize(*info->reply);
+}
+
+// How long a request of `code` waits for its answer; 0 for one that awaits none.
+constexpr double ReplySeconds(uint32_t code) {
+  for (const CommandInfo& info : kCommands) {
+    if (info.code == code) return info.reply_seconds;
+  }
+  return 0;
 }
 
 }  // namespace orvabridge::channel

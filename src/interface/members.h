@@ -86,6 +86,26 @@ inline constexpr ResultMeaning kCommonResults[] = {
     {result::kNotLoggedIn, "nobody is logged in"},
 };
 
+// Which steps of the guard sequence a member runs before it sends (operations/guards.h).
+enum class Guards : uint8_t {
+  kNone,           // none: it sends nothing, or it is the search for the application itself
+  kAll,            // a control window (re-attaching when there is none), still a window, someone
+                   // logged in, the required argument, the link (-4, -4, -12, -5, -1/-2/-3)
+  kAllButSession,  // the same without asking who is logged in: the login members change that
+  kOwn,            // steps of its own, in its own order (its operation says which)
+};
+
+// What a run-time failure inside the member becomes for the caller.
+enum class OnFailure : uint8_t {
+  kRaises,               // an automation error with the failure's own number and description
+  kRaisesAsMethod,       // an automation error whose description names the method
+  kReturnsImageFailure,  // result -8
+  kBoxThenResult,        // a message box, then the member's failure result
+  kReturnsNumber,        // the failure's number as the result
+  kBoxThenGoesOn,        // a message box for each step that fails; the next step still runs
+  kCannotFail,           // nothing it does can fail
+};
+
 struct Member {
   std::string_view name;  // e.g. "FindPatient"
   int32_t dispatch_id = 0;
@@ -103,6 +123,12 @@ struct Member {
   // The result codes the member is known to return, in the order its help lists them.
   std::span<const ResultMeaning> results = {};
   OtherResults other_results = OtherResults::kCommon;
+  Guards guards = Guards::kNone;
+  std::string_view required = {};  // the input that must not be empty (-5); empty for none
+  OnFailure on_failure = OnFailure::kRaises;
+  // The longest the member waits for an answer of the imaging application, in seconds; 0 when
+  // it awaits none.
+  double waits_seconds = 0;
 
   constexpr std::string_view LogName() const { return logged_as.empty() ? name : logged_as; }
 };
@@ -132,6 +158,16 @@ constexpr Parameter Secret(Parameter parameter) {
 constexpr Parameter LogsMagnitude(Parameter parameter) {
   parameter.logs_magnitude = true;
   return parameter;
+}
+
+// The columns of how a member behaves, added to a row of the table.
+constexpr Member Runs(Member member, Guards guards, OnFailure on_failure, double waits_seconds = 0,
+                      std::string_view required = {}) {
+  member.guards = guards;
+  member.on_failure = on_failure;
+  member.waits_seconds = waits_seconds;
+  member.required = required;
+  return member;
 }
 
 inline constexpr Parameter kInit[] = {
@@ -454,72 +490,105 @@ inline constexpr ResultMeaning kWindowStateResults[] = {{result::kSuccess, "done
 
 using R = Returns;
 using S = Succeeds;
+using G = Guards;
+using F = OnFailure;
 
 // One member a line reads as the table it is.
 // clang-format off
 inline constexpr Member kMembers[] = {
-    {"InitApplication", 0x60030000, false, R::kResultCode, S::kOne, kInit, true, {}, "init",
-     "attach to the imaging application, launching it when none answers", kInitResults},
-    {"CloseApplication", 0x60030001, false, R::kResultCode, S::kOne, {}, true, {}, "close",
-     "let go of the imaging application (it stays open)", kCloseResults},
-    {"GetCurrentPatient", 0x60030003, false, R::kResultCode, S::kOne, kCurrentPatient, false, {},
-     "current-patient", "read the patient open in the imaging application", kCurrentPatientResults},
-    {"FindPatient", 0x60030004, false, R::kResultCode, S::kOne, kFindPatient, true, {},
-     "find-patient", "look a patient up by id", kFindPatientResults},
-    {"ShowPatient", 0x60030005, false, R::kResultCode, S::kOne, kShowPatient, true,
-     "ShowPatientEx", "show-patient", "open a patient in the imaging application",
-     kShowPatientResults},
-    {"AddPatient", 0x60030006, false, R::kResultCode, S::kOne, kPatient, true, "AddPatientEx",
-     "add-patient", "send a new patient (short record)", kPatientWriteResults},
-    {"ChangePatient", 0x60030007, false, R::kResultCode, S::kOne, kPatient, true,
-     "ChangePatientEx", "change-patient",
-     "send changed patient data (short record)", kPatientWriteResults},
-    {"SearchImage", 0x60030008, false, R::kResultCode, S::kOne, kSearchImage, false, {},
-     "search-image", "describe an image of a patient", kSearchImageResults},
-    {"GetImage", 0x60030009, false, R::kResultCode, S::kOne, kGetImage, false, {}, "get-image",
-     "have an image file delivered into a folder", kGetImageResults},
-    {"FindImages", 0x6003000c, false, R::kResultCode, S::kZero, kFindImages, false, {},
-     "find-images", "show the images matching the criteria (no answer awaited)",
-     kFindImagesResults},
-    {"GetSelectedImageInfo", 0x6003000d, false, R::kResultCode, S::kOne, kSelectedImage, false,
-     {}, "selected-image", "describe the image selected in the imaging application",
-     kSelectedImageResults},
-    {"GetSelectedImageCard", 0x60030011, false, R::kResultCode, S::kOne, kSelectedCard, false, {},
-     "selected-card", "read the image card selected in the imaging application",
-     kSelectedCardResults},
-    {"UserLogout", 0x60030012, false, R::kResultCode, S::kOne, {}, true, {}, "logout",
-     "log the current user out", kLogoutResults},
-    {"UserLogin", 0x60030013, false, R::kResultCode, S::kOne, kLogin, true, {}, "login",
-     "log a user in (rights as flags)", kLoginResults},
-    {"GetCurrentPatientFolder", 0x60030014, false, R::kText, S::kOne, {}, false, {},
-     "patient-folder", "read the current patient's folder from the database"},
-    {"SetWindowState", 0x60030015, false, R::kResultCode, S::kOne, kWindowState, true, {},
-     "window-state", "place, show or embed the imaging window",
-     kWindowStateResults, OtherResults::kErrorNumber},
-    {"MWLQuery", 0x6003001a, false, R::kResultCode, S::kPositive, kWorklist, false, {},
-     "worklist", "send a worklist query", kWorklistResults},
-    {"UserGroupLogin", 0x6003001f, false, R::kResultCode, S::kOne, kGroupLogin, true, {},
-     "group-login", "log a user in as member of a group", kLoginResults},
-    {"UserLoginEx", 0x60030024, false, R::kResultCode, S::kOne, kLoginEx, true, {}, "login-ex",
-     "log a user in (rights as a bit mask)", kLoginResults},
-    {"GetRespPerson", 0x60030029, false, R::kResultCode, S::kOne, kRespPerson, false, {},
-     "resp-person", "read the responsible person", kRespPersonResults},
-    {"ShowPatientEx", 0x6003002d, false, R::kResultCode, S::kOne, kShowPatientEx, true, {},
-     "show-patient-ex", "open a patient, with options", kShowPatientResults},
-    {"ShowObject", 0x60030031, false, R::kResultCode, S::kOne, kShowObject, false, {},
-     "show-object", "open a patient, series, image card or image", kShowObjectResults},
-    {"GetSessionInfo", 0x60030037, false, R::kResultCode, S::kOne, kSession, false, {}, "session",
-     "read who is logged in", kSessionResults},
-    {"AddPatientEx", 0x6003003b, false, R::kResultCode, S::kOne, kPatientEx, true, {},
-     "add-patient-ex", "send a new patient (extended record)", kPatientWriteResults},
-    {"ChangePatientEx", 0x6003003c, false, R::kResultCode, S::kOne, kChangePatientEx, true, {},
-     "change-patient-ex", "send changed patient data (extended record)", kPatientWriteResults},
-    {"ToFile", 0x6803003e, true, R::kBool, S::kOne, {}, false, {}, "to-file",
-     "tell whether calls go to the text-out file"},
-    {"GetComputerOrClientName", 0x60030051, false, R::kNothing, S::kOne, {}, false, {},
-     "workstation", "read the installation, workstation name and text-out setting again"},
-    {"GetGeneralInfo", 0x60030053, false, R::kText, S::kOne, kGeneralInfo, false, {},
-     "general-info", "read general information from the database"},
+    Runs({"InitApplication", 0x60030000, false, R::kResultCode, S::kOne, kInit, true, {}, "init",
+          "attach to the imaging application, launching it when none answers", kInitResults},
+         G::kNone, F::kBoxThenResult, 30),
+    Runs({"CloseApplication", 0x60030001, false, R::kResultCode, S::kOne, {}, true, {}, "close",
+          "let go of the imaging application (it stays open)", kCloseResults},
+         G::kOwn, F::kRaisesAsMethod, 0),
+    Runs({"GetCurrentPatient", 0x60030003, false, R::kResultCode, S::kOne, kCurrentPatient,
+          false, {}, "current-patient", "read the patient open in the imaging application",
+          kCurrentPatientResults},
+         G::kOwn, F::kRaises, 10),
+    Runs({"FindPatient", 0x60030004, false, R::kResultCode, S::kOne, kFindPatient, true, {},
+          "find-patient", "look a patient up by id", kFindPatientResults},
+         G::kAll, F::kRaises, 20, "PatID"),
+    Runs({"ShowPatient", 0x60030005, false, R::kResultCode, S::kOne, kShowPatient, true,
+          "ShowPatientEx", "show-patient", "open a patient in the imaging application",
+          kShowPatientResults},
+         G::kAll, F::kRaisesAsMethod, 20),
+    Runs({"AddPatient", 0x60030006, false, R::kResultCode, S::kOne, kPatient, true, "AddPatientEx",
+          "add-patient", "send a new patient (short record)", kPatientWriteResults},
+         G::kAll, F::kRaisesAsMethod, 0, "PatID"),
+    Runs({"ChangePatient", 0x60030007, false, R::kResultCode, S::kOne, kPatient, true,
+          "ChangePatientEx", "change-patient",
+          "send changed patient data (short record)", kPatientWriteResults},
+         G::kAll, F::kRaisesAsMethod, 0, "PatID"),
+    Runs({"SearchImage", 0x60030008, false, R::kResultCode, S::kOne, kSearchImage, false, {},
+          "search-image", "describe an image of a patient", kSearchImageResults},
+         G::kAll, F::kReturnsImageFailure, 15, "patientid"),
+    Runs({"GetImage", 0x60030009, false, R::kResultCode, S::kOne, kGetImage, false, {}, "get-image",
+          "have an image file delivered into a folder", kGetImageResults},
+         G::kAll, F::kReturnsImageFailure, 60),
+    Runs({"FindImages", 0x6003000c, false, R::kResultCode, S::kZero, kFindImages, false, {},
+          "find-images", "show the images matching the criteria (no answer awaited)",
+          kFindImagesResults},
+         G::kAll, F::kBoxThenResult, 0),
+    Runs({"GetSelectedImageInfo", 0x6003000d, false, R::kResultCode, S::kOne, kSelectedImage, false,
+          {}, "selected-image", "describe the image selected in the imaging application",
+          kSelectedImageResults},
+         G::kAll, F::kBoxThenResult, 20),
+    Runs({"GetSelectedImageCard", 0x60030011, false, R::kResultCode, S::kOne, kSelectedCard,
+          false, {},
+          "selected-card", "read the image card selected in the imaging application",
+          kSelectedCardResults},
+         G::kAll, F::kRaisesAsMethod, 60),
+    Runs({"UserLogout", 0x60030012, false, R::kResultCode, S::kOne, {}, true, {}, "logout",
+          "log the current user out", kLogoutResults},
+         G::kAllButSession, F::kRaises, 20),
+    Runs({"UserLogin", 0x60030013, false, R::kResultCode, S::kOne, kLogin, true, {}, "login",
+          "log a user in (rights as flags)", kLoginResults},
+         G::kAllButSession, F::kRaisesAsMethod, 20),
+    Runs({"GetCurrentPatientFolder", 0x60030014, false, R::kText, S::kOne, {}, false, {},
+          "patient-folder", "read the current patient's folder from the database"},
+         G::kNone, F::kRaises, 0),
+    Runs({"SetWindowState", 0x60030015, false, R::kResultCode, S::kOne, kWindowState, true, {},
+          "window-state", "place, show or embed the imaging window",
+          kWindowStateResults, OtherResults::kErrorNumber},
+         G::kOwn, F::kReturnsNumber, 0),
+    Runs({"MWLQuery", 0x6003001a, false, R::kResultCode, S::kPositive, kWorklist, false, {},
+          "worklist", "send a worklist query", kWorklistResults},
+         G::kAll, F::kRaisesAsMethod, 20),
+    Runs({"UserGroupLogin", 0x6003001f, false, R::kResultCode, S::kOne, kGroupLogin, true, {},
+          "group-login", "log a user in as member of a group", kLoginResults},
+         G::kAllButSession, F::kRaisesAsMethod, 20),
+    Runs({"UserLoginEx", 0x60030024, false, R::kResultCode, S::kOne, kLoginEx, true, {}, "login-ex",
+          "log a user in (rights as a bit mask)", kLoginResults},
+         G::kAllButSession, F::kRaisesAsMethod, 20),
+    Runs({"GetRespPerson", 0x60030029, false, R::kResultCode, S::kOne, kRespPerson, false, {},
+          "resp-person", "read the responsible person", kRespPersonResults},
+         G::kAll, F::kRaisesAsMethod, 20),
+    Runs({"ShowPatientEx", 0x6003002d, false, R::kResultCode, S::kOne, kShowPatientEx, true, {},
+          "show-patient-ex", "open a patient, with options", kShowPatientResults},
+         G::kAll, F::kRaisesAsMethod, 20),
+    Runs({"ShowObject", 0x60030031, false, R::kResultCode, S::kOne, kShowObject, false, {},
+          "show-object", "open a patient, series, image card or image", kShowObjectResults},
+         G::kAll, F::kRaisesAsMethod, 30),
+    Runs({"GetSessionInfo", 0x60030037, false, R::kResultCode, S::kOne, kSession, false, {},
+          "session",
+          "read who is logged in", kSessionResults},
+         G::kOwn, F::kRaisesAsMethod, 20),
+    Runs({"AddPatientEx", 0x6003003b, false, R::kResultCode, S::kOne, kPatientEx, true, {},
+          "add-patient-ex", "send a new patient (extended record)", kPatientWriteResults},
+         G::kAll, F::kRaisesAsMethod, 0, "PatID"),
+    Runs({"ChangePatientEx", 0x6003003c, false, R::kResultCode, S::kOne, kChangePatientEx, true, {},
+          "change-patient-ex", "send changed patient data (extended record)", kPatientWriteResults},
+         G::kAll, F::kRaisesAsMethod, 0, "PatID"),
+    Runs({"ToFile", 0x6803003e, true, R::kBool, S::kOne, {}, false, {}, "to-file",
+          "tell whether calls go to the text-out file"},
+         G::kNone, F::kCannotFail, 0),
+    Runs({"GetComputerOrClientName", 0x60030051, false, R::kNothing, S::kOne, {}, false, {},
+          "workstation", "read the installation, workstation name and text-out setting again"},
+         G::kNone, F::kBoxThenGoesOn, 0),
+    Runs({"GetGeneralInfo", 0x60030053, false, R::kText, S::kOne, kGeneralInfo, false, {},
+          "general-info", "read general information from the database"},
+         G::kNone, F::kRaises, 0),
 };
 // clang-format on
 

@@ -1,5 +1,6 @@
-// The state of one Appl object and the steps every operation shares: creation and destruction,
-// the guard sequence, the text-out append, and the channel to the imaging application.
+// One Appl object's link to the imaging application: creation and destruction, the steps of the
+// guard sequence that concern the link, and the channel. It owns the reply window and the text-out
+// side, and keeps the link's own state (the application's version, the patient record selected).
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,8 @@
 #include "channel/reply_holding.h"
 #include "link/application_version.h"
 #include "link/call_recorder.h"
+#include "link/reply_window.h"
+#include "link/text_out_side.h"
 #include "environment/trace_log.h"
 #include "link/thread_state.h"
 #include "link/traced_system.h"
@@ -21,14 +24,6 @@
 #include "orvabridge/types.h"
 #include "platform/platform.h"
 #include "platform/runtime_failure.h"
-#include "platform/unique_window.h"
-
-namespace orvabridge::environment {
-class CTimer;
-class CallLog;
-class TextOutFile;
-class SettingsReader;
-}  // namespace orvabridge::environment
 
 namespace orvabridge::link {
 
@@ -58,7 +53,7 @@ class ApplCore {
 
   platform::Platform& platform() { return *platform_; }
   platform::WindowSystem& windows() { return platform_->Windows(); }
-  // The platform's services, with message boxes also written to the trace.
+  // The platform's services, with message boxes also given to the flight recorder and the trace.
   platform::SystemServices& system() { return traced_system_; }
   // The object's trace; null when tracing is off.
   environment::TraceLog* trace() const { return trace_.get(); }
@@ -71,13 +66,9 @@ class ApplCore {
   ThreadState& thread() { return thread_; }
   environment::SettingsReader& settings() { return *settings_; }
 
-  // Text-out mode: the methods with a text-out step only log the call.
-  bool TextOutMode() const { return !text_out_setting.empty(); }
-  // Appends one line to CallLog; a failure shows a message box and the call goes on.
-  void TextOut(const std::string& line);
-  // Writes pending call-log lines to the text-out file (the LinkTimer tick).
-  void FlushCallLog();
-  std::string TextOutFilePath() const;
+  ReplyWindow& reply_window() { return reply_window_; }
+  TextOutSide& text_out() { return text_out_; }
+  const TextOutSide& text_out() const { return text_out_; }
 
   // The steps of the guard sequence (operations/guards.h) that concern the link itself.
   // Re-attaches when TargetWindow is 0. False when it stays 0.
@@ -92,26 +83,16 @@ class ApplCore {
   // The body of GetComputerOrClientName.
   void LoadStartupConfiguration();
 
-  // Per-object state.
-  bool extended_record_flag = false;
-  std::string text_out_setting;
-  std::string computer_name;
-  std::string workstation_name;
-  std::unique_ptr<environment::CallLog> call_log;  // exists only in text-out mode
-  std::unique_ptr<environment::CTimer> link_timer;
-  platform::WindowHandle reply_window;
-  int32_t msg_response = 0;
-  bool form_loaded = false;
-  ApplicationVersion application_version;
-
-  // ISubclass_MsgResponse: reading answers 0 and clears the stored value.
-  int32_t ReadMsgResponse();
+  // What the last attach reported (or what text-out and stub mode take for it).
+  const ApplicationVersion& application_version() const { return application_version_; }
+  void set_application_version(ApplicationVersion version) {
+    application_version_ = std::move(version);
+  }
+  // The patient write sends the extended record unless the short one is selected.
+  bool extended_record() const { return extended_record_; }
+  void select_extended_record(bool extended) { extended_record_ = extended; }
 
  private:
-  // ISubclass_WindowProc: every copy-data message of the reply window goes to the dispatcher.
-  intptr_t OnReplyWindowMessage(const platform::WindowMessage& message);
-  void LoadForm();
-  void UnloadForm();
   // Starts the trace when one is configured: the calls' lines and every request's. Every request
   // goes to the flight recorder, traced or not.
   void OpenTrace();
@@ -128,9 +109,10 @@ class ApplCore {
   channel::ReplyDispatcher dispatcher_;
   channel::Exchanger exchanger_;
   std::unique_ptr<environment::SettingsReader> settings_;
-  std::unique_ptr<environment::TextOutFile> text_out_file_;
-  platform::UniqueWindow form_window_;
-  bool subscribed_ = false;
+  ReplyWindow reply_window_;
+  TextOutSide text_out_;
+  ApplicationVersion application_version_;
+  bool extended_record_ = false;
 };
 
 }  // namespace orvabridge::link

@@ -294,7 +294,7 @@ void CallRecorder::Incident(std::string_view member, const std::string& result) 
     const Clock::time_point now = Clock::now();
     platform::Platform& platform = core_.platform();
     platform::SystemServices& system = platform.System();
-    const std::string version = core_.application_version.text();
+    const std::string version = core_.application_version().text();
     std::string header = "Orvabridge incident\r\n";
     header += "time: " + platform::LocalTimeText(system.LocalNow()) + "\r\n";
     header += "reason: " + reason_ + "\r\n";
@@ -312,9 +312,8 @@ void CallRecorder::Incident(std::string_view member, const std::string& result) 
         "setting FlightRecorderValues: " + OnOff(settings_.values, settings_.values_from) + "\r\n";
     const environment::TraceLog* trace = core_.trace();
     header += "setting Trace: " + (trace != nullptr ? trace->path() : std::string("off")) + "\r\n";
-    header +=
-        "setting text-out: " + (core_.TextOutMode() ? core_.text_out_setting : std::string("off")) +
-        "\r\n";
+    header += "setting text-out: " +
+              (core_.text_out().on() ? core_.text_out().folder() : std::string("off")) + "\r\n";
     std::string events = "events, oldest first (seconds before the incident [thread:object]):\r\n";
     for (const FlightEvent& event : environment::FlightRecorder::Process().Snapshot()) {
       events += EventLine(event, now) + "\r\n";

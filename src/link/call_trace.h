@@ -14,6 +14,7 @@
 #include "link/appl_core.h"
 #include "link/call_recorder.h"
 #include "link/call_log_line.h"
+#include "link/failure_policy.h"
 #include "orvabridge/types.h"
 #include "platform/code_page.h"
 
@@ -122,7 +123,15 @@ const int32_t* RecordedResult(const T&) {
 template <typename Body, typename... Args>
 auto Traced(ApplCore& core, const api::Member& member, Body&& body, Args&... arguments)
     -> decltype(RunBody(body, member, arguments...)) {
-  const auto run = [&]() -> decltype(auto) { return RunBody(body, member, arguments...); };
+  // A member whose run-time failures leave as automation errors has them converted here, inside
+  // the trace and the recorder, so that both keep the error the caller gets.
+  const auto run = [&]() -> decltype(auto) {
+    if (member.on_failure == api::OnFailure::kRaises) {
+      return AsRuntimeError(
+          [&]() -> decltype(auto) { return RunBody(body, member, arguments...); });
+    }
+    return RunBody(body, member, arguments...);
+  };
   CallRecorder& recorder = core.recorder();
   const CallRecorder::Started started =
       recorder.values() ? recorder.Begin(member, {Summarize(arguments)...},

@@ -8,23 +8,19 @@
 #include <optional>
 #include <string>
 
+#include "interface/members.h"
+
 namespace orvabridge::link {
 class ApplCore;
 }
 
 namespace orvabridge::operations {
 
-// Which guard steps a member runs.
-struct GuardSteps {
-  bool ensure_target = true;
-  bool window_check = true;
-  bool session_check = true;
-  const std::string* required = nullptr;  // -5 when empty
-  bool link_checks = true;                // -1, -2, -3
-};
-
+// Runs the steps that `member`'s guards column names (api::Guards::kAll or kAllButSession);
+// `required` is the value of the input its required column names, null for a member without one.
 // The result code of the first step that fails (each written to the trace), or nothing when the
 // member may go on.
-std::optional<int32_t> CheckGuards(link::ApplCore& core, const GuardSteps& steps);
+std::optional<int32_t> CheckGuards(link::ApplCore& core, const api::Member& member,
+                                   const std::string* required = nullptr);
 
 }  // namespace orvabridge::operations

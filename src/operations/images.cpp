@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "channel/protocol.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "link/number_text.h"
@@ -16,10 +17,11 @@ namespace command = channel::command;
 namespace image = channel::image;
 namespace image_query = channel::image_query;
 
-constexpr double kSearchImageTimeoutSeconds = 15.0;
-constexpr double kGetImageTimeoutSeconds = 5.0;
+constexpr double kSearchImageTimeoutSeconds = channel::ReplySeconds(command::kSearchImage);
+static_assert(api::MemberNamed("SearchImage").waits_seconds == kSearchImageTimeoutSeconds);
+constexpr double kGetImageTimeoutSeconds = channel::ReplySeconds(command::kGetImage);
 // Picture -1 is given the long wait.
-constexpr double kGetImageLongTimeoutSeconds = 60.0;
+constexpr double kGetImageLongTimeoutSeconds = api::MemberNamed("GetImage").waits_seconds;
 constexpr double kLongWaitPicture = -1.0;
 
 // The destination folder always ends in one backslash.
@@ -65,7 +67,8 @@ int32_t SearchImage(link::ApplCore& core, const std::string& patientid, const st
                     std::string& ToothGroupname, std::string& comment, std::string& toothgroups,
                     std::string& Xraydata) {
   return link::ResultOnFailure(result::kImageFailure, [&]() -> int32_t {
-    if (auto failed = CheckGuards(core, {.required = &patientid})) return *failed;
+    if (auto failed = CheckGuards(core, api::MemberNamed("SearchImage"), &patientid))
+      return *failed;
     const std::string date = core.system().IsDate(indate) ? indate : " ";
 
     // The reply lands in ImageRecord; its size and original path stay as they were.
@@ -103,7 +106,7 @@ int32_t GetImage(link::ApplCore& core, const std::string& PictureID, const std::
                  std::string& PicturePath) {
   return link::ResultOnFailure(result::kImageFailure, [&]() -> int32_t {
     const std::string folder = FolderText(templib);
-    if (auto failed = CheckGuards(core, {})) return *failed;
+    if (auto failed = CheckGuards(core, api::MemberNamed("GetImage"))) return *failed;
 
     channel::Record<image_query::kSize> request{};
     channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
@@ -140,7 +143,7 @@ int32_t FindImages(link::ApplCore& core, const std::string& PictureID, const std
                    const std::string& Xraydata) {
   return link::ShowBoxAndReturn(
       core.system(), {"FindImages: "}, result::kNothingFound, [&]() -> int32_t {
-        if (auto failed = CheckGuards(core, {})) return *failed;
+        if (auto failed = CheckGuards(core, api::MemberNamed("FindImages"))) return *failed;
         const std::string dates = ImageDateCriteria(core, FromDate, ToDate);
 
         // Built in ImageRecord itself: the original path stays as the last exchange left it.

@@ -20,9 +20,11 @@ namespace generic = channel::generic;
 
 constexpr int32_t kFrontWhenNamed = 0;
 constexpr int32_t kFrontAlways = 1;
-constexpr double kConfirmSeconds = 20.0;
+// The imaging application has this long to report the patient asked for.
+constexpr double kConfirmSeconds = api::MemberNamed("ShowPatientEx").waits_seconds;
 constexpr double kPollPauseSeconds = 0.5;
-constexpr double kShowObjectTimeoutSeconds = 30.0;
+// Longer than the generic exchange's usual wait: opening an object may load images.
+constexpr double kShowObjectTimeoutSeconds = api::MemberNamed("ShowObject").waits_seconds;
 // Imaging applications of version 3.0 are maximised whenever they are brought to the front.
 constexpr std::string_view kMaximizeVersion = "3.0";
 
@@ -31,7 +33,7 @@ void ForceTargetToFront(link::ApplCore& core) {
 }
 
 void MaximizeOldVersion(link::ApplCore& core) {
-  if (core.application_version.text().starts_with(kMaximizeVersion)) {
+  if (core.application_version().text().starts_with(kMaximizeVersion)) {
     core.windows().ShowWindowAsync(core.thread().target_window, platform::kSwMaximize);
   }
 }
@@ -55,12 +57,12 @@ void SendShowPatient(link::ApplCore& core, const std::string& PatID, int32_t lOp
 
 int32_t ShowPatientBody(link::ApplCore& core, const std::string& PatID, int32_t lOptions,
                         link::CallLog call_log) {
-  if (core.TextOutMode()) {
-    core.TextOut(call_log.Line());
+  if (core.text_out().on()) {
+    core.text_out().Append(call_log.Line());
     return result::kSuccess;
   }
   const bool to_front = BringToFront(lOptions, !PatID.empty());
-  if (auto failed = CheckGuards(core, {})) return *failed;
+  if (auto failed = CheckGuards(core, api::MemberNamed("ShowPatientEx"))) return *failed;
 
   SendShowPatient(core, PatID, lOptions);
   if (to_front) {
@@ -127,7 +129,7 @@ int32_t ShowObject(link::ApplCore& core, soObjectTypes ObjectType, int32_t lDBID
   return link::RaiseMethodError("ShowObject", [&]() -> int32_t {
     // No text-out short cut: the request goes out in text-out mode too.
     const bool to_front = BringToFront(lOptions, lDBID != 0 || !sUID.empty());
-    if (auto failed = CheckGuards(core, {})) return *failed;
+    if (auto failed = CheckGuards(core, api::MemberNamed("ShowObject"))) return *failed;
 
     // The patient path is ShowPatientEx's own, with its arguments: in text-out mode it writes
     // ShowPatientEx's line.

@@ -13,8 +13,9 @@ namespace {
 namespace patient = channel::patient;
 namespace command = channel::command;
 
-const char* MethodName(PatientWrite kind) {
-  return kind == PatientWrite::kAdd ? "AddPatientEx" : "ChangePatientEx";
+const api::Member& MemberOf(PatientWrite kind) {
+  return kind == PatientWrite::kAdd ? api::MemberNamed("AddPatientEx")
+                                    : api::MemberNamed("ChangePatientEx");
 }
 
 uint32_t CommandCode(PatientWrite kind, bool extended) {
@@ -48,15 +49,15 @@ void FillRecord(const channel::FieldCodec& codec, std::span<std::byte> record, b
 
 int32_t WritePatient(link::ApplCore& core, PatientWrite kind, const PatientArguments& arguments,
                      link::CallLog call_log) {
-  return link::RaiseMethodError(MethodName(kind), [&]() -> int32_t {
-    if (core.TextOutMode()) {
-      core.TextOut(call_log.Line());
+  return link::RaiseMethodError(MemberOf(kind).name, [&]() -> int32_t {
+    if (core.text_out().on()) {
+      core.text_out().Append(call_log.Line());
       return result::kSuccess;
     }
-    if (auto failed = CheckGuards(core, {.required = &arguments.PatID})) return *failed;
+    if (auto failed = CheckGuards(core, MemberOf(kind), &arguments.PatID)) return *failed;
 
     // Read only now: a re-attach inside the guards selects the extended record again.
-    const bool extended = core.extended_record_flag;
+    const bool extended = core.extended_record();
     channel::Record<patient::kExtendedSize> record{};
     const auto sent =
         std::span<std::byte>(record).first(extended ? patient::kExtendedSize : patient::kShortSize);

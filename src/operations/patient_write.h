@@ -41,9 +41,9 @@ template <class Call>
 int32_t WithShortRecord(link::ApplCore& core, Call&& call) {
   struct Restore {
     link::ApplCore& core;
-    ~Restore() { core.extended_record_flag = true; }
+    ~Restore() { core.select_extended_record(true); }
   } restore{core};
-  core.extended_record_flag = false;
+  core.select_extended_record(false);
   return std::forward<Call>(call)();
 }
 

@@ -1,6 +1,7 @@
 #include "operations/patients.h"
 
 #include "link/call_log_line.h"
+#include "channel/protocol.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "operations/outcome.h"
@@ -10,9 +11,11 @@ namespace orvabridge::operations {
 namespace {
 
 namespace command = channel::command;
-
-constexpr double kCurrentPatientTimeoutSeconds = 10.0;
-constexpr double kFindPatientTimeoutSeconds = 20.0;
+// Each member waits for its answer as long as the protocol gives its request.
+static_assert(api::MemberNamed("GetCurrentPatient").waits_seconds ==
+              channel::ReplySeconds(command::kCurrentPatient));
+static_assert(api::MemberNamed("FindPatient").waits_seconds ==
+              channel::ReplySeconds(command::kFindPatient));
 
 }  // namespace
 
@@ -31,8 +34,7 @@ int32_t GetCurrentPatient(link::ApplCore& core, std::string& PatID, std::string&
 
   channel::Record<channel::patient::kShortSize> request{};
   channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
-  const auto reply =
-      core.exchanger().Exchange(command::kCurrentPatient, request, kCurrentPatientTimeoutSeconds);
+  const auto reply = core.exchanger().Exchange(command::kCurrentPatient, request);
   if (auto failed = MapReadOutcome(reply, command::kCurrentPatient)) return *failed;
 
   const auto& patient = core.holding().Last<channel::CurrentPatientReply>();
@@ -53,19 +55,18 @@ int32_t GetCurrentPatient(link::ApplCore& core, std::string& PatID, std::string&
 
 int32_t FindPatient(link::ApplCore& core, std::string& PatID, std::string& FName,
                     std::string& LName, link::CallLog call_log) {
-  if (core.TextOutMode()) {
-    core.TextOut(call_log.Line());
+  if (core.text_out().on()) {
+    core.text_out().Append(call_log.Line());
     FName.clear();
     LName.clear();
     return result::kNothingFound;
   }
-  if (auto failed = CheckGuards(core, {.required = &PatID})) return *failed;
+  if (auto failed = CheckGuards(core, api::MemberNamed("FindPatient"), &PatID)) return *failed;
 
   channel::Record<channel::find_patient::kSize> request{};
   channel::WriteI32(request, channel::kSizeField, static_cast<int32_t>(request.size()));
   core.codec().WriteText(request, channel::find_patient::kPatientId, PatID);
-  const auto reply =
-      core.exchanger().Exchange(command::kFindPatient, request, kFindPatientTimeoutSeconds);
+  const auto reply = core.exchanger().Exchange(command::kFindPatient, request);
   if (auto failed = MapReadOutcome(reply, command::kFindPatient)) return *failed;
 
   const auto& found = core.holding().Last<channel::FoundPatientReply>();

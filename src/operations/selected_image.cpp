@@ -3,6 +3,7 @@
 #include <iterator>
 #include <memory>
 
+#include "channel/protocol.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "link/failure_policy.h"
@@ -15,11 +16,13 @@ namespace orvabridge::operations {
 namespace {
 
 namespace command = channel::command;
+// Each member waits for its answer as long as the protocol gives its request.
+static_assert(api::MemberNamed("GetSelectedImageInfo").waits_seconds ==
+              channel::ReplySeconds(command::kSelectedImage));
+static_assert(api::MemberNamed("GetSelectedImageCard").waits_seconds ==
+              channel::ReplySeconds(command::kSelectedImageCard));
 namespace image = channel::image;
 namespace image_card = channel::image_card;
-
-constexpr double kSelectedImageTimeoutSeconds = 20.0;
-constexpr double kSelectedImageCardTimeoutSeconds = 60.0;
 
 int16_t FlagValue(bool value) { return value ? 1 : 0; }
 
@@ -31,7 +34,8 @@ int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::
                              std::string& toothgroups, std::string& Xraydata) {
   return link::ShowBoxAndReturn(
       core.system(), {"GetSelectedImageInfo: "}, result::kNothingFound, [&]() -> int32_t {
-        if (auto failed = CheckGuards(core, {})) return *failed;
+        if (auto failed = CheckGuards(core, api::MemberNamed("GetSelectedImageInfo")))
+          return *failed;
 
         auto& record = core.holding().image_record;
         const auto& codec = core.codec();
@@ -46,8 +50,7 @@ int32_t GetSelectedImageInfo(link::ApplCore& core, std::string& PictureID, std::
         codec.WriteText(record, image::kOriginalPath, OrgPath);
         channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
 
-        const auto reply = core.exchanger().Exchange(command::kSelectedImage, record,
-                                                     kSelectedImageTimeoutSeconds);
+        const auto reply = core.exchanger().Exchange(command::kSelectedImage, record);
         if (auto failed = MapReadOutcome(reply, command::kSelectedImage)) return *failed;
 
         const auto& selected = core.holding().Last<channel::SelectedImageReply>();
@@ -71,7 +74,8 @@ int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::st
   return link::RaiseMethodError(
       "GetSelectedImageCard",
       [&]() -> int32_t {
-        if (auto failed = CheckGuards(core, {})) return *failed;
+        if (auto failed = CheckGuards(core, api::MemberNamed("GetSelectedImageCard")))
+          return *failed;
 
         // Twenty kilobytes: kept off the stack.
         auto request = std::make_unique<channel::Record<image_card::kSize>>();
@@ -86,8 +90,7 @@ int32_t GetSelectedImageCard(link::ApplCore& core, int32_t& ImageCardID, std::st
         channel::WriteI16(record, image_card::kGetImages, FlagValue(bGetImages));
         channel::WriteI16(record, image_card::kGetOriginals, FlagValue(bGetOriginals));
 
-        const auto reply = core.exchanger().Exchange(command::kSelectedImageCard, record,
-                                                     kSelectedImageCardTimeoutSeconds);
+        const auto reply = core.exchanger().Exchange(command::kSelectedImageCard, record);
         if (auto failed = MapReadOutcome(reply, command::kSelectedImageCard)) return *failed;
 
         const auto& card = core.holding().Last<channel::ImageCardReply>();

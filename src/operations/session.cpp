@@ -3,7 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "channel/protocol.h"
 #include "channel/codec.h"
+#include "interface/members.h"
 #include "link/appl_core.h"
 #include "link/failure_policy.h"
 #include "link/number_text.h"
@@ -11,12 +13,14 @@
 #include "operations/outcome.h"
 
 namespace orvabridge::operations {
+
+// Each member waits for its answer as long as the protocol gives its request.
+static_assert(api::MemberNamed("GetSessionInfo").waits_seconds ==
+              channel::ReplySeconds(channel::command::kGeneric));
 namespace {
 
 using channel::generic::kText;
 namespace generic = channel::generic;
-
-constexpr double kSessionTimeoutSeconds = 20.0;
 
 struct SessionReply {
   int32_t result = 0;
@@ -86,7 +90,7 @@ int32_t QuerySession(link::ApplCore& core, platform::WindowHandle confirmed, int
     const bool just_confirmed = confirmed && confirmed == core.thread().target_window;
     if (!just_confirmed && !core.TargetStillWindow()) return result::kNoTargetWindow;
     // Applications older than the session query cannot answer it: let everyone through.
-    if (!NewerVersionAvailable(core, core.application_version, kSessionQueryVersion)) {
+    if (!NewerVersionAvailable(core, core.application_version(), kSessionQueryVersion)) {
       Put(IsLoggedIn, true);
       return result::kSuccess;
     }
@@ -97,8 +101,7 @@ int32_t QuerySession(link::ApplCore& core, platform::WindowHandle confirmed, int
     channel::WriteI32(record, generic::kSubCommand, generic::kSessionInfo);
     core.codec().WriteText(record, kText[5], TextOf(sextra));
 
-    const auto reply =
-        core.exchanger().Exchange(channel::command::kGeneric, record, kSessionTimeoutSeconds);
+    const auto reply = core.exchanger().Exchange(channel::command::kGeneric, record);
     if (auto failed = MapUserOutcome(reply, channel::command::kGeneric)) return *failed;
 
     SessionReply session = SessionOf(core.holding().Last<channel::GenericReply>());

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "link/call_log_line.h"
+#include "channel/protocol.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "link/failure_policy.h"
@@ -16,9 +17,15 @@ namespace orvabridge::operations {
 namespace {
 
 namespace command = channel::command;
+// Each member waits for its answer as long as the protocol gives its request.
+static_assert(api::MemberNamed("UserLogin").waits_seconds ==
+              channel::ReplySeconds(command::kUserLogin));
+static_assert(api::MemberNamed("UserGroupLogin").waits_seconds ==
+              channel::ReplySeconds(command::kUserGroupLogin));
+static_assert(api::MemberNamed("UserLogout").waits_seconds ==
+              channel::ReplySeconds(command::kUserLogout));
 namespace login = channel::login;
 
-constexpr double kLoginTimeoutSeconds = 20.0;
 constexpr int32_t kHighestChangeRightsMethod = UseSpecifiedRights;
 
 // The arguments every login form shares.
@@ -35,6 +42,7 @@ struct LoginArguments {
 };
 
 struct LoginForm {
+  const api::Member& member;
   uint32_t code;
   channel::WatchWindow watch;
   // Writes the form's own fields (rights, group) into the login record.
@@ -47,7 +55,7 @@ int16_t FlagOf(const bool* flag) { return flag != nullptr && *flag ? 1 : 0; }
 bool BlankName(const std::string& name) { return name.find_first_not_of(' ') == std::string::npos; }
 
 int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm& form) {
-  if (auto failed = CheckGuards(core, {.session_check = false})) return *failed;
+  if (auto failed = CheckGuards(core, form.member)) return *failed;
   // Only the check ignores surrounding spaces; the name goes out as the caller wrote it.
   if (BlankName(args.LoginName)) return result::kEmptyArgument;
   const int32_t change_rights = ValueOr0(args.ChangeRightsMethod);
@@ -70,7 +78,7 @@ int32_t Login(link::ApplCore& core, const LoginArguments& args, const LoginForm&
   form.fill(record);
   channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
 
-  const auto reply = core.exchanger().Exchange(form.code, record, kLoginTimeoutSeconds, form.watch);
+  const auto reply = core.exchanger().Exchange(form.code, record, form.watch);
   if (auto failed = MapUserOutcome(reply, form.code)) return *failed;
 
   // The names come back whatever the result says.
@@ -110,12 +118,13 @@ int32_t UserLogin(link::ApplCore& core, const std::string& LoginName, const std:
                   const bool* AdminRights, const std::string* WorkstationName,
                   link::CallLog call_log) {
   return link::RaiseMethodError("UserLogin", [&]() -> int32_t {
-    if (core.TextOutMode()) {
-      core.TextOut(call_log.Line());
+    if (core.text_out().on()) {
+      core.text_out().Append(call_log.Line());
       return result::kSuccess;
     }
     const LoginForm form{
-        command::kUserLogin, channel::WatchWindow::kYes, [&](std::span<std::byte> record) {
+        api::MemberNamed("UserLogin"), command::kUserLogin, channel::WatchWindow::kYes,
+        [&](std::span<std::byte> record) {
           channel::WriteI16(record, login::kAdminRights, FlagOf(AdminRights));
           channel::WriteI16(record, login::kApproveRights, FlagOf(ApproveRights));
           channel::WriteI16(record, login::kDeleteRights, FlagOf(DeleteRights));
@@ -140,12 +149,12 @@ int32_t UserLoginEx(link::ApplCore& core, const std::string& LoginName, const st
                     const std::string* WorkstationName, link::CallLog call_log) {
   return link::RaiseMethodError("Userloginex", [&]() -> int32_t {
     const int32_t rights = ValueOr0(lRights);
-    if (core.TextOutMode()) {
-      core.TextOut(call_log.Line());
+    if (core.text_out().on()) {
+      core.text_out().Append(call_log.Line());
       return result::kSuccess;
     }
-    const LoginForm form{command::kUserLogin, channel::WatchWindow::kYes,
-                         [rights](std::span<std::byte> record) {
+    const LoginForm form{api::MemberNamed("UserLoginEx"), command::kUserLogin,
+                         channel::WatchWindow::kYes, [rights](std::span<std::byte> record) {
                            for (const auto& right : kRightBits) {
                              channel::WriteI16(record, right.flag, (rights & right.bit) ? 1 : 0);
                            }
@@ -166,13 +175,13 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
                        std::string* UserLastname, const int32_t* ChangeRightsMethod,
                        const std::string* WorkstationName, link::CallLog call_log) {
   return link::RaiseMethodError("UserGroupLogin", [&]() -> int32_t {
-    if (core.TextOutMode()) {
-      core.TextOut(call_log.Line());
+    if (core.text_out().on()) {
+      core.text_out().Append(call_log.Line());
       return result::kSuccess;
     }
     // A group login keeps waiting even when the application's window goes away meanwhile.
-    const LoginForm form{command::kUserGroupLogin, channel::WatchWindow::kNo,
-                         [&](std::span<std::byte> record) {
+    const LoginForm form{api::MemberNamed("UserGroupLogin"), command::kUserGroupLogin,
+                         channel::WatchWindow::kNo, [&](std::span<std::byte> record) {
                            core.codec().WriteText(record, login::kUserGroup, UserGroup);
                          }};
     return Login(core,
@@ -183,16 +192,16 @@ int32_t UserGroupLogin(link::ApplCore& core, const std::string& LoginName,
 }
 
 int32_t UserLogout(link::ApplCore& core, link::CallLog call_log) {
-  if (core.TextOutMode()) {
-    core.TextOut(call_log.Line());
+  if (core.text_out().on()) {
+    core.text_out().Append(call_log.Line());
     return result::kSuccess;
   }
-  if (auto failed = CheckGuards(core, {.session_check = false})) return *failed;
+  if (auto failed = CheckGuards(core, api::MemberNamed("UserLogout"))) return *failed;
 
   auto& record = core.holding().login_record;
   // A reply too short to carry a result leaves 0 here.
   channel::WriteI32(record, login::kChangeRightsOrResult, 0);
-  const auto reply = core.exchanger().Exchange(command::kUserLogout, {}, kLoginTimeoutSeconds);
+  const auto reply = core.exchanger().Exchange(command::kUserLogout, {});
   if (auto failed = MapUserOutcome(reply, command::kUserLogout, result::kEmptyArgument)) {
     return *failed;
   }

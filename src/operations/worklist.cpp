@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "channel/protocol.h"
 #include "channel/codec.h"
 #include "link/appl_core.h"
 #include "link/failure_policy.h"
@@ -15,10 +16,13 @@ namespace orvabridge::operations {
 namespace {
 
 namespace command = channel::command;
+// Each member waits for its answer as long as the protocol gives its request.
+static_assert(api::MemberNamed("MWLQuery").waits_seconds ==
+              channel::ReplySeconds(command::kGeneric));
+static_assert(api::MemberNamed("GetRespPerson").waits_seconds ==
+              channel::ReplySeconds(command::kGeneric));
 namespace generic = channel::generic;
 using generic::kText;
-
-constexpr double kGenericTimeoutSeconds = 20.0;
 
 // Sends GenericRecord as it stands, with its size and `sub_command`, and waits for reply 1500.
 // Bytes the request does not set go out as the previous 1500 exchange left them.
@@ -26,7 +30,7 @@ std::optional<int32_t> ExchangeGeneric(link::ApplCore& core, int32_t sub_command
   auto& record = core.holding().generic_record;
   channel::WriteI32(record, channel::kSizeField, static_cast<int32_t>(record.size()));
   channel::WriteI32(record, generic::kSubCommand, sub_command);
-  const auto reply = core.exchanger().Exchange(command::kGeneric, record, kGenericTimeoutSeconds);
+  const auto reply = core.exchanger().Exchange(command::kGeneric, record);
   return MapUserOutcome(reply, command::kGeneric);
 }
 
@@ -37,7 +41,7 @@ int32_t GetRespPerson(link::ApplCore& core, int32_t* rpID, std::string* rpPrefix
                       std::string* rpShortname, std::string* rpContactInfo, std::string* rpEMail,
                       std::string* rpLoginname, int32_t* rpType) {
   return link::RaiseMethodError("GetRespPerson", [&]() -> int32_t {
-    if (auto failed = CheckGuards(core, {})) return *failed;
+    if (auto failed = CheckGuards(core, api::MemberNamed("GetRespPerson"))) return *failed;
     if (auto failed = ExchangeGeneric(core, generic::kResponsiblePerson)) return *failed;
 
     const auto& person = core.holding().Last<channel::GenericReply>();
@@ -59,7 +63,7 @@ int32_t MWLQuery(link::ApplCore& core, const std::string* PatID, const std::stri
                  const std::string* AccNo, const std::string* ProcID, const double* StartDate,
                  const std::string* StationAE, const std::string* Modality) {
   return link::RaiseMethodError("MWLQuery", [&]() -> int32_t {
-    if (auto failed = CheckGuards(core, {})) return *failed;
+    if (auto failed = CheckGuards(core, api::MemberNamed("MWLQuery"))) return *failed;
 
     auto& record = core.holding().generic_record;
     const auto& codec = core.codec();

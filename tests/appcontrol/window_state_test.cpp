@@ -206,12 +206,11 @@ TEST_F(CloseApplicationTest, NeverClosesTheImagingApplication) {
   EXPECT_TRUE(peer.requests().empty());
 
   // Without its hidden window the object forgets the link.
-  CoreOf(*appl).form_loaded = false;
+  CoreOf(*appl).reply_window().Unload();
   EXPECT_EQ(appl->CloseApplication(), -1);
   EXPECT_FALSE(link::ThisThread().target_window);
-  EXPECT_FALSE(CoreOf(*appl).form_loaded);
+  EXPECT_FALSE(CoreOf(*appl).reply_window().loaded());
   EXPECT_TRUE(platform_->Windows().IsWindow(peer.control_window()));
-  CoreOf(*appl).form_loaded = true;  // so that destruction still unloads the hidden window
 }
 
 }  // namespace

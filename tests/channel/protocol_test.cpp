@@ -26,6 +26,13 @@ TEST(ProtocolTable, CodesAreUniqueNamedAndEveryRecordBelongsToOne) {
     if (info.reply_counts_at_exact_size) {
       EXPECT_TRUE(info.reply && RecordSize(*info.reply) > 0) << info.name;
     }
+    // A request waits for its answer exactly when the channel knows one; the attach reply comes
+    // to a broadcast, whose wait the search sets.
+    if (info.request) {
+      EXPECT_EQ(info.awaits_reply(), info.reply.has_value()) << info.name;
+    } else {
+      EXPECT_FALSE(info.awaits_reply()) << info.name;
+    }
   }
   for (RecordKind kind :
        {RecordKind::kNone, RecordKind::kAttachReply, RecordKind::kFindPatient,

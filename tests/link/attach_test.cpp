@@ -94,7 +94,7 @@ TEST_F(AttachTest, EveryWindowOfTheFirstClassIsAskedBeforeAnyOfTheSecondAtEveryD
   window(a, "Other", frame);  // the title does not match
 
   const std::string classes[] = {a, b};
-  appcontrol::FindControlWindows(core, "ORVANT", classes, core.reply_window);
+  appcontrol::FindControlWindows(core, "ORVANT", classes, core.reply_window().handle());
   // Newest top-level window first, each followed by its descendants.
   EXPECT_EQ(asked, (std::vector<std::string>{"Orvanta 3", "Orvanta 1", "Orvanta 2", "Orvanta 4"}));
   EXPECT_EQ(core.thread().search_class_name, b);

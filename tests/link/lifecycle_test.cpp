@@ -16,7 +16,7 @@ TEST_F(LifecycleTest, ObjectsOfOneThreadShareTheLinkAndDestroyingOneDropsIt) {
   auto first = MakeAppl();
   auto second = MakeAppl();
   EXPECT_NE(link::ThisThread().control_message_id, 0u);
-  EXPECT_NE(CoreOf(*first).reply_window, CoreOf(*second).reply_window);
+  EXPECT_NE(CoreOf(*first).reply_window().handle(), CoreOf(*second).reply_window().handle());
 
   std::string name, version = "NoLaunch";
   ASSERT_EQ(first->InitApplication(name, version), 1);
@@ -25,16 +25,16 @@ TEST_F(LifecycleTest, ObjectsOfOneThreadShareTheLinkAndDestroyingOneDropsIt) {
   first.reset();
   EXPECT_FALSE(link::ThisThread().target_window);
   // The survivor re-attaches by itself on its next request, with a new reply window.
-  const auto before = CoreOf(*second).reply_window;
+  const auto before = CoreOf(*second).reply_window().handle();
   bool logged_in = false;
   EXPECT_EQ(second->GetSessionInfo(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                    &logged_in),
             1);
   EXPECT_TRUE(logged_in);
   EXPECT_EQ(peer.attach_requests(), 2u);
-  EXPECT_NE(CoreOf(*second).reply_window, before);
+  EXPECT_NE(CoreOf(*second).reply_window().handle(), before);
   EXPECT_FALSE(platform_->Windows().IsWindow(before));
-  EXPECT_TRUE(CoreOf(*second).extended_record_flag);
+  EXPECT_TRUE(CoreOf(*second).extended_record());
 }
 
 TEST_F(LifecycleTest, ToFileFollowsTheTextOutSetting) {

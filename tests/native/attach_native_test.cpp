@@ -91,8 +91,8 @@ TEST_F(AttachNativeTest, MissingClassLibraryGivesMinusFiveWithoutABox) {
   platform_ = platform::desk::Desktop::Create();  // nothing installed
   auto appl = MakeAppl();
   EXPECT_TRUE(link::ThisThread().installation.class_library_missing);
-  EXPECT_EQ(CoreOf(*appl).computer_name, "");
-  EXPECT_EQ(CoreOf(*appl).workstation_name, "");
+  EXPECT_EQ(CoreOf(*appl).text_out().computer_name(), "");
+  EXPECT_EQ(CoreOf(*appl).text_out().workstation_name(), "");
   std::string name, version;
   EXPECT_EQ(appl->InitApplication(name, version), -5);
   EXPECT_TRUE(desktop().MessageBoxes().empty());

@@ -133,13 +133,11 @@ class AttachedTest : public LinkTest {
       EXPECT_FALSE(platform_->Windows().IsVisible(peer_->control_window()));
     }
     StartOld();
-    core().form_loaded = false;
+    core().reply_window().Unload();
     EXPECT_EQ(call(), -1);
-    core().form_loaded = true;
-    const auto reply_window = core().reply_window;
-    core().reply_window = platform::WindowHandle();
+    core().reply_window().Load();
     EXPECT_EQ(call(), -2);
-    core().reply_window = reply_window;
+    core().reply_window().Subscribe();
     const auto message = core().thread().control_message_id;
     core().thread().control_message_id = 0;
     EXPECT_EQ(call(), -3);

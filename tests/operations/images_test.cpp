@@ -106,7 +106,8 @@ TEST_F(ImagesTest, SearchIgnoresMisSizedAndStaleReplies) {
   }
   // An answer that comes after its request gave up is not taken by the next request.
   serve_ = nullptr;
-  peer_->Reply(core().reply_window, command::kSearchImage, ImageRecordBytes(codec(), kPanorama));
+  peer_->Reply(core().reply_window().handle(), command::kSearchImage,
+               ImageRecordBytes(codec(), kPanorama));
   EXPECT_TRUE(core().holding().image_reply_flag);
   EXPECT_EQ(Search("P-2", "", out), 0);
   EXPECT_EQ(out.picture, "p");
@@ -162,7 +163,8 @@ TEST_F(ImagesTest, GetImageTimeOutOrPictureIdThatIsNoNumber) {
 }
 
 TEST_F(ImagesTest, GetImageIgnoresStaleAndMisSizedReplies) {
-  peer_->Reply(core().reply_window, command::kGetImage, QueryRecord(codec(), "", "", "C:\\stale"));
+  peer_->Reply(core().reply_window().handle(), command::kGetImage,
+               QueryRecord(codec(), "", "", "C:\\stale"));
   Answer(command::kGetImage, [&] {
     auto reply = QueryRecord(codec(), "", "", "C:\\short");
     reply.pop_back();

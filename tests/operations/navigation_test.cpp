@@ -159,7 +159,7 @@ TEST_F(NavigationTest, TextOutLogsShowPatientButShowObjectStillChecksAndSends) {
   Start();
   std::string id = "P-1";
   EXPECT_EQ(appl_->ShowPatient(id), 1);
-  EXPECT_EQ(core().call_log->lines(),
+  EXPECT_EQ(core().text_out().pending()->lines(),
             (std::deque<std::string>{"InitApplication ;  ; NoLaunch", "ShowPatientEx ; P-1 ; 0"}));
   EXPECT_TRUE(peer_->requests().empty());
 

@@ -70,7 +70,7 @@ TEST_F(PatientWriteTest, EachMethodSendsItsCodeAndRecordFormAndChangesNoArgument
   const Patient before = p;
   EXPECT_EQ(Add(p), 1);
   // The plain methods use the short form for their own call only.
-  EXPECT_TRUE(core().extended_record_flag);
+  EXPECT_TRUE(core().extended_record());
   EXPECT_EQ(AddEx(p), 1);
   EXPECT_EQ(Change(p), 1);
   EXPECT_EQ(ChangeEx(p), 1);
@@ -128,7 +128,7 @@ TEST_F(PatientWriteTest, ErrorRaisedInsideAPlainMethodStillRestoresTheExtendedRe
   EXPECT_EQ(error.description().rfind("Orvabridge.Appl.AddPatientEx error -100\r\n", 0), 0u)
       << error.description();
   EXPECT_EQ(ErrorOf([&] { Change(p); }).source(), "Orvabridge.Appl.ChangePatientEx");
-  EXPECT_TRUE(core().extended_record_flag);
+  EXPECT_TRUE(core().extended_record());
   EXPECT_TRUE(Sent().empty());
   session_reply_ = nullptr;
   EXPECT_EQ(AddEx(p), 1);
@@ -166,10 +166,11 @@ TEST_F(PatientWriteTextOutTest, EachCallLogsOneLineAndSendsNothing) {
   const std::string middle =
       " ; Ann ; Berg ; F ; Main St 1 ; 0301 ; 0302 ; 0170 ; ann@example.org ; 1970-01-31 ; "
       "allergic ; ";
-  EXPECT_EQ(core().call_log->lines(), (std::deque<std::string>{"ChangePatientEx ; P-100" + middle,
-                                                               "AddPatientEx ; " + middle}));
+  EXPECT_EQ(
+      core().text_out().pending()->lines(),
+      (std::deque<std::string>{"ChangePatientEx ; P-100" + middle, "AddPatientEx ; " + middle}));
   EXPECT_FALSE(link::ThisThread().target_window);
-  EXPECT_TRUE(core().extended_record_flag);
+  EXPECT_TRUE(core().extended_record());
 }
 
 }  // namespace

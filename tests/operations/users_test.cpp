@@ -235,7 +235,7 @@ TEST_F(UsersTextOutTest, EachCallLogsItsLineAndSucceeds) {
   EXPECT_EQ(appl_->UserLogin(name, password, nullptr, nullptr, nullptr, nullptr, nullptr, &lowest),
             1);
   const std::string none = " ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; ";
-  EXPECT_EQ(core().call_log->lines(),
+  EXPECT_EQ(core().text_out().pending()->lines(),
             (std::deque<std::string>{
                 "UserLogin ; ann ; pw ;  ;  ; Dr ;  ;  ; 2 ; 1 ; 0 ; 0 ; 0 ; 0 ; 0 ; 0 ; 1 ; ",
                 "UserLogin ; " + blank + " ; pw ;  ;  ;  ;  ;  ; 0" + none,

@@ -2,6 +2,8 @@
 // in lines that fit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 
 #include "calls/commands.h"
@@ -29,6 +31,12 @@ TEST(OrvactlHelp, OverviewListsEveryCommandWithItsMember) {
   EXPECT_NE(text.find("  demo "), std::string::npos);
 }
 
+// The help's lines joined into one, so that a phrase may be found across a line break.
+std::string Joined(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', ' ');
+  return text;
+}
+
 TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputAndShowsEnumerationsAndResults) {
   for (const CommandEntry& command : Commands()) {
     const std::string text = CommandHelp(command);
@@ -46,6 +54,16 @@ TEST(OrvactlHelp, CommandHelpNamesEveryOptionAndOutputAndShowsEnumerationsAndRes
   EXPECT_NE(show_object.find("[patient, series, imagecard, image]"), std::string::npos)
       << show_object;
   EXPECT_NE(show_object.find("-6    no reply within 30 seconds"), std::string::npos);
+  EXPECT_NE(Joined(show_object).find("Waits up to 30 seconds"), std::string::npos) << show_object;
+
+  // What runs before the send comes from the member's row: the session question only where it
+  // is asked, the required input by name.
+  const std::string find = Joined(CommandHelp(*FindCommand("find-patient")));
+  EXPECT_NE(find.find("logged in (-12)"), std::string::npos) << find;
+  EXPECT_NE(find.find("checks that PatID is not empty (-5)"), std::string::npos) << find;
+  const std::string login = CommandHelp(*FindCommand("login"));
+  EXPECT_EQ(login.find("(-12)"), std::string::npos) << login;
+  EXPECT_NE(CommandHelp(*FindCommand("window-state")).find("any other value"), std::string::npos);
 }
 
 TEST(OrvactlTextLayout, FillsItemsIntoLinesThatFit) {

@@ -218,7 +218,7 @@ class TextOutFaultTest : public FaultMatrixTest {
     SetMachineSetting("Orvabridge", "OrvabridgeTXTOUT", folder_);
     appl_ = MakeAppl(1.0);
     ASSERT_TRUE(appl_->ToFile());
-    const std::string workstation = CoreOf(*appl_).workstation_name;
+    const std::string workstation = CoreOf(*appl_).text_out().workstation_name();
     file_ = folder_ + workstation + "\\" + workstation + ".TXT";
     ::SetFileAttributesA(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(file_.c_str());

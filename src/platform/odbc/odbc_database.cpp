@@ -35,8 +35,8 @@ class OdbcConnection final : public DbConnection {
 OdbcHandle MakeEnvironment() {
   OdbcHandle environment(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
   const auto version = reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(SQL_OV_ODBC3));
-  Check(SQLSetEnvAttr(environment.get(), SQL_ATTR_ODBC_VERSION, version, 0), SQL_HANDLE_ENV,
-        environment.get(), "SQLSetEnvAttr");
+  Check(DriverManager().SetEnvAttr(environment.get(), SQL_ATTR_ODBC_VERSION, version, 0),
+        SQL_HANDLE_ENV, environment.get(), "SQLSetEnvAttr");
   return environment;
 }
 
@@ -54,9 +54,9 @@ std::unique_ptr<DbConnection> Open(std::string_view connection_string, Prepare p
   OdbcHandle connection(SQL_HANDLE_DBC, environment.get());
   prepare(connection.get());
   SQLSMALLINT completed_length = 0;
-  Check(SQLDriverConnectW(connection.get(), nullptr, text.data(),
-                          static_cast<SQLSMALLINT>(wide.size()), nullptr, 0, &completed_length,
-                          SQL_DRIVER_NOPROMPT),
+  Check(DriverManager().DriverConnectW(connection.get(), nullptr, text.data(),
+                                       static_cast<SQLSMALLINT>(wide.size()), nullptr, 0,
+                                       &completed_length, SQL_DRIVER_NOPROMPT),
         SQL_HANDLE_DBC, connection.get(), "SQLDriverConnectW");
   connection.MarkConnected();
   return std::make_unique<OdbcConnection>(std::move(environment), std::move(connection));
@@ -73,11 +73,11 @@ std::unique_ptr<DbConnection> OdbcDatabase::ConnectToRead(std::string_view conne
   return Open(connection_string, [&](SQLHDBC connection) {
     // Drivers that do not know an attribute refuse it; the connection is made all the same.
     const auto seconds = static_cast<uintptr_t>(login_limit.count() > 0 ? login_limit.count() : 1);
-    SQLSetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds),
-                       SQL_IS_UINTEGER);
-    SQLSetConnectAttrW(connection, SQL_ATTR_ACCESS_MODE,
-                       reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(SQL_MODE_READ_ONLY)),
-                       SQL_IS_UINTEGER);
+    DriverManager().SetConnectAttrW(connection, SQL_ATTR_LOGIN_TIMEOUT,
+                                    reinterpret_cast<SQLPOINTER>(seconds), SQL_IS_UINTEGER);
+    DriverManager().SetConnectAttrW(
+        connection, SQL_ATTR_ACCESS_MODE,
+        reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(SQL_MODE_READ_ONLY)), SQL_IS_UINTEGER);
   });
 }
 

@@ -17,14 +17,14 @@ void ThrowDiagnostics(SQLSMALLINT handle_type, SQLHANDLE handle, std::string_vie
   SQLSMALLINT length = 0;
   SQLRETURN rc = SQL_NO_DATA;
   if (handle != nullptr) {
-    rc = SQLGetDiagRecW(handle_type, handle, 1, state, &native, message.data(),
-                        static_cast<SQLSMALLINT>(message.size()), &length);
+    rc = DriverManager().GetDiagRecW(handle_type, handle, 1, state, &native, message.data(),
+                                     static_cast<SQLSMALLINT>(message.size()), &length);
     if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
       // The message did not fit: ask again with room for all of it.
       // (SQLSMALLINT caps the length; a longer text is cut there.)
       message.assign(std::min<size_t>(static_cast<size_t>(length) + 1, 32767), 0);
-      rc = SQLGetDiagRecW(handle_type, handle, 1, state, &native, message.data(),
-                          static_cast<SQLSMALLINT>(message.size()), &length);
+      rc = DriverManager().GetDiagRecW(handle_type, handle, 1, state, &native, message.data(),
+                                       static_cast<SQLSMALLINT>(message.size()), &length);
     }
   }
   if (!Succeeded(rc)) {

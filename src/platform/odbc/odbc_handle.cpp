@@ -6,7 +6,7 @@
 namespace orvabridge::platform::odbc {
 
 OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
-  const SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
+  const SQLRETURN rc = DriverManager().AllocHandle(type, parent, &handle_);
   if (Succeeded(rc)) return;
   handle_ = nullptr;
   // Without an environment there is nobody to ask for diagnostics.
@@ -29,8 +29,8 @@ OdbcHandle& OdbcHandle::operator=(OdbcHandle&& other) noexcept {
 
 void OdbcHandle::Reset() noexcept {
   if (handle_ == nullptr) return;
-  if (connected_) SQLDisconnect(handle_);
-  SQLFreeHandle(type_, handle_);
+  if (connected_) DriverManager().Disconnect(handle_);
+  DriverManager().FreeHandle(type_, handle_);
   handle_ = nullptr;
   connected_ = false;
 }

@@ -53,11 +53,11 @@ void BindParameters(SQLHSTMT statement, std::span<const std::string> parameters,
     value.length_bytes = static_cast<SQLLEN>(units) * kUnitBytes;
     // Some drivers refuse a column size of 0, even for an empty text.
     const SQLULEN column_size = std::max<SQLULEN>(units, 1);
-    Check(
-        SQLBindParameter(statement, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                         SQL_WVARCHAR, column_size, 0, value.text.data(),
-                         static_cast<SQLLEN>(value.text.size()) * kUnitBytes, &value.length_bytes),
-        SQL_HANDLE_STMT, statement, "SQLBindParameter");
+    Check(DriverManager().BindParameter(
+              statement, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+              SQL_WVARCHAR, column_size, 0, value.text.data(),
+              static_cast<SQLLEN>(value.text.size()) * kUnitBytes, &value.length_bytes),
+          SQL_HANDLE_STMT, statement, "SQLBindParameter");
   }
 }
 
@@ -66,8 +66,9 @@ std::string ColumnName(SQLHSTMT statement, SQLUSMALLINT column) {
   for (;;) {
     SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
     SQLULEN size = 0;
-    Check(SQLDescribeColW(statement, column, name.data(), static_cast<SQLSMALLINT>(name.size()),
-                          &length, &type, &size, &digits, &nullable),
+    Check(DriverManager().DescribeColW(statement, column, name.data(),
+                                       static_cast<SQLSMALLINT>(name.size()), &length, &type, &size,
+                                       &digits, &nullable),
           SQL_HANDLE_STMT, statement, "SQLDescribeColW");
     if (length < static_cast<SQLSMALLINT>(name.size()) || name.size() >= 32767) {
       const size_t units =
@@ -85,8 +86,8 @@ std::optional<std::string> ReadValue(SQLHSTMT statement, SQLUSMALLINT column) {
   std::u16string text;
   for (;;) {
     SQLLEN indicator = 0;
-    const SQLRETURN rc =
-        SQLGetData(statement, column, SQL_C_WCHAR, chunk.data(), chunk_bytes, &indicator);
+    const SQLRETURN rc = DriverManager().GetData(statement, column, SQL_C_WCHAR, chunk.data(),
+                                                 chunk_bytes, &indicator);
     if (rc == SQL_NO_DATA) break;  // the previous piece was the last
     Check(rc, SQL_HANDLE_STMT, statement, "SQLGetData");
     if (indicator == SQL_NULL_DATA) return std::nullopt;
@@ -119,24 +120,25 @@ QueryResult RunQuery(SQLHDBC connection, std::string_view sql,
   if (text.size() - 1 > static_cast<size_t>(std::numeric_limits<SQLINTEGER>::max())) {
     throw RuntimeFailure(kUnspecifiedFailure, "The query text is too long.");
   }
-  Check(SQLPrepareW(handle, text.data(), static_cast<SQLINTEGER>(text.size() - 1)), SQL_HANDLE_STMT,
-        handle, "SQLPrepareW");
+  Check(DriverManager().PrepareW(handle, text.data(), static_cast<SQLINTEGER>(text.size() - 1)),
+        SQL_HANDLE_STMT, handle, "SQLPrepareW");
   std::vector<BoundText> bound;
   BindParameters(handle, parameters, bound);
 
   QueryResult result;
-  const SQLRETURN executed = SQLExecute(handle);
+  const SQLRETURN executed = DriverManager().Execute(handle);
   if (executed == SQL_NO_DATA) return result;  // a statement that changed no rows
   Check(executed, SQL_HANDLE_STMT, handle, "SQLExecute");
 
   SQLSMALLINT columns = 0;
-  Check(SQLNumResultCols(handle, &columns), SQL_HANDLE_STMT, handle, "SQLNumResultCols");
+  Check(DriverManager().NumResultCols(handle, &columns), SQL_HANDLE_STMT, handle,
+        "SQLNumResultCols");
   if (columns <= 0) return result;  // not a query: nothing to read
 
   const auto count = static_cast<SQLUSMALLINT>(columns);
   for (SQLUSMALLINT c = 1; c <= count; ++c) result.columns.push_back(ColumnName(handle, c));
   for (;;) {
-    const SQLRETURN fetched = SQLFetch(handle);
+    const SQLRETURN fetched = DriverManager().Fetch(handle);
     if (fetched == SQL_NO_DATA) break;
     Check(fetched, SQL_HANDLE_STMT, handle, "SQLFetch");
     auto& row = result.rows.emplace_back();

@@ -136,9 +136,9 @@ int RunCall(const Invocation& invocation, Workbench& workbench, Appl& appl, bool
   if (command.member == "GetComputerOrClientName" && !outcome.failure) {
     // The member returns nothing; what it read is what a user runs it for.
     const link::ApplCore& core = ApplAccess::Core(appl);
-    outcome.outputs.emplace_back("computer", core.computer_name);
-    outcome.outputs.emplace_back("workstation", core.workstation_name);
-    outcome.outputs.emplace_back("text-out folder", core.text_out_setting);
+    outcome.outputs.emplace_back("computer", core.text_out().computer_name());
+    outcome.outputs.emplace_back("workstation", core.text_out().workstation_name());
+    outcome.outputs.emplace_back("text-out folder", core.text_out().folder());
   }
   if (command.member == "InitApplication") {
     outcome.stub_mode =

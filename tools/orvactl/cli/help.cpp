@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calls/result_codes.h"
+#include "interface/members.h"
 #include "invocation.h"
 #include "output/text_layout.h"
 
@@ -94,6 +95,50 @@ void PrintOverview(std::ostream& out, const std::string& workbench) {
          "  a `doctor` with a FAIL line end with 1.\n";
 }
 
+namespace {
+
+// What the member does before it sends, how long it waits and what a failure inside it becomes,
+// from the member table's columns.
+void PrintHowItRuns(std::ostream& out, const api::Member& member) {
+  std::string text;
+  if (member.guards == api::Guards::kAll || member.guards == api::Guards::kAllButSession) {
+    text += "Before it sends: attaches again when no imaging application is attached (-4)";
+    if (member.guards == api::Guards::kAll) text += ", asks whether someone is logged in (-12)";
+    if (!member.required.empty())
+      text += ", checks that " + std::string(member.required) + " is not empty (-5)";
+    text += ", and checks its own window and message (-1, -2, -3). ";
+  }
+  if (member.waits_seconds > 0) {
+    text += "Waits up to " + std::to_string(static_cast<int>(member.waits_seconds)) +
+            " seconds for the imaging application. ";
+  }
+  switch (member.on_failure) {
+    case api::OnFailure::kRaises:
+    case api::OnFailure::kRaisesAsMethod:
+      text += "A failure inside it is raised as an automation error (exit status 3).";
+      break;
+    case api::OnFailure::kReturnsImageFailure:
+      text += "A failure inside it returns -8.";
+      break;
+    case api::OnFailure::kBoxThenResult:
+      text += "A failure inside it shows a message box, then returns its failure result.";
+      break;
+    case api::OnFailure::kReturnsNumber:
+      text += "A failure inside it returns the failure's number.";
+      break;
+    case api::OnFailure::kBoxThenGoesOn:
+      text += "A step that fails shows a message box; the next step still runs.";
+      break;
+    case api::OnFailure::kCannotFail:
+      break;
+  }
+  if (text.empty()) return;
+  out << '\n';
+  Wrapped(out, text, 0);
+}
+
+}  // namespace
+
 void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
   out << "orvactl " << command.name << " - " << command.member << ": " << command.summary
       << "\n\nUsage:\n";
@@ -160,13 +205,15 @@ void PrintCommandHelp(std::ostream& out, const CommandEntry& command) {
     case Returns::kResultCode:
       break;
   }
+  const api::Member* member = api::FindMemberByName(command.member);
+  if (member != nullptr) PrintHowItRuns(out, *member);
   const auto results = DocumentedResults(command.member);
   if (results.empty()) return;
   out << "\nResults:\n";
   for (const auto& [code, meaning] : results) {
     out << "  " << Padded(std::to_string(code), 4) << meaning << '\n';
   }
-  if (command.member == "SetWindowState") {
+  if (member != nullptr && member->other_results == api::OtherResults::kErrorNumber) {
     out << "  any other value: the number of the failure that stopped it\n";
   }
 }

@@ -203,7 +203,7 @@ void TextOutTour(Tour& tour, std::ostream& out) {
   {
     const auto made = ApplAccess::Make(installation);
     Appl& appl = *made;
-    file = ApplAccess::Core(appl).TextOutFilePath();
+    file = ApplAccess::Core(appl).text_out().FilePath();
     written_before = FileSize(tour.workbench.HostPath(file));
     const CallOutcome to_file =
         tour.Step(appl, "to-file", {},

@@ -206,7 +206,7 @@ CheckLine CheckAttach(DoctorContext& context) {
     return std::move(findings).Line("attach", "");
   }
   context.application_version = version;
-  if (core.TextOutMode()) {
+  if (core.text_out().on()) {
     findings.Add(CheckStatus::kWarn,
                  "text-out mode: InitApplication answers \"" + name + " " + version +
                      "\" from the installation without asking the imaging application",

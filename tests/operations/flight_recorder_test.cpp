@@ -11,6 +11,7 @@
 
 #include "environment/flight_recorder.h"
 #include "environment/incident_files.h"
+#include "link/call_recorder.h"
 #include "operations/attached_fixture.h"
 #include "support/test_platform.h"
 #include "support/thread_runner.h"
@@ -165,6 +166,35 @@ TEST_F(FlightRecorderTest, AnAutomationErrorOrAMessageBoxWritesAFileOncePerMinut
   file = OnlyIncident();
   EXPECT_THAT(file, HasSubstr("reason: a message box"));
   EXPECT_THAT(file, HasSubstr("message box: "));
+}
+
+TEST_F(FlightRecorderTest, AWindowGoneWhileAttachedAndARequestHeldBackFromAHungOneAreIncidents) {
+  SetSwitch(environment::kFlightRecorderValue, 1);
+  Start();
+  peer_->DestroyWindows();
+  EXPECT_EQ(FindUnanswered(), -4);
+  EXPECT_THAT(OnlyIncident(),
+              HasSubstr("reason: the control window went away while attached (-4)"));
+
+  // Not attached in the first place: -4 is the usual answer, not an incident.
+  platform_->Files().RemoveFile(Folder() + "\\" + Incidents().front());
+  environment::IncidentGate::Process().Reset();
+  EXPECT_EQ(FindUnanswered(), -4);
+  EXPECT_TRUE(Incidents().empty());
+
+  // A request the system would not hand to a hung application, reported by the exchange.
+  Start();
+  link::CallRecorder& recorder = core().recorder();
+  const api::Member& member = api::MemberNamed("FindImages");
+  const auto started = recorder.Begin(member, {});
+  recorder.Request({.code = channel::command::kFindImages,
+                    .bytes_sent = channel::image::kSize,
+                    .send_status = platform::SendStatus::kHung});
+  const int32_t result = 0;
+  recorder.Returned(started, member, &result);
+  const std::string file = OnlyIncident();
+  EXPECT_THAT(file, HasSubstr("reason: a request was not sent: the application is hung"));
+  EXPECT_THAT(file, HasSubstr("not sent: the application is hung"));
 }
 
 TEST_F(FlightRecorderTest, TheGateLetsOneFileAMinuteThrough) {

@@ -13,7 +13,7 @@
 # machines that registered them depend on them, so they never change.
 
 # The release version, A.B.C (Windows Installer allows A and B up to 255, C up to 65535).
-set(ORVABRIDGE_VERSION 1.1.0)
+set(ORVABRIDGE_VERSION 1.2.0)
 
 # The automation server: the type library, its dual interface and the class Appl (GUIDs in upper
 # case, as the registry writes them, without braces). The interface and the class carry the type

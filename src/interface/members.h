@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "orvabridge/types.h"
@@ -607,5 +608,10 @@ consteval const Member& MemberNamed(std::string_view name) {
 // nullptr when there is none.
 const Member* FindMemberById(int32_t dispatch_id);
 const Member* FindMemberByName(std::string_view name);
+
+// What `code` means as `member` returns it: its own meaning, the number of a failure for a member
+// that returns those, a count for one that answers with counts, else the code's common meaning;
+// empty when the code has none.
+std::string MeaningOf(const Member& member, int32_t code);
 
 }  // namespace orvabridge::api

@@ -75,12 +75,9 @@ channel::ExchangeReport ReportOf(const environment::RequestFacts& facts, uint32_
 
 std::string ResultText(const api::Member& member, int32_t result) {
   std::string text = std::to_string(result);
-  for (const api::ResultMeaning& meaning : api::kCommonResults) {
-    if (meaning.code == result && member.returns == api::Returns::kResultCode) {
-      text += " (" + std::string(meaning.meaning) + ")";
-    }
-  }
-  return text;
+  if (member.returns != api::Returns::kResultCode) return text;
+  const std::string meaning = api::MeaningOf(member, result);
+  return meaning.empty() ? text : text + " (" + meaning + ")";
 }
 
 std::string EventLine(const FlightEvent& event, Clock::time_point now) {
@@ -207,9 +204,13 @@ void CallRecorder::Returned(const Started& started, const api::Member& member,
   if (result != nullptr) {
     event.number = *result;
     event.has_number = true;
+    // -6 and -7 tell of the application only after a request: a member that refuses an argument
+    // with one of those codes (a login's change-rights method) sent nothing.
     if (reason_.empty() && member.returns == api::Returns::kResultCode) {
-      if (*result == result::kTimeout) reason_ = "no reply in time (-6)";
-      if (*result == result::kUnexpectedReply) reason_ = "unexpected reply (-7)";
+      if (*result == result::kTimeout && any_request_) reason_ = "no reply in time (-6)";
+      if (*result == result::kUnexpectedReply && any_request_) {
+        reason_ = "unexpected reply (-7)";
+      }
       if (*result == result::kNoTargetWindow && attached_at_start_) {
         reason_ = "the control window went away while attached (-4)";
       }

@@ -182,6 +182,15 @@ TEST_F(FlightRecorderTest, AWindowGoneWhileAttachedAndARequestHeldBackFromAHungO
   EXPECT_EQ(FindUnanswered(), -4);
   EXPECT_TRUE(Incidents().empty());
 
+  // A login that refuses its change-rights method answers -6 without asking the application.
+  Start();
+  std::string login = "anna", password = "secret";
+  int32_t change_rights = 7;
+  EXPECT_EQ(appl_->UserLogin(login, password, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             &change_rights),
+            -6);
+  EXPECT_TRUE(Incidents().empty());
+
   // A request the system would not hand to a hung application, reported by the exchange.
   Start();
   link::CallRecorder& recorder = core().recorder();

@@ -3,34 +3,16 @@
 #include "interface/members.h"
 
 namespace orvabridge::orvactl {
-namespace {
-
-std::string_view CommonMeaning(int32_t code) {
-  for (const api::ResultMeaning& common : api::kCommonResults) {
-    if (common.code == code) return common.meaning;
-  }
-  return {};
-}
-
-}  // namespace
-
 std::string ResultMeaning(std::string_view member_name, int32_t code) {
+  std::string meaning;
   if (const api::Member* member = api::FindMemberByName(member_name)) {
-    for (const api::ResultMeaning& listed : member->results) {
-      if (listed.code == code && !listed.meaning.empty()) return std::string(listed.meaning);
-    }
-    if (member->other_results == api::OtherResults::kErrorNumber) {
-      return "failed with error number " + std::to_string(code);
-    }
-    // A member that succeeds with any positive result answers with a count.
-    if (member->succeeds == api::Succeeds::kPositive && code > result::kSuccess) {
-      return "the imaging application's answer (a count)";
+    meaning = api::MeaningOf(*member, code);
+  } else {
+    for (const api::ResultMeaning& common : api::kCommonResults) {
+      if (common.code == code) meaning = common.meaning;
     }
   }
-  if (const std::string_view common = CommonMeaning(code); !common.empty()) {
-    return std::string(common);
-  }
-  return "unexpected result";
+  return meaning.empty() ? "unexpected result" : meaning;
 }
 
 std::vector<std::pair<int32_t, std::string>> DocumentedResults(std::string_view member_name) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -77,13 +78,10 @@ std::optional<IncidentSummary> ReadIncidentSummary(std::string_view text) {
 }
 
 int64_t DayNumber(int year, int month, int day) {
-  // Days from civil (H. Hinnant's algorithm): March-based years make leap days fall last.
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const int64_t year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
+  const std::chrono::year_month_day date{std::chrono::year{year},
+                                         std::chrono::month{static_cast<unsigned>(month)},
+                                         std::chrono::day{static_cast<unsigned>(day)}};
+  return std::chrono::sys_days{date}.time_since_epoch().count();
 }
 
 std::optional<int64_t> IncidentDay(std::string_view name) {

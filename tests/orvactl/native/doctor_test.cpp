@@ -13,6 +13,7 @@
 
 #include "cli/cli.h"
 #include "doctor/doctor.h"
+#include "doctor/doctor_checks.h"
 #include "doctor/support_bundle.h"
 #include "identity/identity.h"
 #include "link/thread_state.h"

@@ -59,6 +59,10 @@ class Findings {
   std::vector<std::string> details_;
 };
 
+// "Server=db;UID=sa;PWD=x" -> "Server=db;UID=sa;PWD=***": the values of password attributes
+// (names beginning with "pwd" or "password", spaces and case aside) masked.
+std::string MaskPasswords(const std::string& connection_string);
+
 std::string ViewName(platform::RegistryView view);  // "64-bit view", "32-bit view"
 // The views of this machine: both on a 64-bit Windows (the process's own first), else the one.
 std::vector<platform::RegistryView> Views(const DoctorContext& context);

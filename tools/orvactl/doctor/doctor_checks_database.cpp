@@ -12,11 +12,8 @@
 #include "platform/runtime_failure.h"
 
 namespace orvabridge::orvactl {
-namespace {
-
-// The connection string as it may be shown: the values of password attributes replaced.
-std::string WithoutPasswords(const std::string& connection_string) {
-  std::string shown;
+std::string MaskPasswords(const std::string& connection_string) {
+  std::string masked;
   size_t start = 0;
   while (start <= connection_string.size()) {
     size_t end = connection_string.find(';', start);
@@ -24,18 +21,19 @@ std::string WithoutPasswords(const std::string& connection_string) {
     std::string part = connection_string.substr(start, end - start);
     const size_t equals = part.find('=');
     std::string name = part.substr(0, equals);
+    std::erase(name, ' ');
     std::transform(name.begin(), name.end(), name.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    name.erase(0, name.find_first_not_of(' '));
-    if (equals != std::string::npos &&
-        (name.rfind("pwd", 0) == 0 || name.rfind("password", 0) == 0)) {
+    if (equals != std::string::npos && (name.starts_with("pwd") || name.starts_with("password"))) {
       part = part.substr(0, equals + 1) + "***";
     }
-    shown += (start == 0 ? "" : ";") + part;
+    masked += (start == 0 ? "" : ";") + part;
     start = end + 1;
   }
-  return shown;
+  return masked;
 }
+
+namespace {
 
 // How the connection attempt ended.
 struct Attempt {
@@ -94,7 +92,7 @@ CheckLine CheckDatabase(DoctorContext& context) {
                  "string, e.g. Driver={SQLite3};Database=C:\\Data\\orva.db)");
     return std::move(findings).Line("database", "");
   }
-  const std::string shown = WithoutPasswords(connection_string);
+  const std::string shown = MaskPasswords(connection_string);
   findings.Detail("ConnectionString " + shown);
   // The driver's own login time-out ends a connection to a silent server first, with its own
   // message; the doctor's wait is the bound for drivers that have none.

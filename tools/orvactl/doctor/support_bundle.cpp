@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "doctor_checks.h"
 #include "environment/flight_recorder.h"
 #include "environment/incident_files.h"
 #include "environment/trace_log.h"
@@ -277,27 +278,6 @@ std::string Readme(const BundleReport& report, bool values) {
 }
 
 }  // namespace
-
-std::string MaskPasswords(const std::string& connection_string) {
-  std::string masked;
-  size_t at = 0;
-  while (at <= connection_string.size()) {
-    size_t end = connection_string.find(';', at);
-    if (end == std::string::npos) end = connection_string.size();
-    std::string part = connection_string.substr(at, end - at);
-    const size_t equals = part.find('=');
-    if (equals != std::string::npos) {
-      std::string key = Lower(part.substr(0, equals));
-      key.erase(std::remove(key.begin(), key.end(), ' '), key.end());
-      if (key == "pwd" || key == "password") part = part.substr(0, equals + 1) + "***";
-    }
-    masked += part;
-    if (end == connection_string.size()) break;
-    masked += ';';
-    at = end + 1;
-  }
-  return masked;
-}
 
 BundleReport WriteSupportBundle(std::shared_ptr<platform::Platform> machine,
                                 platform::MachineSurvey& survey, const DoctorOptions& options,

@@ -26,7 +26,4 @@ BundleReport WriteSupportBundle(std::shared_ptr<platform::Platform> machine,
                                 platform::MachineSurvey& survey, const DoctorOptions& options,
                                 const std::filesystem::path& zip_path);
 
-// "Server=db;UID=sa;PWD=x" -> "Server=db;UID=sa;PWD=***": the values of password keys masked.
-std::string MaskPasswords(const std::string& connection_string);
-
 }  // namespace orvabridge::orvactl

@@ -173,6 +173,19 @@ cp "${repo}/packaging/orvabridge.wxs" "${repo}/packaging/server-registration.wxi
   orvabridge.wxs) ||
   die "wixl failed"
 
+# edit_table TABLE AWK_RULES: exports the package's table, lets the awk rules change its rows
+# (tab-separated fields; the first three lines are the header) and imports it again, under the
+# release's stopped clock like every other write to the package.
+edit_table() {
+  local table=$1 rules=$2
+  (cd "${work}" && msiinfo export orvabridge.msi "${table}" | tr -d '\r' >"${table}.idt")
+  awk -F'\t' 'BEGIN { OFS = "\t" } '"${rules}"' { print }' "${work}/${table}.idt" \
+    >"${work}/${table}.new"
+  mv "${work}/${table}.new" "${work}/${table}.idt"
+  (cd "${work}" && "${at_release_time[@]}" msibuild orvabridge.msi -i "${table}.idt") ||
+    die "msibuild could not change the ${table} table"
+}
+
 # MajorUpgrade in wixl knows no AllowSameVersionUpgrades: the upgrade row gets "maximum
 # included" (512) besides "migrate features" (1), so that a package of the installed version with
 # another product code (a rebuild) replaces that product instead of installing a second one.
@@ -182,13 +195,7 @@ summary() { msiinfo suminfo "${work}/orvabridge.msi" | sed -n "s/^$1: //p"; }
   "$(summary Author)" "$(summary Template)" "{${package_code}}") ||
   die "msibuild could not set the package code"
 
-(cd "${work}" && msiinfo export orvabridge.msi Upgrade | tr -d '\r' >Upgrade.idt)
-awk -F'\t' 'BEGIN { OFS = "\t" }
-  NR > 3 && $7 == "WIX_UPGRADE_DETECTED" && int($5 / 512) % 2 == 0 { $5 += 512 }
-  { print }' "${work}/Upgrade.idt" >"${work}/Upgrade.new"
-mv "${work}/Upgrade.new" "${work}/Upgrade.idt"
-(cd "${work}" && "${at_release_time[@]}" msibuild orvabridge.msi -i Upgrade.idt) ||
-  die "msibuild could not change the Upgrade table"
+edit_table Upgrade 'NR > 3 && $7 == "WIX_UPGRADE_DETECTED" && int($5 / 512) % 2 == 0 { $5 += 512 }'
 upgrade_row=$(msiinfo export "${work}/orvabridge.msi" Upgrade | tr -d '\r' |
   awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" { print $3 " " $5 }')
 [ "${upgrade_row}" = "${version} 513" ] ||
@@ -196,16 +203,10 @@ upgrade_row=$(msiinfo export "${work}/orvabridge.msi" Upgrade | tr -d '\r' |
 
 # The flight recorder's components are installed only with FLIGHTRECORDER=1 (the default), and
 # not over a FlightRecorder value that someone set by hand (one without the installer's marker).
-(cd "${work}" && msiinfo export orvabridge.msi Component | tr -d '\r' >Component.idt)
-awk -F'\t' 'BEGIN { OFS = "\t" }
-  NR > 3 && $1 ~ /^Recorder(64|32)$/ {
+edit_table Component 'NR > 3 && $1 ~ /^Recorder(64|32)$/ {
     bits = substr($1, 9)
     $5 = "FLIGHTRECORDER = \"1\" AND (NOT RECORDERSET" bits " OR RECORDERMARK" bits ")"
-  }
-  { print }' "${work}/Component.idt" >"${work}/Component.new"
-mv "${work}/Component.new" "${work}/Component.idt"
-(cd "${work}" && msibuild orvabridge.msi -i Component.idt) ||
-  die "msibuild could not change the Component table"
+  }'
 conditions=$(msiinfo export "${work}/orvabridge.msi" Component | tr -d '\r' |
   awk -F'\t' '$1 ~ /^Recorder/ && $5 ~ /FLIGHTRECORDER/' | wc -l)
 [ "${conditions}" = 2 ] || die "the flight recorder's components have no condition"
